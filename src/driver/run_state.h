@@ -1,0 +1,142 @@
+// The state of one run, passed to every phase: the run-wide options, the
+// component parameter blocks, the work paths, the listed media and the run
+// flags. There is no other process-wide mutable state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace dm {
+
+namespace fs = std::filesystem;
+
+// Codes of the build status messages. Most are the ids of the status
+// picture that shows the matching message.
+namespace status {
+inline constexpr int kCheckDone = 180;      // check finished; review the error list
+inline constexpr int kBuildDone = 1022;     // build finished; deliver
+inline constexpr int kTooManyTexts = 1023;  // more than one text file listed
+inline constexpr int kNoText = 1024;        // no text file, or it is empty
+inline constexpr int kStopped = 1029;       // stopped after the check; deliver the report
+inline constexpr int kCreated = 1032;       // the result picture
+inline constexpr int kNotWritable = 1034;   // the work folder is not writable
+inline constexpr int kTooLarge = 1036;      // the container is 4 GiB or larger
+inline constexpr int kDiskFull = 1038;      // not enough free space, or the disk filled up
+inline constexpr int kPassFailed = 1040;    // a pass failed; its text comes with it
+}  // namespace status
+
+// Receives the build status messages. The batch mode and the window
+// implement it; `text` is the failure text for kPassFailed, else empty.
+class StatusObserver {
+ public:
+  virtual ~StatusObserver() = default;
+  virtual void onStatus(int code, const std::string& text) = 0;
+};
+
+struct BuildOptions {
+  std::uint8_t soundPhase = 0;
+  std::uint8_t bitmapPhase = 0;
+  std::uint8_t menuPhase = 0;
+  std::uint8_t linkNumberWidth = 8;
+  std::uint8_t entryNumberWidth = 8;
+  std::uint8_t subNumberWidth = 4;
+  std::array<std::uint8_t, 4> romWidths{2, 0, 0, 0};
+};
+
+// The menu block: present flag, then level width, type width, link width and
+// five more bytes.
+struct MenuParams {
+  std::uint8_t present = 0;
+  std::array<std::uint8_t, 8> bytes{1, 1, 8, 8, 2, 0, 0, 0};
+};
+
+// The bitmap block: present flag, nine bytes (grouping value, ..., code width,
+// colour-table switch, nibble-swap switch, per-class switch), two 32-bit
+// values and a last byte.
+struct BitmapParams {
+  std::uint8_t present = 0;
+  std::array<std::uint8_t, 9> bytes{5, 8, 4, 4, 6, 1, 0, 1, 1};
+  std::uint32_t value1 = 0;
+  std::uint32_t value2 = 512;
+  std::uint8_t last = 8;
+};
+
+struct ComponentParams {
+  MenuParams menu;
+  BitmapParams bitmap;
+};
+
+// The work tree: <work base>/TempUsr and its three top folders.
+struct WorkPaths {
+  fs::path root;
+  fs::path middata;
+  fs::path destin;
+  fs::path trash;
+
+  static WorkPaths under(const fs::path& workBase) {
+    WorkPaths p;
+    p.root = workBase / "TempUsr";
+    p.middata = p.root / "Middata";
+    p.destin = p.root / "Destin";
+    p.trash = p.root / "Trash";
+    return p;
+  }
+};
+
+// Every work file is named after this, never after the user's file.
+inline constexpr const char* kInternalName = "Drill";
+
+// Lower-cased file name -> the listed path (real case kept, so it opens).
+using MediaList = std::map<std::string, fs::path>;
+
+struct MediaTotals {
+  std::uint64_t pictures = 0;
+  std::uint64_t sounds = 0;
+};
+
+struct RunState {
+  BuildOptions options;
+  ComponentParams params;
+
+  fs::path workBase;  // holds TempUsr, the lock file and the write probe
+  WorkPaths paths;
+  fs::path startDir;  // the current directory at start-up: batch delivery
+
+  std::vector<fs::path> fileList;  // as listed by the window or the folder scan
+  fs::path sourceTextPath;
+  MediaList mediaList;
+  MediaTotals mediaTotals;
+
+  std::uint32_t validRecordCount = 0;
+  bool reportOnly = false;
+  bool cleanupAfterRun = true;
+  bool batchMode = false;
+
+  std::uint32_t entryCount = 0;
+  std::vector<std::u16string> tagList;
+
+  StatusObserver* observer = nullptr;
+
+  void send(int code, const std::string& text = {}) const {
+    if (observer) observer->onStatus(code, text);
+  }
+
+  // The reset of every check pass.
+  void resetOptions() {
+    options = BuildOptions{};
+    params = ComponentParams{};
+  }
+  // The reset of the pre-build checks and the tree preparation.
+  void resetRunLists() {
+    sourceTextPath.clear();
+    mediaList.clear();
+    mediaTotals = MediaTotals{};
+  }
+};
+
+}  // namespace dm

@@ -1,0 +1,218 @@
+#include "platform/platform.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <vector>
+
+namespace dm::platform {
+
+namespace {
+
+std::string envOr(const char* name, const std::string& fallback) {
+  const char* v = std::getenv(name);
+  return (v && *v) ? std::string(v) : fallback;
+}
+
+fs::path homeDir() { return fs::path(envOr("HOME", "/tmp")); }
+
+// Reads XDG_<KEY>_DIR from the environment or ~/.config/user-dirs.dirs.
+std::optional<fs::path> xdgUserDir(const std::string& key) {
+  std::string envName = "XDG_" + key + "_DIR";
+  if (const char* v = std::getenv(envName.c_str()); v && *v) return fs::path(v);
+  fs::path config = envOr("XDG_CONFIG_HOME", (homeDir() / ".config").string());
+  std::ifstream in(config / "user-dirs.dirs");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(envName + "=", 0) != 0) continue;
+    std::string value = line.substr(envName.size() + 1);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    if (value.rfind("$HOME", 0) == 0) value = homeDir().string() + value.substr(5);
+    if (!value.empty() && value != homeDir().string() + "/") return fs::path(value);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+fs::path workBase() {
+  fs::path base;
+  if (const char* v = std::getenv("DRILLMAKER_WORK_BASE"); v && *v) {
+    base = v;
+  } else {
+    base = fs::path(envOr("XDG_CACHE_HOME", (homeDir() / ".cache").string())) / "drillmaker";
+  }
+  std::error_code ec;
+  fs::create_directories(base, ec);
+  return base;
+}
+
+InstanceLock::~InstanceLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool InstanceLock::acquire(const fs::path& lockFile) {
+  if (fd_ >= 0) return true;
+  int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+std::optional<std::uint64_t> freeBytes(const fs::path& path) {
+  fs::path p = path;
+  std::error_code ec;
+  while (!p.empty() && !fs::exists(p, ec)) {
+    if (p == p.parent_path()) break;
+    p = p.parent_path();
+  }
+  struct statvfs st {};
+  if (p.empty() || ::statvfs(p.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+}
+
+Guid newGuid() {
+  std::random_device rd;
+  std::array<std::uint8_t, 16> b{};
+  for (std::size_t i = 0; i < b.size(); i += 4) {
+    std::uint32_t r = rd();
+    for (int k = 0; k < 4; ++k) b[i + k] = static_cast<std::uint8_t>(r >> (8 * k));
+  }
+  Guid g;
+  g.data1 = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+  g.data2 = static_cast<std::uint16_t>(b[4] | (b[5] << 8));
+  g.data3 = static_cast<std::uint16_t>(b[6] | (b[7] << 8));
+  for (int i = 0; i < 8; ++i) g.data4[i] = b[8 + i];
+  return g;
+}
+
+fs::path documentsFolder() { return xdgUserDir("DOCUMENTS").value_or(homeDir()); }
+
+fs::path desktopFolder() { return xdgUserDir("DESKTOP").value_or(homeDir() / "Desktop"); }
+
+std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return {errno, std::generic_category()};
+  int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (overwrite ? 0 : O_EXCL);
+  int out = ::open(to.c_str(), flags, 0644);
+  if (out < 0) {
+    int err = errno;
+    ::close(in);
+    return {err, std::generic_category()};
+  }
+  std::vector<char> buf(1 << 20);
+  int err = 0;
+  for (;;) {
+    ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
+    }
+    if (n == 0) break;
+    for (ssize_t done = 0; done < n;) {
+      ssize_t w = ::write(out, buf.data() + done, static_cast<std::size_t>(n - done));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        err = errno;
+        break;
+      }
+      done += w;
+    }
+    if (err) break;
+  }
+  ::close(in);
+  if (::close(out) != 0 && !err) err = errno;
+  if (err) {
+    std::error_code ec;
+    fs::remove(to, ec);
+    return {err, std::generic_category()};
+  }
+  return {};
+}
+
+void deleteFilesIn(const fs::path& folder) {
+  std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(folder, ec))) return;
+  fs::directory_iterator it(folder, ec), end;
+  if (ec) return;
+  std::vector<fs::path> doomed;
+  for (; it != end; it.increment(ec)) {
+    if (ec) break;
+    const fs::path& p = it->path();
+    if (p.filename().string().rfind('.', 0) == 0) continue;
+    fs::file_status st = it->symlink_status(ec);
+    if (ec || fs::is_directory(st)) continue;
+    doomed.push_back(p);
+  }
+  for (const auto& p : doomed) {
+    fs::permissions(p, fs::perms::owner_write, fs::perm_options::add | fs::perm_options::nofollow, ec);
+    fs::remove(p, ec);
+  }
+}
+
+void deleteFilesBelow(const fs::path& root) {
+  // An explicit stack: the depth is whatever the tree holds.
+  std::vector<fs::path> pending{root};
+  std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(root, ec))) return;
+  while (!pending.empty()) {
+    fs::path dir = std::move(pending.back());
+    pending.pop_back();
+    fs::directory_iterator it(dir, ec), end;
+    if (ec) continue;
+    std::vector<fs::path> doomed;
+    for (; it != end; it.increment(ec)) {
+      if (ec) break;
+      fs::file_status st = it->symlink_status(ec);
+      if (ec) continue;
+      if (fs::is_directory(st)) {
+        pending.push_back(it->path());
+      } else {
+        doomed.push_back(it->path());
+      }
+    }
+    for (const auto& p : doomed) fs::remove(p, ec);
+  }
+}
+
+bool isInside(const fs::path& path, const fs::path& root) {
+  std::error_code ec;
+  fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec).lexically_normal();
+  fs::path r = fs::weakly_canonical(fs::absolute(root, ec), ec).lexically_normal();
+  auto pi = p.begin();
+  for (auto ri = r.begin(); ri != r.end(); ++ri, ++pi) {
+    if (ri->empty()) continue;  // trailing separator
+    if (pi == p.end() || *pi != *ri) return false;
+  }
+  return true;
+}
+
+std::string systemErrorText(int err) { return std::strerror(err); }
+
+std::tm buildTime() {
+  std::time_t t = std::time(nullptr);
+  if (const char* v = std::getenv("SOURCE_DATE_EPOCH"); v && *v) {
+    char* end = nullptr;
+    errno = 0;
+    long long s = std::strtoll(v, &end, 10);
+    if (errno == 0 && end && *end == '\0' && s >= 0) t = static_cast<std::time_t>(s);
+  }
+  std::tm out{};
+  localtime_r(&t, &out);
+  return out;
+}
+
+}  // namespace dm::platform

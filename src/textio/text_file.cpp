@@ -1,0 +1,71 @@
+#include "textio/text_file.h"
+
+#include <cstring>
+
+#include "platform/failure.h"
+
+namespace dm {
+
+void TextFile::open(const std::string& path, const char* mode) {
+  close();
+  if (!mode) mode = "r";
+  mode_ = mode;
+  if (path.empty()) {
+    path_ = "TEMPLATE_FILE";
+    handle_ = std::tmpfile();
+    if (!handle_) {
+      std::fputs("can't open tmpfile\n", stdout);
+      throw PassFailure("can't open tmpfile\n");
+    }
+    return;
+  }
+  path_ = path;
+  handle_ = std::fopen(path.c_str(), mode);
+  if (!handle_) {
+    std::string message = "can't open file " + path + "\n";
+    std::fputs(message.c_str(), stdout);
+    throw PassFailure(message);
+  }
+}
+
+void TextFile::progress() const {
+  std::printf("\r%ld reading... %s          \r", lineCount_, path_.c_str());
+}
+
+char* TextFile::readLine(char* buffer) {
+  if (!handle_) return nullptr;
+  if (!buffer) {
+    if (!lineBuffer_) lineBuffer_ = std::make_unique<char[]>(kNarrowLineBytes);
+    buffer = lineBuffer_.get();
+  }
+  if (!std::fgets(buffer, static_cast<int>(kNarrowLineBytes), handle_)) {
+    progress();
+    lineBuffer_.reset();
+    return nullptr;
+  }
+  std::size_t n = std::strlen(buffer);
+  if (n > 0 && buffer[n - 1] == '\n') {
+    buffer[--n] = '\0';
+    if (mode_.find('b') == std::string::npos && n > 0 && buffer[n - 1] == '\r') buffer[--n] = '\0';
+  }
+  ++lineCount_;
+  if (lineCount_ % kProgressEvery == 0) progress();
+  return buffer;
+}
+
+void TextFile::rewind() {
+  lineBuffer_.reset();
+  lineCount_ = 0;
+  if (handle_) std::rewind(handle_);
+}
+
+void TextFile::close() {
+  lineBuffer_.reset();
+  lineCount_ = 0;
+  if (handle_) {
+    std::fclose(handle_);
+    handle_ = nullptr;
+  }
+}
+
+}  // namespace dm
