@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "textio/case_fold.h"
+#include "textio/wide_line.h"
+
 namespace dm {
 
 namespace fs = std::filesystem;
@@ -91,8 +94,16 @@ struct WorkPaths {
 // Every work file is named after this, never after the user's file.
 inline constexpr const char* kInternalName = "Drill";
 
-// Lower-cased file name -> the listed path (real case kept, so it opens).
+// Lower-cased file name (UTF-8) -> the listed path (real case kept, so it
+// opens). Look names up with findMedia.
 using MediaList = std::map<std::string, fs::path>;
+
+// The listed path of a media file name, compared without regard to case;
+// null when the name is not listed.
+inline const fs::path* findMedia(const MediaList& list, std::u16string_view name) {
+  auto it = list.find(utf16ToUtf8(lowerCase(name)));
+  return it == list.end() ? nullptr : &it->second;
+}
 
 struct MediaTotals {
   std::uint64_t pictures = 0;
