@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/conversion_state.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
 
@@ -130,6 +131,8 @@ struct RunState {
 
   std::uint32_t entryCount = 0;
   std::vector<std::u16string> tagList;
+
+  ConversionState conversion;  // media registration, settings, menu depth
 
   StatusObserver* observer = nullptr;
 
