@@ -103,10 +103,15 @@ fs::path documentsFolder() { return xdgUserDir("DOCUMENTS").value_or(homeDir());
 fs::path desktopFolder() { return xdgUserDir("DESKTOP").value_or(homeDir() / "Desktop"); }
 
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
+  std::error_code ec;
+  if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
   int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return {errno, std::generic_category()};
-  int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (overwrite ? 0 : O_EXCL);
-  int out = ::open(to.c_str(), flags, 0644);
+  // Written beside the target and renamed over it at the end, so a failed
+  // copy (a full disk) never destroys the file it was to replace.
+  fs::path partial = to;
+  partial += ".partial-" + std::to_string(::getpid());
+  int out = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (out < 0) {
     int err = errno;
     ::close(in);
@@ -135,9 +140,9 @@ std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrit
   }
   ::close(in);
   if (::close(out) != 0 && !err) err = errno;
+  if (!err && ::rename(partial.c_str(), to.c_str()) != 0) err = errno;
   if (err) {
-    std::error_code ec;
-    fs::remove(to, ec);
+    fs::remove(partial, ec);
     return {err, std::generic_category()};
   }
   return {};

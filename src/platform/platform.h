@@ -59,7 +59,8 @@ fs::path documentsFolder();
 fs::path desktopFolder();
 
 // Copies a regular file, replacing `to` when `overwrite` is set. Returns the
-// system error (ENOSPC for a full disk); a partial target is removed.
+// system error (ENOSPC for a full disk). The copy is written beside `to`
+// and renamed over it, so a failed copy leaves an existing `to` intact.
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite);
 
 // Deletes the regular files and symbolic links directly inside `folder`

@@ -1,0 +1,166 @@
+#include "driver/batch.h"
+
+#include <ostream>
+
+#include "driver/delivery.h"
+#include "driver/file_list.h"
+#include "driver/passes.h"
+#include "driver/prebuild.h"
+#include "driver/status_text.h"
+#include "driver/work_tree.h"
+#include "intake/intake.h"
+#include "platform/platform.h"
+
+namespace dm {
+
+namespace {
+
+// Batch mode never asks: the first listed file of a name stays.
+class KeepFirst : public ReplaceConfirmer {
+ public:
+  explicit KeepFirst(std::ostream& err) : err_(err) {}
+  bool confirmReplace(const fs::path& newPath, const fs::path& listedPath) override {
+    err_ << "drillmaker: skipped " << newPath.string() << ": a file of the same name is listed ("
+         << listedPath.string() << ")\n";
+    return false;
+  }
+
+ private:
+  std::ostream& err_;
+};
+
+class PrintStatus : public StatusObserver {
+ public:
+  explicit PrintStatus(std::ostream& err) : err_(err) {}
+  void onStatus(int code, const std::string& text) override {
+    if (code == status::kPassFailed) {
+      err_ << "drillmaker: the build failed: " << text;
+      if (text.empty() || text.back() != '\n') err_ << '\n';
+      return;
+    }
+    std::string s = statusText(code);
+    if (!s.empty()) err_ << "drillmaker: " << s << '\n';
+  }
+
+ private:
+  std::ostream& err_;
+};
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  std::vector<std::string> rest;
+  for (const std::string& a : args) {
+    if (a == "/d" || a == "/D") {
+      cl.keepWorkTree = true;
+    } else if (a == "--help" || a == "-h") {
+      cl.action = CommandLine::Action::Help;
+      return cl;
+    } else if (a == "--version") {
+      cl.action = CommandLine::Action::Version;
+      return cl;
+    } else {
+      rest.push_back(a);
+    }
+  }
+  if (rest.empty()) return cl;  // the window, with or without "/d"
+  if (rest.size() > 1) {
+    cl.action = CommandLine::Action::Usage;
+    cl.problem = "expected one folder, got " + std::to_string(rest.size()) + " arguments";
+    return cl;
+  }
+  if (rest[0].size() > 1 && rest[0][0] == '-') {
+    cl.action = CommandLine::Action::Usage;
+    cl.problem = "unknown option " + rest[0];
+    return cl;
+  }
+  cl.action = CommandLine::Action::Batch;
+  cl.folder = rest[0];
+  return cl;
+}
+
+std::string usageText() {
+  return "Usage: drillmaker [FOLDER] [/d]\n"
+         "\n"
+         "Turns a drill (one tab-separated source text with the pictures and\n"
+         "sounds it names) into the file the handheld dictionary loads.\n"
+         "\n"
+         "  drillmaker             open the window\n"
+         "  drillmaker FOLDER      build the drill in FOLDER without a window and\n"
+         "                         write <source name>.drl and error-<source name>.txt\n"
+         "                         into the current directory\n"
+         "  /d, /D                 keep the work files after the run\n"
+         "  --help                 show this text\n"
+         "  --version              show the version\n"
+         "\n"
+         "Exit status: 0 done, 1 the build failed, 2 a check before the build\n"
+         "failed, 3 another drillmaker is running.\n"
+         "Work files live in $DRILLMAKER_WORK_BASE, else $XDG_CACHE_HOME/drillmaker\n"
+         "(~/.cache/drillmaker).\n";
+}
+
+int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostream& err) {
+  platform::InstanceLock lock;
+  std::error_code ec;
+  fs::create_directories(env.workBase, ec);
+  if (!lock.acquire(env.workBase / platform::kInstanceLockName)) {
+    err << "drillmaker: another drillmaker is running (or the work folder " << env.workBase.string()
+        << " cannot be used); nothing was built\n";
+    return exitcode::kLocked;
+  }
+
+  const fs::path folder = fs::path(command.folder).is_absolute() ? fs::path(command.folder)
+                                                                  : env.startDir / command.folder;
+  if (!fs::is_directory(folder, ec)) {
+    err << "drillmaker: cannot enter the folder " << folder.string() << '\n';
+    return exitcode::kCheckFailed;
+  }
+
+  PrintStatus printer(err);
+  RunState state;
+  state.workBase = env.workBase;
+  state.startDir = env.startDir;
+  state.batchMode = true;
+  state.cleanupAfterRun = !command.keepWorkTree;
+  state.observer = &printer;
+
+  FileList files;
+  KeepFirst keepFirst(err);
+  files.scanFolder(folder, keepFirst);
+  state.fileList = files.entries();
+
+  if (!preBuildChecks(state, state.fileList, env.documents, platform::freeBytes))
+    return exitcode::kCheckFailed;
+
+  auto failed = [&] {
+    deleteWorkFiles(state);
+    return exitcode::kPassFailed;
+  };
+
+  if (!CheckPass(state).ok) return failed();
+  try {
+    writeCheckReport(state);
+  } catch (const std::exception& e) {
+    printer.onStatus(status::kPassFailed, e.what());
+    return failed();
+  }
+
+  if (state.validRecordCount == 0) {
+    state.reportOnly = true;
+  } else if (!BuildPass(state).ok) {
+    return failed();
+  }
+
+  BatchDelivery delivered = deliverBatch(state);
+  if (delivered.error) {
+    err << "drillmaker: cannot write " << delivered.failedPath.string() << ": " << delivered.error.message()
+        << '\n';
+    if (state.cleanupAfterRun) deleteWorkFiles(state);
+    return exitcode::kPassFailed;
+  }
+  if (state.cleanupAfterRun) deleteWorkFiles(state);
+  return exitcode::kDone;
+}
+
+}  // namespace dm

@@ -1,0 +1,60 @@
+#include "driver/delivery.h"
+
+#include "driver/work_tree.h"
+#include "platform/platform.h"
+
+namespace dm {
+
+std::error_code copyWithConfirmation(const fs::path& from, const fs::path& to, OverwriteConfirmer& confirm) {
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(to, ec))) return platform::copyFile(from, to, false);
+  if (!confirm.confirmOverwrite(from, to)) return {};
+  return platform::copyFile(from, to, true);
+}
+
+int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& confirm) {
+  std::error_code ec;
+  if (!fs::is_directory(outputFolder, ec)) fs::create_directories(outputFolder, ec);
+  const std::string name = sourceName(state.sourceTextPath);
+
+  if (!state.reportOnly) {
+    const fs::path container = workContainerPath(state);
+    if (fs::exists(container, ec)) {
+      if (fs::file_size(container, ec) >= kMaxContainerBytes && !ec) {
+        state.send(status::kTooLarge);
+        return status::kTooLarge;
+      }
+      if (copyWithConfirmation(container, deliveredContainerPath(outputFolder, name), confirm) ==
+          std::errc::no_space_on_device) {
+        state.send(status::kDiskFull);
+        return status::kDiskFull;
+      }
+    }
+  }
+  const fs::path report = workReportPath(state);
+  if (fs::exists(report, ec)) {
+    if (copyWithConfirmation(report, deliveredReportPath(outputFolder, name), confirm) ==
+        std::errc::no_space_on_device) {
+      state.send(status::kDiskFull);
+      return status::kDiskFull;
+    }
+  }
+  return 0;
+}
+
+BatchDelivery deliverBatch(const RunState& state) {
+  const std::string name = sourceName(state.sourceTextPath);
+  std::error_code ec;
+  auto copy = [&](const fs::path& from, const fs::path& to) -> BatchDelivery {
+    if (!fs::exists(from, ec)) return {};
+    if (std::error_code err = platform::copyFile(from, to, true)) return {err, to};
+    return {};
+  };
+  if (!state.reportOnly) {
+    BatchDelivery r = copy(workContainerPath(state), deliveredContainerPath(state.startDir, name));
+    if (r.error) return r;
+  }
+  return copy(workReportPath(state), deliveredReportPath(state.startDir, name));
+}
+
+}  // namespace dm

@@ -1,0 +1,43 @@
+// Delivery of the finished container and check report to the user.
+#pragma once
+
+#include <system_error>
+
+#include "driver/run_state.h"
+
+namespace dm {
+
+// Asks whether an existing file may be replaced. The window shows its
+// overwrite dialog; batch mode never asks.
+class OverwriteConfirmer {
+ public:
+  virtual ~OverwriteConfirmer() = default;
+  // True to replace `existing` by `replacement`.
+  virtual bool confirmOverwrite(const fs::path& existing, const fs::path& replacement) = 0;
+};
+
+// Copies `from` to `to`; when `to` exists, only after `confirm` agrees.
+// Returns the copy's error (ENOSPC for a full disk); a refused overwrite is
+// not an error.
+std::error_code copyWithConfirmation(const fs::path& from, const fs::path& to, OverwriteConfirmer& confirm);
+
+inline constexpr std::uint64_t kMaxContainerBytes = 4294967296ULL;  // 4 GiB
+
+// Window delivery into `outputFolder` (created when missing): the container
+// (unless reportOnly) and the report, each with confirmation. Returns 0, or
+// the status it has sent: 1036 for a container of 4 GiB or more, 1038 when
+// the disk filled up.
+int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& confirm);
+
+// The outcome of a batch delivery: the first copy that failed, if any.
+struct BatchDelivery {
+  std::error_code error;
+  fs::path failedPath;
+};
+
+// Batch delivery into state.startDir: the container (unless reportOnly) and
+// the report, overwriting, without a size test. A missing work file is not
+// delivered and not an error.
+BatchDelivery deliverBatch(const RunState& state);
+
+}  // namespace dm

@@ -1,0 +1,101 @@
+#include "driver/passes.h"
+
+#include <fstream>
+#include <new>
+#include <set>
+
+#include "conversion/conversion.h"
+#include "container/container.h"
+#include "dictcompiler/dictcompiler.h"
+#include "driver/work_tree.h"
+#include "images/images.h"
+#include "intake/intake.h"
+#include "media/media_phases.h"
+#include "platform/failure.h"
+#include "textio/wide_line.h"
+
+namespace dm {
+
+namespace {
+
+// Runs `body` inside the pass's failure boundary.
+template <typename Body>
+PassResult guarded(RunState& state, Body body) {
+  PassResult result;
+  try {
+    body();
+    result.ok = true;
+    return result;
+  } catch (const std::bad_alloc&) {
+    result.failureText = "Not enough memory to finish the run.";
+  } catch (const std::exception& e) {
+    result.failureText = e.what();
+  } catch (...) {
+    result.failureText = "The run failed for an unknown reason.";
+  }
+  state.send(status::kPassFailed, result.failureText);
+  return result;
+}
+
+}  // namespace
+
+PassResult CheckPass(RunState& state) {
+  state.validRecordCount = 0;
+  PassResult result = guarded(state, [&] {
+    prepareWorkTree(state);
+    resetConversion(state);
+    state.resetOptions();
+    convertSource(state);
+    normaliseSource(state);
+    checkSource(state);
+  });
+  if (result.ok && !state.batchMode) state.send(status::kCheckDone);
+  return result;
+}
+
+PassResult BuildPass(RunState& state) {
+  PassResult result = guarded(state, [&] {
+    convertDrill(state);
+    TagCensus(state);
+    CompileDictionary(state, 0);
+    if (state.options.menuPhase == 1) {
+      state.params.menu.present = 1;
+      ProcessMenuData(state);
+    }
+    if (state.options.soundPhase != 0) buildSound(state);
+    if (state.options.bitmapPhase != 0) {
+      state.params.bitmap.present = 1;
+      buildBitmaps(state);
+    }
+    assembleContainer(state);
+  });
+  if (result.ok && !state.batchMode) state.send(status::kBuildDone);
+  return result;
+}
+
+void TagCensus(std::istream& cln, RunState& state) {
+  constexpr std::size_t kCensusLineUnits = 51200;
+  char mark[2];
+  cln.read(mark, 2);
+  std::set<std::u16string> tags;
+  std::uint32_t entries = 0;
+  std::u16string line;
+  while (readWideLine(cln, line, kCensusLineUnits)) {
+    if (isBlankWideLine(line)) continue;
+    if (line.find(u"START_BLOCK_Word\t") != std::u16string::npos) ++entries;
+    std::size_t tab = line.find(u'\t');
+    std::u16string_view tag = tab == std::u16string::npos ? chompWide(line) : std::u16string_view(line).substr(0, tab);
+    tags.emplace(tag);
+  }
+  state.entryCount = entries;
+  state.tagList.insert(state.tagList.end(), tags.begin(), tags.end());
+}
+
+void TagCensus(RunState& state) {
+  const fs::path path = state.paths.middata / "Source" / (std::string(kInternalName) + ".cln");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw PassFailure("can't open file " + path.string() + "\n");
+  TagCensus(in, state);
+}
+
+}  // namespace dm

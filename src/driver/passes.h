@@ -1,0 +1,36 @@
+// The two passes of a run. The check pass prepares the work tree, converts
+// the source and checks every record; the build pass runs the conversion,
+// the compile, the optional menu, sound and bitmap phases and the final
+// assembly, strictly in that order. Each pass is one failure boundary: any
+// exception in a phase becomes status 1040 with its text.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "driver/run_state.h"
+
+namespace dm {
+
+struct PassResult {
+  bool ok = false;          // false: the pass failed and sent status 1040
+  std::string failureText;  // the failure's text when !ok
+};
+
+// Runs the check pass on the calling thread. On success state.validRecordCount
+// holds the number of accepted records; in window use (not batchMode) it
+// sends status 180 at its end.
+PassResult CheckPass(RunState& state);
+
+// Runs the build pass on the calling thread. In window use it sends status
+// 1022 at its end; in batch mode the caller delivers.
+PassResult BuildPass(RunState& state);
+
+// Reads Middata/Source/Drill.cln: counts the entries into state.entryCount
+// and appends the distinct tags, in code-unit order, to state.tagList.
+void TagCensus(RunState& state);
+// The same over a stream holding the file's bytes (mark included).
+void TagCensus(std::istream& cln, RunState& state);
+
+}  // namespace dm

@@ -1,0 +1,101 @@
+#include "driver/work_tree.h"
+
+#include <array>
+#include <system_error>
+
+#include "platform/platform.h"
+
+namespace dm {
+
+namespace {
+
+// A missing folder is created; an existing one loses its own files. A
+// symbolic link standing in for a folder is replaced by a real folder, so
+// nothing outside the tree is ever emptied.
+void ensureFolder(const fs::path& folder) {
+  std::error_code ec;
+  fs::file_status st = fs::symlink_status(folder, ec);
+  if (fs::is_symlink(st)) {
+    fs::remove(folder, ec);
+    st = fs::file_status(fs::file_type::not_found);
+  }
+  if (fs::is_directory(st)) {
+    platform::deleteFilesIn(folder);
+  } else {
+    if (fs::exists(st)) fs::remove(folder, ec);
+    fs::create_directory(folder, ec);
+  }
+}
+
+bool canEnter(const fs::path& folder) {
+  std::error_code ec;
+  return fs::is_directory(fs::symlink_status(folder, ec));
+}
+
+}  // namespace
+
+void prepareWorkTree(RunState& state) {
+  state.paths = WorkPaths::under(state.workBase);
+  state.entryCount = 0;
+  state.tagList.clear();
+
+  std::error_code ec;
+  if (!canEnter(state.paths.root)) fs::create_directories(state.paths.root, ec);
+
+  ensureFolder(state.paths.middata);
+  ensureFolder(state.paths.destin);
+  ensureFolder(state.paths.trash);
+
+  static const std::array<const char*, 12> kIndexFolders = {
+      "EngIdx", "JapIdx", "ExmIdx", "SpaIdx", "EngKwIdx", "JapKwIdx",
+      "KanjiPick", "Menu", "Source", "Dict", "Bmp", "BmpExt"};
+  for (const char* name : kIndexFolders) ensureFolder(state.paths.middata / name);
+
+  const fs::path sound = state.paths.middata / "Sound";
+  if (!canEnter(sound)) {
+    ensureFolder(sound);
+    fs::create_directory(sound / "Source", ec);
+  } else {
+    ensureFolder(sound / "Source");
+    platform::deleteFilesIn(sound);
+  }
+  for (const char* name : {"Font", "EngInfl", "EngInfl/Data1", "EngInfl/Data2"})
+    ensureFolder(state.paths.middata / name);
+
+  static const std::array<const char*, 16> kDestinFolders = {
+      "EngIdx", "JapIdx", "ExmIdx", "SpaIdx", "EngKwIdx", "JapKwIdx", "KanjiPick", "Menu",
+      "Dict", "Bmp", "BmpExt", "Sound", "Font", "EngInfl", "EngInfl/Data1", "EngInfl/Data2"};
+  for (const char* name : kDestinFolders) ensureFolder(state.paths.destin / name);
+}
+
+void deleteWorkFiles(const RunState& state) {
+  const fs::path root = WorkPaths::under(state.workBase).root;
+  std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(root, ec))) return;
+  if (!platform::isInside(root, state.workBase)) return;
+  platform::deleteFilesBelow(root);
+}
+
+std::string sourceName(const fs::path& sourceTextPath) {
+  std::string name = sourceTextPath.filename().string();
+  std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+fs::path deliveredContainerPath(const fs::path& folder, const std::string& name) {
+  return folder / (name + ".drl");
+}
+
+fs::path deliveredReportPath(const fs::path& folder, const std::string& name) {
+  return folder / ("error-" + name + ".txt");
+}
+
+fs::path workContainerPath(const RunState& state) {
+  return state.paths.destin / (std::string(kInternalName) + ".bin");
+}
+
+fs::path workReportPath(const RunState& state) {
+  return state.paths.destin / (std::string(kInternalName) + ".chk");
+}
+
+}  // namespace dm
