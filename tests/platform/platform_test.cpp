@@ -1,0 +1,118 @@
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/temp_dir.h"
+
+namespace dm::platform {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+TEST(WorkBase, EnvironmentOverridesAndIsCreated) {
+  TempDir dir;
+  setenv("DRILLMAKER_WORK_BASE", (dir / "base").c_str(), 1);
+  EXPECT_EQ(workBase(), dir / "base");
+  EXPECT_TRUE(fs::is_directory(dir / "base"));
+  unsetenv("DRILLMAKER_WORK_BASE");
+  setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+  EXPECT_EQ(workBase(), dir / "cache" / "drillmaker");
+  unsetenv("XDG_CACHE_HOME");
+}
+
+TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstEnds) {
+  TempDir dir;
+  const fs::path lockFile = dir / kInstanceLockName;
+  auto first = std::make_unique<InstanceLock>();
+  ASSERT_TRUE(first->acquire(lockFile));
+  InstanceLock second;
+  EXPECT_FALSE(second.acquire(lockFile));
+  first.reset();
+  EXPECT_TRUE(second.acquire(lockFile));
+}
+
+TEST(CopyFile, CopiesRefusesToReplaceUnlessAskedAndReportsErrors) {
+  TempDir dir;
+  writeFile(dir / "a", "new content");
+  writeFile(dir / "b", "old");
+  EXPECT_EQ(copyFile(dir / "a", dir / "b", false), std::errc::file_exists);
+  EXPECT_EQ(readFile(dir / "b"), "old");
+  EXPECT_FALSE(copyFile(dir / "a", dir / "b", true));
+  EXPECT_EQ(readFile(dir / "b"), "new content");
+  EXPECT_FALSE(copyFile(dir / "a", dir / "c", false));
+  EXPECT_EQ(readFile(dir / "c"), "new content");
+  EXPECT_EQ(copyFile(dir / "missing", dir / "d", true), std::errc::no_such_file_or_directory);
+  EXPECT_FALSE(fs::exists(dir / "d"));
+  // A folder that cannot take the copy leaves no partial file behind.
+  EXPECT_TRUE(copyFile(dir / "a", dir / "nofolder" / "x", true));
+  for (const auto& e : fs::directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().filename().string().find(".partial"), std::string::npos);
+}
+
+TEST(DeleteFilesIn, RemovesOwnFilesAndLinksOnly) {
+  TempDir dir;
+  writeFile(dir / "outside" / "keep.txt", "precious");
+  writeFile(dir / "tree" / "a.txt", "x");
+  writeFile(dir / "tree" / ".hidden", "x");
+  writeFile(dir / "tree" / "sub" / "b.txt", "x");
+  fs::create_directory_symlink(dir / "outside", dir / "tree" / "linkdir");
+  fs::create_symlink(dir / "outside" / "keep.txt", dir / "tree" / "linkfile");
+  deleteFilesIn(dir / "tree");
+  EXPECT_FALSE(fs::exists(dir / "tree" / "a.txt"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "tree" / "linkfile")));
+  EXPECT_TRUE(fs::exists(dir / "tree" / ".hidden"));
+  EXPECT_TRUE(fs::exists(dir / "tree" / "sub" / "b.txt"));
+  EXPECT_EQ(readFile(dir / "outside" / "keep.txt"), "precious");
+}
+
+TEST(DeleteFilesBelow, RecursesWithoutFollowingLinks) {
+  TempDir dir;
+  writeFile(dir / "outside" / "keep.txt", "precious");
+  writeFile(dir / "root" / "a" / "b" / "c.txt", "x");
+  writeFile(dir / "root" / "top.txt", "x");
+  fs::create_directory_symlink(dir / "outside", dir / "root" / "a" / "escape");
+  deleteFilesBelow(dir / "root");
+  EXPECT_TRUE(fs::is_directory(dir / "root" / "a" / "b"));
+  EXPECT_FALSE(fs::exists(dir / "root" / "a" / "b" / "c.txt"));
+  EXPECT_FALSE(fs::exists(dir / "root" / "top.txt"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "root" / "a" / "escape")));
+  EXPECT_EQ(readFile(dir / "outside" / "keep.txt"), "precious");
+}
+
+TEST(IsInside, ComparesWholeComponents) {
+  EXPECT_TRUE(isInside("/a/b/c", "/a/b"));
+  EXPECT_TRUE(isInside("/a/b", "/a/b/"));
+  EXPECT_FALSE(isInside("/a/bc", "/a/b"));
+  EXPECT_FALSE(isInside("/a/b/../x", "/a/b"));
+}
+
+TEST(BuildTime, HonoursSourceDateEpoch) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  setenv("SOURCE_DATE_EPOCH", "86400", 1);
+  std::tm t = buildTime();
+  EXPECT_EQ(t.tm_year, 70);
+  EXPECT_EQ(t.tm_mday, 2);
+  setenv("SOURCE_DATE_EPOCH", "not a number", 1);
+  EXPECT_GT(buildTime().tm_year, 120);
+  unsetenv("SOURCE_DATE_EPOCH");
+}
+
+TEST(Guid, FreshEachTime) {
+  Guid a = newGuid(), b = newGuid();
+  EXPECT_FALSE(a.data1 == b.data1 && a.data2 == b.data2 && a.data4 == b.data4);
+}
+
+TEST(FreeBytes, MeasuresTheNearestExistingFolder) {
+  TempDir dir;
+  auto n = freeBytes(dir / "not" / "yet");
+  ASSERT_TRUE(n.has_value());
+  EXPECT_GT(*n, 0u);
+}
+
+}  // namespace
+}  // namespace dm::platform
