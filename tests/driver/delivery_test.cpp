@@ -1,0 +1,119 @@
+#include "driver/delivery.h"
+
+#include <gtest/gtest.h>
+
+#include "driver/recording_observer.h"
+#include "driver/work_tree.h"
+#include "support/temp_dir.h"
+
+namespace dm {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+class Answer : public OverwriteConfirmer {
+ public:
+  explicit Answer(bool yes) : yes_(yes) {}
+  bool confirmOverwrite(const fs::path& existing, const fs::path& replacement) override {
+    asked.emplace_back(existing, replacement);
+    return yes_;
+  }
+  std::vector<std::pair<fs::path, fs::path>> asked;
+
+ private:
+  bool yes_;
+};
+
+struct Fixture {
+  TempDir dir;
+  RunState state;
+  test::RecordingObserver observer;
+  Fixture() {
+    state.workBase = dir / "base";
+    state.startDir = dir / "cwd";
+    state.sourceTextPath = dir / "src" / "my.words.txt";
+    state.observer = &observer;
+    state.paths = WorkPaths::under(state.workBase);
+    fs::create_directories(state.startDir);
+    writeFile(workContainerPath(state), "container");
+    writeFile(workReportPath(state), "report");
+  }
+};
+
+TEST(CopyWithConfirmation, AsksOnlyWhenTheTargetExists) {
+  TempDir dir;
+  writeFile(dir / "new", "new");
+  Answer no(false), yes(true);
+  EXPECT_FALSE(copyWithConfirmation(dir / "new", dir / "t", no));
+  EXPECT_TRUE(no.asked.empty());
+  EXPECT_EQ(readFile(dir / "t"), "new");
+
+  writeFile(dir / "t", "old");
+  EXPECT_FALSE(copyWithConfirmation(dir / "new", dir / "t", no));
+  EXPECT_EQ(readFile(dir / "t"), "old");
+  ASSERT_EQ(no.asked.size(), 1u);
+  EXPECT_EQ(no.asked[0].first, dir / "new");
+  EXPECT_EQ(no.asked[0].second, dir / "t");
+
+  EXPECT_FALSE(copyWithConfirmation(dir / "new", dir / "t", yes));
+  EXPECT_EQ(readFile(dir / "t"), "new");
+}
+
+TEST(Deliver, WindowDeliveryCreatesTheFolderAndNamesAfterTheSource) {
+  Fixture f;
+  Answer yes(true);
+  const fs::path out = f.dir / "Desktop" / "ドリル";
+  EXPECT_EQ(deliver(f.state, out, yes), 0);
+  EXPECT_EQ(readFile(out / "my.words.drl"), "container");
+  EXPECT_EQ(readFile(out / "error-my.words.txt"), "report");
+  EXPECT_TRUE(yes.asked.empty());
+}
+
+TEST(Deliver, ReportOnlyAndRefusedOverwrite) {
+  Fixture f;
+  const fs::path out = f.dir / "out";
+  writeFile(out / "error-my.words.txt", "old report");
+  f.state.reportOnly = true;
+  Answer no(false);
+  EXPECT_EQ(deliver(f.state, out, no), 0);
+  EXPECT_FALSE(fs::exists(out / "my.words.drl"));
+  EXPECT_EQ(readFile(out / "error-my.words.txt"), "old report");
+  EXPECT_EQ(no.asked.size(), 1u);
+}
+
+TEST(Deliver, ContainerOfFourGibibytesIsRefusedWithItsReport) {
+  Fixture f;
+  fs::resize_file(workContainerPath(f.state), kMaxContainerBytes);
+  Answer yes(true);
+  EXPECT_EQ(deliver(f.state, f.dir / "out", yes), status::kTooLarge);
+  EXPECT_EQ(f.observer.codes, std::vector<int>{status::kTooLarge});
+  EXPECT_FALSE(fs::exists(f.dir / "out" / "my.words.drl"));
+  EXPECT_FALSE(fs::exists(f.dir / "out" / "error-my.words.txt"));
+}
+
+TEST(DeliverBatch, OverwritesIntoTheStartFolder) {
+  Fixture f;
+  writeFile(f.state.startDir / "my.words.drl", "old");
+  EXPECT_FALSE(deliverBatch(f.state).error);
+  EXPECT_EQ(readFile(f.state.startDir / "my.words.drl"), "container");
+  EXPECT_EQ(readFile(f.state.startDir / "error-my.words.txt"), "report");
+}
+
+TEST(DeliverBatch, MissingWorkFilesAreSkippedAndCopyFailuresReported) {
+  Fixture f;
+  fs::remove(workReportPath(f.state));
+  f.state.reportOnly = true;
+  EXPECT_FALSE(deliverBatch(f.state).error);
+  EXPECT_TRUE(fs::is_empty(f.state.startDir));
+
+  f.state.reportOnly = false;
+  f.state.startDir = f.dir / "no" / "such" / "folder";
+  BatchDelivery r = deliverBatch(f.state);
+  EXPECT_TRUE(r.error);
+  EXPECT_EQ(r.failedPath, f.state.startDir / "my.words.drl");
+}
+
+}  // namespace
+}  // namespace dm

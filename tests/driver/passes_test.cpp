@@ -1,0 +1,88 @@
+#include "driver/passes.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "driver/recording_observer.h"
+#include "driver/work_tree.h"
+#include "support/temp_dir.h"
+#include "textio/wide_line.h"
+
+namespace dm {
+namespace {
+
+std::string clnBytes(std::u16string_view text) {
+  std::ostringstream out;
+  writeByteOrderMark(out);
+  writeWideLine(out, text);
+  return out.str();
+}
+
+TEST(TagCensus, CountsEntriesAndCollectsDistinctTagsInOrder) {
+  std::istringstream in(clnBytes(
+      u"START_BLOCK_Word\t\r\nHW\t問題：1\r\nDF_q\tq\r\nDF_q_c0\tmore\r\nEND_BLOCK_Word\t\r\n\r\n"
+      u"START_BLOCK_Word\t\r\nDF_m\tlegend\r\nEND_BLOCK_Word\t\r\n\r\n"));
+  RunState state;
+  state.tagList = {u"KEPT"};
+  TagCensus(in, state);
+  EXPECT_EQ(state.entryCount, 2u);
+  std::vector<std::u16string> expected{u"KEPT",          u"DF_m", u"DF_q", u"DF_q_c0", u"END_BLOCK_Word",
+                                       u"HW", u"START_BLOCK_Word"};
+  EXPECT_EQ(state.tagList, expected);
+}
+
+TEST(TagCensus, EmptyFile) {
+  std::istringstream in(clnBytes(u""));
+  RunState state;
+  TagCensus(in, state);
+  EXPECT_EQ(state.entryCount, 0u);
+  EXPECT_TRUE(state.tagList.empty());
+}
+
+TEST(Passes, AFailingPhaseBecomesStatus1040WithItsText) {
+  test::TempDir dir;
+  RunState state;
+  test::RecordingObserver observer;
+  state.observer = &observer;
+  state.workBase = dir.path();
+  prepareWorkTree(state);
+  // Nothing was checked, so the build pass has no input to read.
+  PassResult r = BuildPass(state);
+  EXPECT_FALSE(r.ok);
+  ASSERT_EQ(observer.codes, std::vector<int>{status::kPassFailed});
+  EXPECT_FALSE(observer.texts[0].empty());
+  EXPECT_EQ(observer.texts[0], r.failureText);
+}
+
+TEST(Passes, CheckPassResetsOptionsAndReportsItsEnd) {
+  test::TempDir dir;
+  test::writeFile(dir / "src" / "a.txt", "\xFF\xFE");
+  RunState state;
+  test::RecordingObserver observer;
+  state.observer = &observer;
+  state.workBase = dir / "base";
+  state.sourceTextPath = dir / "src" / "a.txt";
+  state.options.soundPhase = 1;
+  state.options.entryNumberWidth = 3;
+  state.params.menu.present = 1;
+  state.validRecordCount = 7;
+  PassResult r = CheckPass(state);
+  ASSERT_TRUE(r.ok) << r.failureText;
+  EXPECT_EQ(state.options.soundPhase, 0);
+  EXPECT_EQ(state.options.entryNumberWidth, 8);
+  EXPECT_EQ(state.params.menu.present, 0);
+  EXPECT_EQ(state.params.bitmap.bytes[0], 5);
+  EXPECT_EQ(state.params.bitmap.value2, 512u);
+  EXPECT_EQ(state.validRecordCount, 0u);
+  EXPECT_TRUE(fs::is_directory(state.paths.trash));
+  EXPECT_EQ(observer.codes.back(), status::kCheckDone);
+
+  observer.codes.clear();
+  state.batchMode = true;
+  ASSERT_TRUE(CheckPass(state).ok);
+  EXPECT_TRUE(observer.codes.empty()) << "batch mode sends no 180";
+}
+
+}  // namespace
+}  // namespace dm
