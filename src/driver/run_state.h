@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "conversion/conversion_state.h"
+#include "intake/intake_state.h"
 #include "media/media_phases.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
@@ -134,6 +135,7 @@ struct RunState {
   std::vector<std::u16string> tagList;
 
   ConversionState conversion;  // media registration, settings, menu depth
+  IntakeState intake;          // error list, check counters, media counters
   MediaPhaseState mediaPhases;  // cover picture flag of the bitmap phase
 
   StatusObserver* observer = nullptr;

@@ -1,0 +1,187 @@
+#include "intake/line_normaliser.h"
+
+#include <limits>
+#include <vector>
+
+#include "textio/wide_line.h"
+
+namespace dm {
+
+namespace {
+
+constexpr char16_t kQuote = u'"';
+constexpr std::u16string_view kLineMark = u"<N>";
+
+// A quoted segment: the units between an opening and a closing quote run.
+struct Segment {
+  std::size_t openQuote;   // last quote of the opening run (dropped)
+  std::size_t begin;       // first unit of the segment
+  std::size_t end;         // one past the last unit (the closing run's start)
+  std::size_t closeQuote;  // last quote of the closing run (dropped), or npos
+};
+
+std::size_t quoteRunEnd(std::u16string_view s, std::size_t i) {
+  while (i < s.size() && s[i] == kQuote) ++i;
+  return i;
+}
+
+// Scans like scanQuotes and records every quoted segment.
+std::vector<Segment> findSegments(std::u16string_view s) {
+  std::vector<Segment> segments;
+  bool inQuote = false;
+  bool fieldStart = true;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    if (s[i] == kQuote) {
+      const std::size_t j = quoteRunEnd(s, i);
+      if ((j - i) % 2 == 1) {
+        if (inQuote) {
+          segments.back().end = i;
+          segments.back().closeQuote = j - 1;
+          inQuote = false;
+        } else if (fieldStart) {
+          segments.push_back({j - 1, j, s.size(), std::u16string_view::npos});
+          inQuote = true;
+        }
+      }
+      fieldStart = false;
+      i = j;
+      continue;
+    }
+    fieldStart = !inQuote && s[i] == u'\t';
+    ++i;
+  }
+  return segments;
+}
+
+// Replaces every non-overlapping `from`, left to right.
+void replaceAll(std::u16string& s, std::u16string_view from, std::u16string_view to) {
+  std::size_t at = s.find(from);
+  if (at == std::u16string::npos) return;
+  std::u16string out;
+  out.reserve(s.size());
+  std::size_t prev = 0;
+  while (at != std::u16string::npos) {
+    out.append(s, prev, at - prev);
+    out.append(to);
+    prev = at + from.size();
+    at = s.find(from, prev);
+  }
+  out.append(s, prev, std::u16string::npos);
+  s.swap(out);
+}
+
+// The text of one quoted segment with its line breaks and tabs resolved.
+std::u16string resolveSegment(std::u16string_view text, bool closed) {
+  std::u16string s;
+  s.reserve(text.size());
+  for (char16_t c : text) {
+    if (c != u'\r') s.push_back(c);
+  }
+  replaceAll(s, u"\n<N>", kLineMark);
+  replaceAll(s, u"<N>\n", kLineMark);
+  if (closed) replaceAll(s, u"\n", kLineMark);
+  for (char16_t& c : s) {
+    if (c == u'\t') c = u' ';
+  }
+  return s;
+}
+
+// Drops one quote of every field that holds only a quote run.
+std::u16string dropLoneQuoteRuns(std::u16string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  bool fieldStart = true;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    if (fieldStart && s[i] == kQuote) {
+      const std::size_t j = quoteRunEnd(s, i);
+      const bool endsField = j == s.size() || s[j] == u'\r' || s[j] == u'\n' || s[j] == u'\t';
+      out.append(s.substr(i, endsField ? j - i - 1 : j - i));
+      fieldStart = false;
+      i = j;
+      continue;
+    }
+    fieldStart = s[i] == u'\t';
+    out.push_back(s[i]);
+    ++i;
+  }
+  return out;
+}
+
+constexpr std::u16string_view kTagWords[][2] = {
+    {u"<Sound", u"<Ｓｏｕｎｄ"},  {u"/Sound>", u"/Ｓｏｕｎｄ>"},   {u"<Sound>", u"<Ｓｏｕｎｄ>"},
+    {u"</Sound>", u"</Ｓｏｕｎｄ>"}, {u"<Pick>", u"<Ｐｉｃｋ>"},    {u"</Pick>", u"</Ｐｉｃｋ>"},
+    {u"<K>", u"<Ｋ>"},              {u"</K>", u"</Ｋ>"},            {u"<KEY>", u"<ＫＥＹ>"},
+    {u"</KEY>", u"</ＫＥＹ>"},
+};
+
+}  // namespace
+
+void scanQuotes(std::u16string_view s, QuoteScan& scan) {
+  std::size_t i = scan.pos;
+  while (i < s.size()) {
+    if (s[i] == kQuote) {
+      const std::size_t j = quoteRunEnd(s, i);
+      if ((j - i) % 2 == 1) {
+        if (scan.inQuote) {
+          scan.inQuote = false;
+        } else if (scan.fieldStart) {
+          scan.inQuote = true;
+        }
+      }
+      scan.fieldStart = false;
+      i = j;
+      continue;
+    }
+    scan.fieldStart = !scan.inQuote && s[i] == u'\t';
+    ++i;
+  }
+  scan.pos = i;
+}
+
+std::u16string normaliseRecord(std::u16string_view record) {
+  std::u16string s;
+  s.reserve(record.size() + 16);
+  std::size_t prev = 0;
+  for (const Segment& seg : findSegments(record)) {
+    const bool closed = seg.closeQuote != std::u16string_view::npos;
+    s.append(record.substr(prev, seg.openQuote - prev));
+    s.append(resolveSegment(record.substr(seg.begin, seg.end - seg.begin), closed));
+    if (closed) {
+      s.append(record.substr(seg.end, seg.closeQuote - seg.end));
+      prev = seg.closeQuote + 1;
+    } else {
+      prev = record.size();
+    }
+  }
+  if (prev < record.size()) s.append(record.substr(prev));
+
+  replaceAll(s, u"\"\"", u"\"");
+  s = dropLoneQuoteRuns(s);
+  for (char16_t& c : s) {
+    if (c >= 0xE000 && c <= 0xE0FF) c = 0x3013;
+  }
+  replaceAll(s, u"<N><P>", u"<P>");
+  for (const auto& pair : kTagWords) replaceAll(s, pair[0], pair[1]);
+  return s;
+}
+
+void normaliseLines(std::istream& in, std::ostream& out) {
+  copyByteOrderMark(in, out);
+  constexpr std::size_t kWholeLine = std::numeric_limits<std::size_t>::max();
+  std::u16string line;
+  std::u16string record;
+  QuoteScan scan;
+  while (readWideLine(in, line, kWholeLine)) {
+    record += line;
+    scanQuotes(record, scan);
+    if (scan.inQuote) continue;
+    writeWideLine(out, normaliseRecord(record));
+    record.clear();
+    scan = QuoteScan{};
+  }
+  if (!record.empty()) writeWideLine(out, normaliseRecord(record));
+}
+
+}  // namespace dm
