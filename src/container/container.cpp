@@ -1,10 +1,92 @@
 #include "container/container.h"
 
+#include <cstdio>
+
+#include "container/index_image.h"
+#include "container/item_addr_image.h"
 #include "driver/run_state.h"
+#include "images/dic_image.h"
+#include "images/dict_header.h"
+#include "images/menu_image.h"
+#include "images/tagrule_image.h"
+#include "images/wordlib_image.h"
+#include "images/work_file.h"
+#include "platform/failure.h"
+#include "platform/platform.h"
 
 namespace dm {
 
-// Not built yet: the build pass runs it as an empty phase.
-void assembleContainer(RunState&) {}
+namespace {
+
+using container::BuildHeader;
+
+void require(int result, const fs::path& image) {
+  if (result != 0) throw PassFailure("can't create file " + image.string());
+}
+
+// The drill body's files for the item address image: the entry address
+// tables in the form the table writer made, and every word library's files.
+void listBodyFiles(BuildHeader& h, const fs::path& dictDir) {
+  if (h.tableWriterType != 0) h.entryAddressFiles = {"entry_add.seg", "entry_add.off"};
+  else h.entryAddressFiles = {"entry_add.dat"};
+  if (std::optional<DictHeader> dict = readDictHeader(findWorkFile(dictDir, "dict.h"))) {
+    for (const std::string& lib : dict->libraries)
+      for (const char* ext : {".dat", ".cod", ".sdx"}) h.wordLibFiles.push_back(lib + ext);
+  }
+}
+
+}  // namespace
+
+container::ContainerSettings containerSettingsOf(const RunState& state) {
+  container::ContainerSettings s;
+  s.entryCount = state.entryCount;
+  return s;
+}
+
+void assembleContainer(RunState& state) {
+  const fs::path root = state.paths.root;
+  const fs::path destin = state.paths.destin;
+  const fs::path dictDir = findWorkFile(destin, "Dict");
+  const fs::path menuDir = findWorkFile(destin, "Menu");
+
+  container::SizeReports reports(root / "usrDict.out", root / "usrDict.sum");
+  BuildHeader header = BuildHeader::from(state.options, root);
+  reports.title(header.name);
+
+  container::writeIndexImage(destin / "Index.bin", header);
+
+  if (state.options.menuPhase) {
+    require(BuildMenuImage(menuDir, MenuImageParams::from(state.params.menu)), menuDir / "Menu.bin");
+    header.bodyMarks[container::kSlotMenu] = 1;
+    moveIntoFolder(menuDir / "Menu.bin", destin);
+  }
+
+  require(BuildTagRuleImage(dictDir, std::string(kInternalName) + "_tag.h", true), dictDir / "TagRule.bin");
+  moveIntoFolder(dictDir / "TagRule.bin", destin);
+
+  // The font image and the colour picture image are written into Destin by
+  // the media module's image builders; the listing below takes them from
+  // there by the marks set here.
+  header.fontsMark = 0;
+  header.iconsMark = 0;
+  header.bitmapsMark = state.options.bitmapPhase;
+  header.bitmapParams = state.params.bitmap;
+
+  listBodyFiles(header, dictDir);
+  require(container::buildItemAddrImage(dictDir, header), dictDir / "ItemAddr.bin");
+  moveIntoFolder(dictDir / "ItemAddr.bin", destin);
+
+  require(BuildDicImage(dictDir, kInternalName), dictDir / "Dic.bin");
+  moveIntoFolder(dictDir / "Dic.bin", destin);
+  require(BuildWordLibImage(dictDir), dictDir / "WordLib.bin");
+  moveIntoFolder(dictDir / "WordLib.bin", destin);
+
+  const container::ContainerSettings settings = containerSettingsOf(state);
+  container::SlotTable slots = container::listComponents(destin, header, settings, reports);
+  require(container::writeContainer(destin, slots, header, settings, reports, platform::newGuid(),
+                                    platform::buildTime()),
+          destin / (header.name + ".pre"));
+  reports.finish();
+}
 
 }  // namespace dm

@@ -1,12 +1,28 @@
 // Output assembly: gathers the component images, writes the container with its
-// directory, checksum and trailer, and scrambles its header.
+// directory, checksum and trailer, and scrambles its header. The pieces:
+// container_format.h (the on-disk constants), build_header.h, index_image.h,
+// item_addr_image.h, container_writer.h, checksum.h, scrambler.h and
+// size_report.h.
 #pragma once
+
+#include "container/container_writer.h"
 
 namespace dm {
 
 struct RunState;
 
-// Destin component files -> Destin/Drill.bin and the size reports.
+// The header values that come from the settings line and the media phases.
+// The how-to-use flag, the menu location, the cover picture and the
+// other-picture list are not part of RunState yet; until they are, a drill
+// is built as one without how-to-use entry, menu location, cover picture or
+// colour pictures. The entry count comes from the tag census.
+container::ContainerSettings containerSettingsOf(const RunState& state);
+
+// The final assembly: builds Index.bin, Menu.bin (when the menu phase ran),
+// TagRule.bin, ItemAddr.bin, Dic.bin and WordLib.bin into Destin, then
+// Destin/Drill.pre and Destin/Drill.bin, with the size reports usrDict.out
+// and usrDict.sum in the work root. Throws PassFailure when an image or the
+// container cannot be created.
 void assembleContainer(RunState& state);
 
 }  // namespace dm

@@ -1,0 +1,202 @@
+#include "images/component_converter.h"
+
+#include <cstdio>
+#include <fstream>
+#include <streambuf>
+#include <vector>
+
+#include "images/byte_order.h"
+#include "images/work_file.h"
+
+namespace dm {
+
+namespace {
+
+constexpr std::uint64_t kProgressLines = 10000;
+constexpr std::size_t kFlushBytes = 1 << 20;
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// Buffered writer that counts the bytes it passes on.
+class Output {
+ public:
+  explicit Output(std::ostream& out) : out_(out) {}
+  ~Output() { flush(); }
+  void put(char c) {
+    buffer_.push_back(c);
+    ++size_;
+    if (buffer_.size() >= kFlushBytes) flush();
+  }
+  void flush() {
+    out_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    buffer_.clear();
+  }
+  std::uint64_t size() const { return size_; }
+
+ private:
+  std::ostream& out_;
+  std::string buffer_;
+  std::uint64_t size_ = 0;
+};
+
+void progress(std::uint64_t lines, std::string_view name) {
+  if (lines % kProgressLines == 0)
+    std::printf("\r%llu lines %.*s          \r", static_cast<unsigned long long>(lines),
+                static_cast<int>(name.size()), name.data());
+}
+
+bool nextLine(std::istream& in, std::string& line) {
+  if (!std::getline(in, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOnly, std::string_view name) {
+  ComponentResult r;
+  std::string line, rest;
+  int pending = -1;
+  bool widthSeen = false, widthCommon = true;
+  std::uint64_t width = 0;
+  while (nextLine(in, line)) {
+    if (line.empty() || line[0] == ':') continue;
+    if (!tabLinesOnly || line.find('\t') != std::string::npos) ++r.lines;
+    rest.clear();
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '0' && i + 1 < line.size() && line[i + 1] == 'x') {
+        ++i;
+        continue;
+      }
+      if (line[i] == '\t') continue;
+      rest.push_back(line[i]);
+    }
+    if (!widthSeen) {
+      width = rest.size();
+      widthSeen = true;
+    } else if (rest.size() != width) {
+      widthCommon = false;
+    }
+    for (char c : rest) {
+      if (c == ':') break;
+      if (isSpace(c)) continue;
+      int v = hexValue(c);
+      if (v < 0) continue;
+      if (pending < 0) {
+        pending = v;
+      } else {
+        out.put(static_cast<char>(pending << 4 | v));
+        pending = -1;
+      }
+    }
+    progress(r.lines, name);
+  }
+  if (pending >= 0) out.put(static_cast<char>(pending << 4 | 0x0F));
+  r.recordWidth = widthSeen && widthCommon ? width : 0;
+  return r;
+}
+
+ComponentResult convertHexTriplets(std::istream& in, Output& out, std::string_view name) {
+  ComponentResult r;
+  std::string line;
+  while (nextLine(in, line)) {
+    if (line.empty() || line[0] == ':') continue;
+    std::size_t i = 0;
+    while (i < line.size() && isSpace(line[i])) ++i;
+    if (i + 1 < line.size() && line[i] == '0' && (line[i + 1] == 'x' || line[i + 1] == 'X') &&
+        i + 2 < line.size() && hexValue(line[i + 2]) >= 0)
+      i += 2;
+    std::uint64_t value = 0;
+    bool any = false;
+    for (; i < line.size() && hexValue(line[i]) >= 0; ++i) {
+      value = value << 4 | static_cast<std::uint64_t>(hexValue(line[i]));
+      any = true;
+    }
+    if (!any) continue;
+    ++r.lines;
+    out.put(static_cast<char>((value >> 16) & 0xFF));
+    out.put(static_cast<char>((value >> 8) & 0xFF));
+    out.put(static_cast<char>(value & 0xFF));
+    progress(r.lines, name);
+  }
+  return r;
+}
+
+ComponentResult copyBytes(std::istream& in, std::ostream& out) {
+  ComponentResult r;
+  std::vector<char> buffer(kFlushBytes);
+  while (in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    std::streamsize got = in.gcount();
+    if (got <= 0) break;
+    out.write(buffer.data(), got);
+    r.size += static_cast<std::uint64_t>(got);
+  }
+  return r;
+}
+
+// Discards what is written, counting nothing: measureComponent only needs
+// the counts.
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c; }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+}  // namespace
+
+bool countsTabLinesOnly(std::string_view fileName) {
+  return fileName.find("sidx.trm") != std::string_view::npos || fileName.find("pidx.trm") != std::string_view::npos ||
+         fileName.find("sidx_long.trm") != std::string_view::npos;
+}
+
+ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, bool tabLinesOnly,
+                                 std::string_view name) {
+  if (kind == kBinaryCopy) return copyBytes(in, out);
+  if (kind != kHexNibbles && kind != kHexTriplets) {
+    std::printf("Type error!\n");
+    return {};
+  }
+  Output sink(out);
+  ComponentResult r = kind == kHexNibbles ? convertHexNibbles(in, sink, tabLinesOnly, name)
+                                          : convertHexTriplets(in, sink, name);
+  sink.flush();
+  r.size = sink.size();
+  return r;
+}
+
+fs::path convertedPath(const fs::path& path) {
+  fs::path out = path;
+  out += "_";
+  return out;
+}
+
+std::optional<ComponentResult> ConvertComponent(const fs::path& path, int kind, std::uint32_t callerValue) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  const fs::path target = convertedPath(path);
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  if (!out) return std::nullopt;
+  const std::string name = path.filename().string();
+  ComponentResult r = convertComponent(in, out, kind, countsTabLinesOnly(name), name);
+  out.flush();
+  requireWritten(out, target);
+  r.callerValue = callerValue;
+  return r;
+}
+
+std::optional<ComponentResult> measureComponent(const fs::path& path, int kind) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  NullBuffer nothing;
+  std::ostream out(&nothing);
+  const std::string name = path.filename().string();
+  return convertComponent(in, out, kind, countsTabLinesOnly(name), name);
+}
+
+}  // namespace dm

@@ -1,0 +1,38 @@
+#include "images/dic_image.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "images/byte_order.h"
+#include "images/component_converter.h"
+#include "images/work_file.h"
+
+namespace dm {
+
+int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName) {
+  const fs::path image = dictOutDir / "Dic.bin";
+  std::ofstream out(image, std::ios::binary | std::ios::trunc);
+  if (!out) return -1;
+  std::ofstream errors(dictOutDir / "Dicerror.txt", std::ios::trunc);
+
+  const fs::path text = findWorkFile(dictOutDir, std::string(internalName) + ".dic");
+  std::optional<ComponentResult> r = ConvertComponent(text, kHexNibbles);
+  const fs::path converted = convertedPath(text);
+  std::uint64_t size = r ? r->size : 0;
+
+  std::string header;
+  appendLE32(header, size > 0 ? kDicTextOffset : 0);
+  appendLE32(header, checked32(size, image.string()));
+  appendZeros(header, kDicTextOffset - header.size());
+  out.write(header.data(), static_cast<std::streamsize>(header.size()));
+  if (size > 0) copyFileBytes(converted, size, out);
+  if (!r) std::printf("No such file! %s\n", converted.string().c_str());
+  std::error_code ec;
+  fs::remove(converted, ec);
+  out.flush();
+  requireWritten(out, image);
+  return 0;
+}
+
+}  // namespace dm

@@ -1,0 +1,20 @@
+// Dic.bin: the packed entry text of the drill body behind an 88-byte header.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+namespace dm {
+
+namespace fs = std::filesystem;
+
+inline constexpr std::uint32_t kDicTextOffset = 88;
+
+// Builds <dictOutDir>/Dic.bin from <dictOutDir>/<internalName>.dic (kind 0):
+// the text offset (88, or 0 when the text is empty), its size, 80 zero bytes,
+// the text. Creates Dicerror.txt beside it. Returns 0, or -1 when Dic.bin
+// cannot be created.
+int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName);
+
+}  // namespace dm

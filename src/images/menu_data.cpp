@@ -1,0 +1,110 @@
+#include "images/menu_data.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "dictcompiler/dictcompiler.h"
+#include "driver/run_state.h"
+#include "images/images.h"
+#include "images/work_file.h"
+#include "platform/failure.h"
+
+namespace dm {
+
+namespace {
+
+constexpr int kMenuFields = 4;
+constexpr int kMaxLinkDigits = 8;  // the widest value a 32-bit field holds
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+void appendHex(std::string& out, std::uint32_t value, int width) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%0*x", width, value);
+  out += buffer;
+}
+
+}  // namespace
+
+std::uint32_t readMenuField(std::string_view field) {
+  std::size_t i = 0;
+  while (i < field.size() && (field[i] == ' ' || field[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
+  if (i + 2 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X') && hexValue(field[i + 2]) >= 0)
+    i += 2;
+  std::int64_t value = 0;
+  for (; i < field.size() && hexValue(field[i]) >= 0; ++i) {
+    value = value * 16 + hexValue(field[i]);
+    if (value > 0x80000000LL) value = 0x80000000LL;
+  }
+  if (negative) value = -value;
+  if (value > 0x7FFFFFFFLL) value = 0x7FFFFFFFLL;
+  return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+}
+
+void convertMenuIndex(std::istream& in, std::ostream& out, const MenuParams& block) {
+  const int widths[kMenuFields] = {block.bytes[0], block.bytes[1], block.bytes[2], block.bytes[2]};
+  const int linkDigits = std::min<int>(block.bytes[2], kMaxLinkDigits);
+  std::uint32_t allF = 0;
+  for (int i = 0; i < linkDigits; ++i) allF = allF << 4 | 0xF;
+
+  std::string line, text;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::vector<std::string_view> fields;
+    std::string_view rest = line;
+    while (static_cast<int>(fields.size()) < kMenuFields) {
+      std::size_t tab = rest.find('\t');
+      fields.push_back(rest.substr(0, tab));
+      if (tab == std::string_view::npos) break;
+      rest.remove_prefix(tab + 1);
+    }
+    if (fields[0].rfind("LV", 0) == 0) fields[0].remove_prefix(2);
+    const int count = fields.size() == kMenuFields ? kMenuFields : 3;
+    text.clear();
+    for (int f = 0; f < count; ++f) {
+      std::uint32_t value = f < static_cast<int>(fields.size()) ? readMenuField(fields[f]) : 0;
+      if (f == 3 && value == 0xFFFF) value = allF;
+      if (f > 0) text.push_back('\t');
+      appendHex(text, value, widths[f]);
+    }
+    text.push_back('\n');
+    out << text;
+  }
+}
+
+void ProcessMenuData(RunState& state) {
+  std::printf("\rProcess Menu Data ...                                \r");
+  std::fflush(stdout);
+  const fs::path source = findWorkFile(state.paths.middata, "Menu/Menu.idx");
+  std::ifstream in(source, std::ios::binary);
+  if (!in) {
+    std::printf("can't open file %s\n", source.string().c_str());
+    throw PassFailure("can't open file " + source.string());
+  }
+  const fs::path menuDir = findWorkFile(state.paths.destin, "Menu");
+  std::error_code ec;
+  fs::create_directories(menuDir, ec);
+  const fs::path target = findWorkFile(menuDir, "Menu.idx");
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  if (!out) {
+    std::printf("can't open file %s\n", target.string().c_str());
+    throw PassFailure("can't open file " + target.string());
+  }
+  convertMenuIndex(in, out, state.params.menu);
+  out.flush();
+  requireWritten(out, target);
+  out.close();
+  CompileDictionary(state, 2);
+}
+
+}  // namespace dm

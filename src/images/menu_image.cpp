@@ -1,0 +1,159 @@
+#include "images/menu_image.h"
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "driver/run_state.h"
+#include "images/byte_order.h"
+#include "images/component_converter.h"
+#include "images/dict_header.h"
+#include "images/tagrule_image.h"
+#include "images/wordlib_image.h"
+#include "images/work_file.h"
+
+namespace dm {
+
+namespace {
+
+constexpr std::uint8_t kMenuParamMark = 6;
+constexpr std::uint8_t kMenuIndexParam = 5;
+
+std::uint32_t dataLines(const fs::path& menuDir, const char* name, const fs::path& image) {
+  std::optional<ComponentResult> r = measureComponent(findWorkFile(menuDir, name), kHexNibbles);
+  return r ? checked32(r->lines, image.string()) : 0;
+}
+
+}  // namespace
+
+MenuImageParams MenuImageParams::from(const MenuParams& block) {
+  MenuImageParams p;
+  p.levelWidth = block.bytes[0];
+  p.typeWidth = block.bytes[1];
+  p.linkWidth = block.bytes[2];
+  p.fourth = block.bytes[3];
+  p.addressWriterType = block.bytes[4];
+  return p;
+}
+
+std::string menuParamBlock(const MenuImageParams& params, std::uint32_t blockRecord, const MenuLineCounts& counts) {
+  std::string b;
+  appendByte(b, kMenuParamMark);
+  appendByte(b, blockRecord);
+  appendByte(b, params.levelWidth);
+  appendByte(b, params.typeWidth);
+  appendByte(b, params.linkWidth);
+  appendByte(b, params.fourth);
+  appendLE32(b, counts.items);
+  appendByte(b, params.addressWriterType);
+  appendZeros(b, 4);       // four index parameters
+  appendZeros(b, 4 + 4);   // two groups of four one-byte parameters
+  appendZeros(b, 8);       // line counts of pidx.trm, rev_pidx.trm, sidx.trm, rev_sidx.trm
+  appendZeros(b, 4 + 2);   // two 16-bit parameters, two one-byte parameters
+  appendZeros(b, 2);       // line count of spe_suf.trm
+  appendZeros(b, 3 + 6);
+  appendLE32(b, counts.wdIdx);
+  appendZeros(b, 6);
+  appendLE32(b, counts.wordType);
+  appendZeros(b, 1);
+  appendZeros(b, 4);       // line count of Layer_mrk.dat
+  appendZeros(b, 5 + 3);
+  appendLE32(b, counts.wdSpell);
+  appendByte(b, 0);
+  appendByte(b, kMenuIndexParam);
+  appendLE32(b, counts.classify);
+  appendZeros(b, 1);
+  appendLE16(b, counts.menuSpeed);
+  return b;
+}
+
+int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
+  BuildTagRuleImage(menuDir, "menu_tag.h", false);
+  const fs::path image = menuDir / "Menu.bin";
+  std::ofstream out(image, std::ios::binary | std::ios::trunc);
+  if (!out) return -1;
+
+  const fs::path tagRule = menuDir / "TagRule.bin";
+  std::uint64_t tagRuleSize = regularFileSize(tagRule).value_or(0);
+  if (tagRuleSize > 0) copyFileBytes(tagRule, tagRuleSize, out);
+
+  DictHeader header = readDictHeader(findWorkFile(menuDir, "dict.h")).value_or(DictHeader{});
+
+  // Components of a drill build: the packed captions, the entry addresses in
+  // the form the address writer produced, and the menu index.
+  std::array<bool, kMenuSlotCount> wanted{};
+  wanted[0] = true;
+  if (params.addressWriterType != 0) wanted[2] = wanted[3] = true;
+  else wanted[1] = true;
+  wanted[4] = true;
+  std::array<std::optional<ComponentResult>, kMenuSlotCount> converted;
+  std::array<fs::path, kMenuSlotCount> sources;
+  for (int s = 0; s < kMenuSlotCount; ++s) {
+    sources[s] = findWorkFile(menuDir, kMenuSlotNames[s]);
+    if (wanted[s]) converted[s] = ConvertComponent(sources[s], kHexNibbles);
+  }
+
+  MenuLineCounts counts;
+  counts.items = dataLines(menuDir, "menu_item.add", image);
+  counts.wdIdx = dataLines(menuDir, "wd_idx.dat", image);
+  counts.wordType = dataLines(menuDir, "word_type.dat", image);
+  counts.wdSpell = dataLines(menuDir, "wd_spell.mrk", image);
+  counts.classify = dataLines(menuDir, "Classify.iex", image);
+  counts.menuSpeed = dataLines(menuDir, "Menu_Speed.lv1", image) & 0xFFFF;
+
+  std::string bytes = wordLibTableBytes(header, tagRuleSize);
+  bytes += menuParamBlock(params, header.blockRecord, counts);
+
+  std::vector<LibraryFiles> libs = convertLibraries(menuDir, header);
+  std::uint64_t offset = tagRuleSize + bytes.size() + 8ull * libs.size() + 8ull * kMenuSlotCount + 24ull * libs.size();
+  std::vector<std::pair<fs::path, std::uint64_t>> data;
+
+  std::string libCounts, slotDir, libDir;
+  for (int s = 0; s < kMenuSlotCount; ++s) {
+    if (!converted[s]) {
+      appendLE32(slotDir, 0);
+      appendLE32(slotDir, 0);
+      continue;
+    }
+    appendLE32(slotDir, checked32(offset, image.string()));
+    appendLE32(slotDir, checked32(converted[s]->size, image.string()));
+    data.emplace_back(convertedPath(sources[s]), converted[s]->size);
+    offset += converted[s]->size;
+  }
+  auto place = [&](const fs::path& source, const std::optional<ComponentResult>& r) {
+    if (!r) {
+      std::printf("No find file:%s\n", source.string().c_str());
+      appendLE32(libDir, 0);
+      appendLE32(libDir, 0);
+      return;
+    }
+    appendLE32(libDir, checked32(offset, image.string()));
+    appendLE32(libDir, checked32(r->size, image.string()));
+    data.emplace_back(convertedPath(source), r->size);
+    offset += r->size;
+  };
+  for (const LibraryFiles& lib : libs) {
+    appendLE32(libCounts, checked32(lib.codResult ? lib.codResult->lines : 0, image.string()));
+    appendLE32(libCounts, checked32(lib.sdxResult ? lib.sdxResult->lines : 0, image.string()));
+    place(lib.dat, lib.datResult);
+    place(lib.cod, lib.codResult);
+    place(lib.sdx, lib.sdxResult);
+  }
+  checked32(offset, image.string());
+
+  bytes += libCounts;
+  bytes += slotDir;
+  bytes += libDir;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  for (const auto& [file, size] : data) {
+    if (!copyFileBytes(file, size, out)) std::printf("No such file! %s\n", file.string().c_str());
+    std::error_code ec;
+    fs::remove(file, ec);
+  }
+  out.flush();
+  requireWritten(out, image);
+  return 0;
+}
+
+}  // namespace dm

@@ -1,0 +1,58 @@
+// Menu.bin: the menu's TagRule.bin, the menu's decoding tables, a parameter
+// block, the 30-slot component directory, the library directory and the
+// data of the menu compile.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace dm {
+
+namespace fs = std::filesystem;
+
+struct MenuParams;
+
+inline constexpr int kMenuSlotCount = 30;
+// The menu components in slot order (names compared without regard to case).
+inline constexpr std::array<const char*, kMenuSlotCount> kMenuSlotNames{
+    "menu_item.dic", "menu_item.add", "menu_item.seg", "menu_item.off", "menu.idx",      "pidx.trm",
+    "sidx.trm",      "word.cod",      "word_cpr.h",    "word.lmk",      "word.rmk",      "word.wmk",
+    "rev_pidx.trm",  "rev_sidx.trm",  "rev_word.trm",  "rev_spe.mrk",   "spe_suf.trm",   "wd_idx.dat",
+    "wd_idx.seg",    "wd_idx.off",    "word_type.dat", "word_type.seg", "word_type.off", "Layer_mrk.dat",
+    "sidx_long.trm", "idx_lst.dat",   "idx_type.map",  "wd_spell.mrk",  "Classify.iex",  "Menu_Speed.lv1"};
+
+inline constexpr std::uint32_t kMenuParamBlockBytes = 88;
+
+// The menu image parameters, taken from the menu block.
+struct MenuImageParams {
+  std::uint8_t levelWidth = 1;
+  std::uint8_t typeWidth = 1;
+  std::uint8_t linkWidth = 8;
+  std::uint8_t fourth = 8;
+  std::uint8_t addressWriterType = 2;
+
+  static MenuImageParams from(const MenuParams& block);
+};
+
+// Line counts of the optional menu files that the parameter block carries.
+struct MenuLineCounts {
+  std::uint32_t items = 0;        // menu_item.add
+  std::uint32_t wdIdx = 0;        // wd_idx.dat
+  std::uint32_t wordType = 0;     // word_type.dat
+  std::uint32_t wdSpell = 0;      // wd_spell.mrk
+  std::uint32_t classify = 0;     // Classify.iex
+  std::uint32_t menuSpeed = 0;    // Menu_Speed.lv1 (stored in 16 bits)
+};
+
+// The 88-byte parameter block.
+std::string menuParamBlock(const MenuImageParams& params, std::uint32_t blockRecord, const MenuLineCounts& counts);
+
+// Builds <menuDir>/TagRule.bin (from menu_tag.h and dict.h, no rules) and
+// then <menuDir>/Menu.bin. Missing components leave their slots empty;
+// missing library files leave their entries zero with "No find file:%s\n".
+// Returns 0, or -1 when Menu.bin cannot be created.
+int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params);
+
+}  // namespace dm

@@ -1,0 +1,102 @@
+#include "images/tagrule_image.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "images/byte_order.h"
+#include "images/dict_header.h"
+#include "images/work_file.h"
+
+namespace dm {
+
+namespace {
+
+bool nextLine(std::istream& in, std::string& line) {
+  if (!std::getline(in, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::uint32_t countTagDefines(std::istream& tagHeader) {
+  std::string line;
+  for (int i = 0; i < 4; ++i)
+    if (!nextLine(tagHeader, line)) return 0;
+  std::uint32_t count = 0;
+  while (nextLine(tagHeader, line)) {
+    if (line.rfind("#endif", 0) == 0) break;
+    if (line.empty() || line[0] == ':' || line[0] == '/') continue;
+    ++count;
+  }
+  return count;
+}
+
+std::string tagRuleBytes(std::string_view line) {
+  std::size_t comment = line.find("//");
+  if (comment != std::string_view::npos) line = line.substr(0, comment);
+  std::string digits;
+  for (char c : line) {
+    if (c == ' ' || c == '\t') continue;
+    int v = hexValue(c);
+    if (v >= 0 && digits.size() < 2 * kTagRuleRuleBytes) digits.push_back(static_cast<char>(v));
+  }
+  digits.resize(2 * kTagRuleRuleBytes, 0);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); i += 2) appendByte(out, static_cast<std::uint32_t>(digits[i] << 4 | digits[i + 1]));
+  return out;
+}
+
+std::string tagRuleImageBytes(std::uint32_t tagCount, const std::vector<int>& libraryNumbers, std::istream* rules,
+                              std::uint32_t* ruleLines) {
+  std::string out;
+  appendLE16(out, checked16(tagCount, "TagRule.bin"));
+  appendZeros(out, kTagRuleHeaderBytes - 2);
+  for (std::uint32_t i = 0; i < tagCount; ++i) {
+    appendLE16(out, 0xFFFF);
+    appendLE16(out, i < libraryNumbers.size() ? static_cast<std::uint32_t>(libraryNumbers[i]) & 0xFFFF : 0xFFFF);
+  }
+  std::uint32_t count = 0;
+  if (rules) {
+    std::string line;
+    while (nextLine(*rules, line)) {
+      if (line.empty() || line[0] == ':' || line[0] == '/') continue;
+      out += tagRuleBytes(line);
+      ++count;
+    }
+  }
+  if (ruleLines) *ruleLines = count;
+  return out;
+}
+
+int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules) {
+  std::uint32_t tags = 0;
+  if (std::ifstream header(findWorkFile(dir, tagHeaderName), std::ios::binary); header) tags = countTagDefines(header);
+  std::vector<int> numbers;
+  if (std::ifstream dict(findWorkFile(dir, "dict.h"), std::ios::binary); dict) numbers = parseWdBaseNumbers(dict);
+
+  std::ifstream rules;
+  if (withRules) {
+    rules.open(findWorkFile(dir, "tag_rule.lst"), std::ios::binary);
+    if (!rules) return -1;
+  }
+  const fs::path image = dir / "TagRule.bin";
+  std::ofstream out(image, std::ios::binary | std::ios::trunc);
+  if (!out) return -1;
+  std::uint32_t ruleLines = 0;
+  std::string bytes = tagRuleImageBytes(tags, numbers, withRules ? &rules : nullptr, &ruleLines);
+  if (withRules && ruleLines != tags) std::printf("Tag Num is Error!\n");
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  requireWritten(out, image);
+  return 0;
+}
+
+}  // namespace dm

@@ -1,0 +1,43 @@
+// File helpers of the image builders: case-insensitive lookup of work files
+// (the compiler writes some names in another letter case than the image
+// builders read them), moving an image into a folder and copying a file's
+// bytes into an open image.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace dm {
+
+namespace fs = std::filesystem;
+
+// `dir`/`relative` where every component of `relative` is matched against
+// the existing entries without regard to case. Components that match
+// nothing keep the given spelling, so the result is always a usable path.
+fs::path findWorkFile(const fs::path& dir, const fs::path& relative);
+
+// The size of a regular file, or nullopt when it cannot be read.
+std::optional<std::uint64_t> regularFileSize(const fs::path& path);
+
+// Moves `file` into `folder` (replacing a file of the same name); throws
+// PassFailure when that fails.
+void moveIntoFolder(const fs::path& file, const fs::path& folder);
+
+// Appends the first `size` bytes of `file` to `out`; a file that is missing
+// or shorter is completed with zero bytes. Returns false when the file
+// could not be opened.
+bool copyFileBytes(const fs::path& file, std::uint64_t size, std::ostream& out);
+
+// Upper-case ASCII copy.
+std::string upperAscii(std::string_view text);
+// Lower-case ASCII copy.
+std::string lowerAscii(std::string_view text);
+
+// Throws PassFailure "can't write file <path>" when `out` has failed.
+void requireWritten(const std::ostream& out, const fs::path& path);
+
+}  // namespace dm
