@@ -93,6 +93,8 @@ std::string usageText() {
          "  /d, /D                 keep the work files after the run\n"
          "  --help                 show this text\n"
          "  --version              show the version\n"
+         "  drillmaker inspect FILE.drl [--json]\n"
+         "                         verify a built drill and describe it\n"
          "\n"
          "Exit status: 0 done, 1 the build failed, 2 a check before the build\n"
          "failed, 3 another drillmaker is running.\n"

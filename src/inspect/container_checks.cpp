@@ -1,0 +1,219 @@
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "inspect/byte_reader.h"
+#include "inspect/component_checks.h"
+#include "inspect/inspect.h"
+
+namespace dm::inspect {
+
+std::uint16_t expectedCheckValue(std::string_view delivered);
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 416;
+constexpr std::size_t kReserve = 5120;
+constexpr std::size_t kSlots = 21;
+constexpr std::size_t kTailSize = 36;  // checksum and trailer
+
+struct SlotName {
+  std::uint16_t id;
+  const char* name;
+};
+constexpr std::array<SlotName, kSlots> kSlotNames = {{
+    {0x1000, "Dic.bin"},     {0x1001, "Menu.bin"},    {0x1002, "Menu2.bin"},  {0x1003, "Menu3.bin"},
+    {0x1004, "Menu4.bin"},   {0x2000, "ItemAddr.bin"}, {0x0002, "Index.bin"}, {0x4000, "Font.bin"},
+    {0x4001, "Icon.bin"},    {0x5000, "Bitmap.bin"},  {0x6000, "WordLib.bin"}, {0x6001, "TagRule.bin"},
+    {0x3000, "Patch.bin"},   {0x3001, "Sound.bin"},   {0x3002, "ExtBmp.bin"}, {0x3003, "(unused)"},
+    {0x3004, "(unused)"},    {0x3005, "(unused)"},    {0x3006, "(unused)"},   {0x3007, "(unused)"},
+    {0x3008, "(unused)"},
+}};
+
+std::string hex(std::uint64_t v, int width) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "0x%0*llx", width, static_cast<unsigned long long>(v));
+  return buf;
+}
+
+void add(Report& r, std::string name, bool ok, std::string detail) {
+  r.checks.push_back({std::move(name), ok, std::move(detail)});
+}
+
+std::string utf16leToUtf8(std::string_view bytes) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t c = static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8);
+    if (c == 0) break;
+    if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;  // the menu location holds no surrogate pairs
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// The checksum: 32-bit words summed, then the buffer that holds the last word
+// (its low bytes replaced by the tail bytes) added once more.
+std::uint32_t checksum(std::string_view data) {
+  Bytes b(data);
+  std::uint32_t sum = 0;
+  std::size_t words = data.size() / 4;
+  std::array<std::uint8_t, 4> last{};
+  for (std::size_t i = 0; i < words; ++i) {
+    sum += b.u32(4 * i);
+    for (int k = 0; k < 4; ++k) last[k] = b.u8(4 * i + k);
+  }
+  for (std::size_t k = 0; k < data.size() % 4; ++k) last[k] = b.u8(4 * words + k);
+  sum += static_cast<std::uint32_t>(last[0] | (last[1] << 8) | (last[2] << 16)) |
+         (static_cast<std::uint32_t>(last[3]) << 24);
+  return sum;
+}
+
+}  // namespace
+
+bool Report::allOk() const {
+  for (const Check& c : checks)
+    if (!c.ok) return false;
+  return !checks.empty();
+}
+
+Report inspectContainer(std::string_view delivered) {
+  Report r;
+  const std::size_t size = delivered.size();
+  if (size < kHeaderSize + kTailSize) {
+    add(r, "file size", false, std::to_string(size) + " bytes: too small for a container");
+    return r;
+  }
+  add(r, "file size", true, std::to_string(size) + " bytes");
+
+  const std::string_view marker = delivered.substr(322, 14);
+  add(r, "marker", marker == "VELMOR ENCRYPT", "bytes 322-335: \"" + std::string(marker) + "\"");
+
+  const std::uint16_t stored = static_cast<std::uint16_t>(static_cast<std::uint8_t>(delivered[350]) |
+                                                          (static_cast<std::uint8_t>(delivered[351]) << 8));
+  const std::uint16_t expected = expectedCheckValue(delivered);
+  add(r, "check value", stored == expected, "stored " + hex(stored, 4) + ", computed " + hex(expected, 4));
+
+  // The work file as the writer left it: restored header, then the rest.
+  std::string pre = unscrambleHeader(delivered);
+  pre.append(delivered.substr(kHeaderSize));
+  Bytes b(pre);
+
+  const bool headerOk = b.u8(0) == 1 && b.u16(1) == kSlots && (b.u8(3) == 0 || b.u8(3) == 0x80) &&
+                        b.u8(9) == 1 && b.allZero(10, 6);
+  add(r, "header fields", headerOk,
+      "version " + std::to_string(b.u8(0)) + ", slots " + std::to_string(b.u16(1)) + ", sound flag " +
+          hex(b.u8(3), 2) + ", byte 9 " + std::to_string(b.u8(9)));
+  r.description.soundFlag = b.u8(3) == 0x80;
+  r.description.howToUseEntry = b.u32(4);
+  r.description.hasHowToUse = b.u32(4) != 0xFFFFFFFF;
+  r.description.coverFlags = b.u8(8);
+  r.description.menuLocation = utf16leToUtf8(b.slice(352, 32));
+
+  std::string magic;
+  for (char c : std::string_view("MirvaUDict10")) magic += static_cast<char>(static_cast<std::uint8_t>(c) - 0x41);
+  add(r, "magic", b.slice(388, 12) == magic, b.slice(388, 12) == magic ? "MirvaUDict10" : "wrong magic bytes");
+
+  add(r, "total size", b.u32(384) == size,
+      "header says " + std::to_string(b.u32(384)) + ", file has " + std::to_string(size));
+
+  char guid[64];
+  std::snprintf(guid, sizeof guid, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
+                (b.u8(400) << 24) | (b.u8(401) << 16) | (b.u8(402) << 8) | b.u8(403),
+                (b.u8(404) << 8) | b.u8(405), (b.u8(406) << 8) | b.u8(407), b.u8(408), b.u8(409), b.u8(410),
+                b.u8(411), b.u8(412), b.u8(413), b.u8(414), b.u8(415));
+  r.description.guid = guid;
+
+  // Directory: identifiers, contiguous images with zero reserves between.
+  const std::size_t bodyEnd = size - kTailSize;
+  bool idsOk = true, layoutOk = true, reservesOk = true, slotBytesOk = true;
+  std::string layoutProblem;
+  std::size_t expectedOffset = kHeaderSize;
+  std::size_t previousEnd = 0;
+  bool any = false;
+  for (std::size_t s = 0; s < kSlots; ++s) {
+    const std::size_t at = 16 + 16 * s;
+    if (b.u16(at) != kSlotNames[s].id) idsOk = false;
+    const std::uint32_t offset = b.u32(at + 2), length = b.u32(at + 6);
+    if (offset == 0 && length == 0) {
+      if (!b.allZero(at + 10, 6)) slotBytesOk = false;
+      continue;
+    }
+    const std::uint8_t w1 = s == 5 ? 8 : s == 10 ? 3 : 0;
+    const std::uint8_t w2 = s == 5 ? 4 : 0;
+    if (b.u8(at + 10) != w1 || b.u8(at + 11) != w2 || !b.allZero(at + 12, 4)) slotBytesOk = false;
+    if (s >= 15) {
+      layoutOk = false;
+      layoutProblem = "slot " + std::to_string(s) + " is never listed";
+    }
+    if (any && !b.allZero(previousEnd, kReserve)) reservesOk = false;
+    if (offset != expectedOffset && layoutOk) {
+      layoutOk = false;
+      layoutProblem = std::string(kSlotNames[s].name) + " at " + std::to_string(offset) + ", expected " +
+                      std::to_string(expectedOffset);
+    }
+    if (static_cast<std::size_t>(offset) + length > bodyEnd && layoutOk) {
+      layoutOk = false;
+      layoutProblem = std::string(kSlotNames[s].name) + " runs past the end of the file";
+    }
+    r.description.components.push_back({static_cast<int>(s), kSlotNames[s].id, kSlotNames[s].name, offset, length});
+    previousEnd = static_cast<std::size_t>(offset) + length;
+    expectedOffset = previousEnd + kReserve;
+    any = true;
+  }
+  if (any && previousEnd != bodyEnd && layoutOk) {
+    layoutOk = false;
+    layoutProblem = "the last image ends at " + std::to_string(previousEnd) + ", the checksum stands at " +
+                    std::to_string(bodyEnd);
+  }
+  add(r, "directory identifiers", idsOk, idsOk ? "21 slots in order" : "a slot identifier is wrong");
+  add(r, "directory slot widths", slotBytesOk, slotBytesOk ? "as listed" : "unexpected width bytes in a slot");
+  add(r, "directory layout", layoutOk && any,
+      layoutOk ? std::to_string(r.description.components.size()) + " components, each 5120 bytes apart"
+               : layoutProblem);
+  add(r, "reserves", reservesOk, reservesOk ? "zero" : "a reserve holds data");
+
+  const std::uint32_t storedSum = b.u32(bodyEnd);
+  const std::uint32_t sum = checksum(std::string_view(pre).substr(0, bodyEnd));
+  add(r, "checksum", storedSum == sum, "stored " + hex(storedSum, 8) + ", computed " + hex(sum, 8));
+
+  // Trailer sums over everything before it.
+  const std::size_t trailer = size - 32;
+  unsigned every = 0, at64k = 0, at128k = 0, at192k = 0;
+  for (std::size_t i = 0; i < trailer; ++i) {
+    const std::uint8_t v = b.u8(i);
+    every += v;
+    if (i % 0x10000 == 0) at64k += v;
+    if (i % 0x20000 == 0) at128k += v;
+    if (i % 0x30000 == 0) at192k += v;
+  }
+  auto sumOk = [&](std::size_t at, unsigned s) { return b.u16(trailer + at) == static_cast<std::uint16_t>(0xA5A5 - s); };
+  const bool trailerSums = sumOk(0, at64k) && sumOk(2, every) && sumOk(10, at128k) && sumOk(14, at192k);
+  add(r, "trailer sums", trailerSums, trailerSums ? "all four agree" : "a trailer sum disagrees");
+  const int day = b.u8(trailer + 4), monthByte = b.u8(trailer + 5), year = b.u16(trailer + 6);
+  const bool dateOk = day >= 1 && day <= 31 && monthByte <= 11 && year >= 1980 && b.u16(trailer + 8) == 0 &&
+                      b.u16(trailer + 12) == 0;
+  char date[32];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, monthByte == 0 ? 12 : monthByte, day);
+  r.description.buildDate = date;
+  add(r, "trailer date", dateOk, date);
+  bool fill = true;
+  for (std::size_t i = 16; i < 32; ++i) fill = fill && b.u8(trailer + i) == 0x80;
+  add(r, "trailer fill", fill, fill ? "0x80808080 x 4" : "wrong fill words");
+
+  for (const Component& c : r.description.components) {
+    if (!layoutOk) break;
+    checkComponent(c, b.slice(c.offset, c.size), r);
+  }
+  return r;
+}
+
+}  // namespace dm::inspect

@@ -1,0 +1,129 @@
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+
+#include "inspect/inspect.h"
+
+namespace dm::inspect {
+
+namespace {
+
+std::string jsonString(std::string_view s) {
+  std::string out = "\"";
+  for (char c : s) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+std::string coverText(std::uint8_t flags) {
+  switch (flags) {
+    case 0: return "none";
+    case 0x01: return "monochrome";
+    case 0x20: return "colour";
+    default: return "flags " + std::to_string(flags);
+  }
+}
+
+}  // namespace
+
+void printText(const Report& report, std::ostream& out) {
+  for (const Check& c : report.checks)
+    out << (c.ok ? "ok     " : "FAILED ") << c.name << ": " << c.detail << '\n';
+  const Description& d = report.description;
+  out << "\nbuild date:     " << d.buildDate << '\n'
+      << "menu location:  " << (d.menuLocation.empty() ? "(none)" : d.menuLocation) << '\n'
+      << "how-to-use:     " << (d.hasHowToUse ? "entry " + std::to_string(d.howToUseEntry) : std::string("none"))
+      << '\n'
+      << "entries:        " << d.entries << '\n'
+      << "sounds:         " << (d.soundFlag ? "yes" : "no") << '\n'
+      << "cover picture:  " << coverText(d.coverFlags) << '\n'
+      << "GUID:           " << d.guid << '\n'
+      << "components:\n";
+  for (const Component& c : d.components) {
+    char line[96];
+    std::snprintf(line, sizeof line, "  %-14s slot %2d  offset %10u  size %10u\n", c.name.c_str(), c.slot, c.offset,
+                  c.size);
+    out << line;
+  }
+  std::size_t failed = 0;
+  for (const Check& c : report.checks) failed += c.ok ? 0 : 1;
+  if (failed == 0) {
+    out << "\nall " << report.checks.size() << " checks hold\n";
+  } else {
+    out << '\n' << failed << " of " << report.checks.size() << " checks failed:";
+    for (const Check& c : report.checks)
+      if (!c.ok) out << ' ' << c.name << ';';
+    out << '\n';
+  }
+}
+
+void printJson(const Report& report, std::ostream& out) {
+  const Description& d = report.description;
+  out << "{\n  \"ok\": " << (report.allOk() ? "true" : "false") << ",\n  \"checks\": [";
+  for (std::size_t i = 0; i < report.checks.size(); ++i) {
+    const Check& c = report.checks[i];
+    out << (i ? ",\n" : "\n") << "    {\"name\": " << jsonString(c.name) << ", \"ok\": " << (c.ok ? "true" : "false")
+        << ", \"detail\": " << jsonString(c.detail) << "}";
+  }
+  out << "\n  ],\n  \"buildDate\": " << jsonString(d.buildDate) << ",\n  \"menuLocation\": "
+      << jsonString(d.menuLocation) << ",\n  \"howToUseEntry\": "
+      << (d.hasHowToUse ? std::to_string(d.howToUseEntry) : std::string("null")) << ",\n  \"entries\": " << d.entries
+      << ",\n  \"sounds\": " << (d.soundFlag ? "true" : "false") << ",\n  \"coverPicture\": "
+      << jsonString(coverText(d.coverFlags)) << ",\n  \"guid\": " << jsonString(d.guid) << ",\n  \"components\": [";
+  for (std::size_t i = 0; i < d.components.size(); ++i) {
+    const Component& c = d.components[i];
+    out << (i ? ",\n" : "\n") << "    {\"name\": " << jsonString(c.name) << ", \"slot\": " << c.slot
+        << ", \"offset\": " << c.offset << ", \"size\": " << c.size << "}";
+  }
+  out << "\n  ]\n}\n";
+}
+
+int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  bool json = false;
+  std::string path;
+  for (const std::string& a : args) {
+    if (a == "--json") {
+      json = true;
+    } else if (path.empty() && (a.empty() || a[0] != '-')) {
+      path = a;
+    } else {
+      err << "drillmaker inspect: unexpected argument " << a << "\nUsage: drillmaker inspect FILE.drl [--json]\n";
+      return 2;
+    }
+  }
+  if (path.empty()) {
+    err << "Usage: drillmaker inspect FILE.drl [--json]\n";
+    return 2;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    err << "drillmaker inspect: cannot read " << path << '\n';
+    return 2;
+  }
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const Report report = inspectContainer(bytes);
+  if (json) {
+    printJson(report, out);
+  } else {
+    printText(report, out);
+  }
+  return report.allOk() ? 0 : 1;
+}
+
+}  // namespace dm::inspect
