@@ -33,6 +33,8 @@ struct Description {
   bool hasHowToUse = false;
   std::uint32_t howToUseEntry = 0;
   std::uint32_t entries = 0;      // from the item address image
+  std::uint32_t pictures = 0;     // picture numbers of the font image
+  std::uint32_t sounds = 0;       // entries of the sound image
   bool soundFlag = false;
   std::uint8_t coverFlags = 0;
   std::string guid;

@@ -51,7 +51,8 @@ void printText(const Report& report, std::ostream& out) {
       << "how-to-use:     " << (d.hasHowToUse ? "entry " + std::to_string(d.howToUseEntry) : std::string("none"))
       << '\n'
       << "entries:        " << d.entries << '\n'
-      << "sounds:         " << (d.soundFlag ? "yes" : "no") << '\n'
+      << "pictures:       " << d.pictures << '\n'
+      << "sounds:         " << d.sounds << (d.soundFlag ? "" : " (no sound image)") << '\n'
       << "cover picture:  " << coverText(d.coverFlags) << '\n'
       << "GUID:           " << d.guid << '\n'
       << "components:\n";
@@ -84,7 +85,7 @@ void printJson(const Report& report, std::ostream& out) {
   out << "\n  ],\n  \"buildDate\": " << jsonString(d.buildDate) << ",\n  \"menuLocation\": "
       << jsonString(d.menuLocation) << ",\n  \"howToUseEntry\": "
       << (d.hasHowToUse ? std::to_string(d.howToUseEntry) : std::string("null")) << ",\n  \"entries\": " << d.entries
-      << ",\n  \"sounds\": " << (d.soundFlag ? "true" : "false") << ",\n  \"coverPicture\": "
+      << ",\n  \"pictures\": " << d.pictures << ",\n  \"sounds\": " << d.sounds << ",\n  \"coverPicture\": "
       << jsonString(coverText(d.coverFlags)) << ",\n  \"guid\": " << jsonString(d.guid) << ",\n  \"components\": [";
   for (std::size_t i = 0; i < d.components.size(); ++i) {
     const Component& c = d.components[i];
