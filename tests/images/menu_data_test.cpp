@@ -1,0 +1,66 @@
+#include "images/menu_data.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "driver/run_state.h"
+#include "images/images.h"
+#include "platform/failure.h"
+#include "support/temp_dir.h"
+
+namespace dm {
+namespace {
+
+struct Line {
+  const char* in;
+  const char* out;
+};
+
+TEST(MenuData, IndexLinesAtTheMenuWidths) {
+  const Line cases[] = {
+      {"LV02\t5\t00000003\tFFFFFFFF\n", "2\t5\t00000003\t7fffffff\n"},
+      {"LV01\t1\t0000000a\n", "1\t1\t0000000a\n"},
+      {"LV01\t1\t0000000a\r\n", "1\t1\t0000000a\n"},
+      {"LV03\t2\t00000010\t0000FFFF\n", "3\t2\t00000010\tffffffff\n"},
+      {"LV0a\t1\tzz\t-1\n", "a\t1\t00000000\tffffffff\n"},
+      {"LV01\n", "1\t0\t00000000\n"},
+      {"\n", ""},
+  };
+  for (const Line& c : cases) {
+    std::istringstream in(c.in);
+    std::ostringstream out;
+    convertMenuIndex(in, out, MenuParams{});
+    EXPECT_EQ(out.str(), c.out) << c.in;
+  }
+}
+
+TEST(MenuData, FieldsAreSigned32BitHex) {
+  EXPECT_EQ(readMenuField("7fffffff"), 0x7FFFFFFFu);
+  EXPECT_EQ(readMenuField("80000000"), 0x7FFFFFFFu);
+  EXPECT_EQ(readMenuField("123456789abcdef"), 0x7FFFFFFFu);
+  EXPECT_EQ(readMenuField("0x1A"), 0x1Au);
+  EXPECT_EQ(readMenuField(""), 0u);
+  EXPECT_EQ(readMenuField("-80000000"), 0x80000000u);
+}
+
+TEST(MenuData, NarrowerLinkWidthPadsLess) {
+  MenuParams block;
+  block.bytes[2] = 4;
+  std::istringstream in("LV01\t1\t0000000a\t0000FFFF\n");
+  std::ostringstream out;
+  convertMenuIndex(in, out, block);
+  EXPECT_EQ(out.str(), "1\t1\t000a\tffff\n");
+}
+
+TEST(MenuData, MissingMenuIndexFailsThePass) {
+  test::TempDir dir;
+  RunState state;
+  state.paths = WorkPaths::under(dir.path());
+  testing::internal::CaptureStdout();
+  EXPECT_THROW(ProcessMenuData(state), PassFailure);
+  testing::internal::GetCapturedStdout();
+}
+
+}  // namespace
+}  // namespace dm

@@ -1,0 +1,64 @@
+#include "images/work_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "images/byte_order.h"
+#include "platform/failure.h"
+#include "support/temp_dir.h"
+
+namespace dm {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+TEST(FindWorkFile, MatchesEveryComponentWithoutRegardToCase) {
+  TempDir dir;
+  writeFile(dir / "Destin" / "menu" / "dict.h", "x");
+  EXPECT_EQ(findWorkFile(dir.path(), "Destin/Menu/Dict.h"), dir / "Destin" / "menu" / "dict.h");
+  // An exact name wins; a missing name keeps its spelling.
+  EXPECT_EQ(findWorkFile(dir / "Destin", "menu"), dir / "Destin" / "menu");
+  EXPECT_EQ(findWorkFile(dir / "Destin", "Menu/none.txt"), dir / "Destin" / "menu" / "none.txt");
+  EXPECT_EQ(findWorkFile(dir / "absent", "A/B"), dir / "absent" / "A" / "B");
+}
+
+TEST(CopyFileBytes, CompletesShortAndMissingFilesWithZeros) {
+  TempDir dir;
+  writeFile(dir / "a", "abc");
+  std::ostringstream out;
+  EXPECT_TRUE(copyFileBytes(dir / "a", 5, out));
+  EXPECT_EQ(out.str(), std::string("abc\0\0", 5));
+  std::ostringstream none;
+  EXPECT_FALSE(copyFileBytes(dir / "b", 2, none));
+  EXPECT_EQ(none.str(), std::string(2, '\0'));
+}
+
+TEST(MoveIntoFolder, ReplacesTargetAndRemovesSource) {
+  TempDir dir;
+  writeFile(dir / "Dict" / "Dic.bin", "new");
+  writeFile(dir / "Dic.bin", "old");
+  moveIntoFolder(dir / "Dict" / "Dic.bin", dir.path());
+  EXPECT_EQ(readFile(dir / "Dic.bin"), "new");
+  EXPECT_FALSE(fs::exists(dir / "Dict" / "Dic.bin"));
+  EXPECT_THROW(moveIntoFolder(dir / "Dict" / "none.bin", dir.path()), PassFailure);
+}
+
+TEST(ByteOrder, ExplicitEndianAndRangeChecks) {
+  std::string b;
+  appendLE16(b, 0x1234);
+  appendLE32(b, 0x89ABCDEF);
+  appendBE16(b, 0x1234);
+  appendBE24(b, 0x123456);
+  appendBE32(b, 0x89ABCDEF);
+  EXPECT_EQ(b, std::string("\x34\x12\xEF\xCD\xAB\x89\x12\x34\x12\x34\x56\x89\xAB\xCD\xEF"));
+  EXPECT_EQ(loadLE32(b, 2), 0x89ABCDEFu);
+  EXPECT_EQ(checked32(0xFFFFFFFFull, "x"), 0xFFFFFFFFu);
+  EXPECT_THROW(checked32(0x100000000ull, "x"), PassFailure);
+  EXPECT_THROW(checked16(0x10000, "x"), PassFailure);
+}
+
+}  // namespace
+}  // namespace dm
