@@ -4,6 +4,7 @@
 
 #include "inspect/byte_reader.h"
 #include "inspect/component_checks.h"
+#include "inspect/entry_decoder.h"
 #include "inspect/inspect.h"
 
 namespace dm::inspect {
@@ -85,7 +86,7 @@ bool Report::allOk() const {
   return !checks.empty();
 }
 
-Report inspectContainer(std::string_view delivered) {
+Report inspectContainer(std::string_view delivered, bool withEntries) {
   Report r;
   const std::size_t size = delivered.size();
   if (size < kHeaderSize + kTailSize) {
@@ -209,9 +210,30 @@ Report inspectContainer(std::string_view delivered) {
   for (std::size_t i = 16; i < 32; ++i) fill = fill && b.u8(trailer + i) == 0x80;
   add(r, "trailer fill", fill, fill ? "0x80808080 x 4" : "wrong fill words");
 
+  if (!layoutOk) return r;
+  std::string_view dic, wordLib, tagRule;
   for (const Component& c : r.description.components) {
-    if (!layoutOk) break;
     checkComponent(c, b.slice(c.offset, c.size), r);
+    if (c.name == "Dic.bin") dic = b.slice(c.offset, c.size);
+    if (c.name == "WordLib.bin") wordLib = b.slice(c.offset, c.size);
+    if (c.name == "TagRule.bin") tagRule = b.slice(c.offset, c.size);
+  }
+
+  // The drill body must decode completely, one entry per item address.
+  DecodedBody body = decodeBody(dic, wordLib, tagRule);
+  add(r, "drill body decodes", body.error.empty(),
+      body.error.empty() ? std::to_string(body.entries.size()) + " entries" : body.error);
+  if (body.error.empty()) {
+    add(r, "entry count", body.entries.size() == r.description.entries,
+        std::to_string(body.entries.size()) + " decoded, " + std::to_string(r.description.entries) + " addressed");
+  }
+  if (withEntries) {
+    for (const DecodedEntry& e : body.entries) {
+      EntryText t;
+      for (const DecodedLine& line : e.lines)
+        if (!line.text.empty()) t.lines.push_back(readableText(line.text));
+      r.entries.push_back(std::move(t));
+    }
   }
   return r;
 }

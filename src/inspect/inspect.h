@@ -41,9 +41,15 @@ struct Description {
   std::vector<Component> components;
 };
 
+// One decoded entry: its non-empty lines, device codes shown readably.
+struct EntryText {
+  std::vector<std::string> lines;
+};
+
 struct Report {
   std::vector<Check> checks;
   Description description;
+  std::vector<EntryText> entries;  // filled when asked for
   bool allOk() const;
 };
 
@@ -52,15 +58,16 @@ struct Report {
 // which the marker and the check value replace, come back as zero.
 std::string unscrambleHeader(std::string_view delivered);
 
-// Verifies and describes a delivered container held in memory.
-Report inspectContainer(std::string_view delivered);
+// Verifies and describes a delivered container held in memory; with
+// `withEntries` also returns the decoded text of every entry.
+Report inspectContainer(std::string_view delivered, bool withEntries = false);
 
-// Writes the report as text lines (one per check, then the description) or
-// as JSON.
+// Writes the report as text lines (one per check, then the description and
+// the entries when decoded) or as JSON.
 void printText(const Report& report, std::ostream& out);
 void printJson(const Report& report, std::ostream& out);
 
-// `drillmaker inspect FILE.drl [--json]`: returns 0 when every check holds,
+// `drillmaker inspect FILE.drl [--entries] [--json]`: returns 0 when every check holds,
 // 1 otherwise, 2 for a usage error or an unreadable file.
 int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 

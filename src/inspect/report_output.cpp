@@ -62,6 +62,10 @@ void printText(const Report& report, std::ostream& out) {
                   c.size);
     out << line;
   }
+  for (std::size_t i = 0; i < report.entries.size(); ++i) {
+    out << "\nentry " << i << ":\n";
+    for (const std::string& line : report.entries[i].lines) out << "  " << line << '\n';
+  }
   std::size_t failed = 0;
   for (const Check& c : report.checks) failed += c.ok ? 0 : 1;
   if (failed == 0) {
@@ -92,24 +96,33 @@ void printJson(const Report& report, std::ostream& out) {
     out << (i ? ",\n" : "\n") << "    {\"name\": " << jsonString(c.name) << ", \"slot\": " << c.slot
         << ", \"offset\": " << c.offset << ", \"size\": " << c.size << "}";
   }
+  out << "\n  ],\n  \"entries\": [";
+  for (std::size_t i = 0; i < report.entries.size(); ++i) {
+    out << (i ? ",\n" : "\n") << "    [";
+    const auto& lines = report.entries[i].lines;
+    for (std::size_t k = 0; k < lines.size(); ++k) out << (k ? ", " : "") << jsonString(lines[k]);
+    out << "]";
+  }
   out << "\n  ]\n}\n";
 }
 
 int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  bool json = false;
+  bool json = false, entries = false;
   std::string path;
   for (const std::string& a : args) {
     if (a == "--json") {
       json = true;
+    } else if (a == "--entries") {
+      entries = true;
     } else if (path.empty() && (a.empty() || a[0] != '-')) {
       path = a;
     } else {
-      err << "drillmaker inspect: unexpected argument " << a << "\nUsage: drillmaker inspect FILE.drl [--json]\n";
+      err << "drillmaker inspect: unexpected argument " << a << "\nUsage: drillmaker inspect FILE.drl [--entries] [--json]\n";
       return 2;
     }
   }
   if (path.empty()) {
-    err << "Usage: drillmaker inspect FILE.drl [--json]\n";
+    err << "Usage: drillmaker inspect FILE.drl [--entries] [--json]\n";
     return 2;
   }
   std::ifstream in(path, std::ios::binary);
@@ -118,7 +131,7 @@ int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
     return 2;
   }
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const Report report = inspectContainer(bytes);
+  const Report report = inspectContainer(bytes, entries);
   if (json) {
     printJson(report, out);
   } else {

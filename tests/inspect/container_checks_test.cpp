@@ -33,16 +33,18 @@ struct Sample {
     index[74] = 1;
     index[76] = 3;
 
+    // One entry of two lines: a block line and the text "問題A", coded with
+    // one library whose words and characters all have one-nibble codes.
     std::string dic(88, '\0');
-    dic += "\x12\x34\x56";
+    dic += std::string("\x01\xFF\xF0\x1F\xFF", 5);
     put32(dic, 0, 88);
-    put32(dic, 4, 3);
+    put32(dic, 4, 5);
 
     std::string item(202, '\0');
     item[0] = 8;
     item[1] = 4;
     item[2] = 2;
-    put32(item, 7, 2);
+    put32(item, 7, 1);
     put16(item, 11, 8);
     put32(item, 50 + 8 * 1, 202);
     put32(item, 54 + 8 * 1, 6);
@@ -62,21 +64,26 @@ struct Sample {
       wordlib[16 * t + 11] = static_cast<char>(perRow[t]);
       off += size;
     }
-    wordlib += std::string(off - 64, '\x01');
+    wordlib += std::string(6, '\x0F') + std::string(24, '\0') + std::string(4, '\x0F') + std::string(16, '\0');
     wordlib += "\x06\x14";
     std::string dir(32, '\0');
     const std::uint32_t data = static_cast<std::uint32_t>(wordlib.size() + 32);
+    put32(dir, 0, 3);
+    put32(dir, 4, 1);
     put32(dir, 8, data);
     put32(dir, 12, 4);
     put32(dir, 16, data + 4);
-    put32(dir, 20, 3);
-    put32(dir, 24, data + 7);
+    put32(dir, 20, 6);
+    put32(dir, 24, data + 10);
     put32(dir, 28, 3);
-    wordlib += dir + "datacodsdx";
+    wordlib += dir;
+    wordlib += std::string("\x00\x1F\x02\xFF", 4);           // words 問題 and A
+    wordlib += std::string("\x55\x4F\x98\x4C\x00\x41", 6);  // characters 問 題 A
+    wordlib += std::string(3, '\0');                          // block 0 at nibble 0
 
     std::string tagrule(16, '\0');
-    put16(tagrule, 0, 1);
-    tagrule += std::string("\xFF\xFF\x00\x00", 4) + std::string(8, '\x01');
+    put16(tagrule, 0, 2);
+    tagrule += std::string("\xFF\xFF\x01\x00\xFF\xFF\x01\x00", 8) + std::string(16, '\x01');
 
     struct Listed {
       int slot;
@@ -177,7 +184,7 @@ TEST(Inspect, AWellFormedContainerPassesEveryCheck) {
   EXPECT_EQ(r.description.buildDate, "2026-12-09");
   EXPECT_EQ(r.description.menuLocation, "ドリル");
   EXPECT_FALSE(r.description.hasHowToUse);
-  EXPECT_EQ(r.description.entries, 2u);
+  EXPECT_EQ(r.description.entries, 1u);
   ASSERT_EQ(r.description.components.size(), 5u);
   EXPECT_EQ(r.description.components[0].name, "Dic.bin");
   EXPECT_EQ(r.description.components[0].offset, 416u);
@@ -185,6 +192,16 @@ TEST(Inspect, AWellFormedContainerPassesEveryCheck) {
   for (const char* name : {"Dic.bin layout", "ItemAddr.bin layout", "Index.bin layout", "WordLib.bin layout",
                            "TagRule.bin layout"})
     EXPECT_NE(find(r, name), nullptr) << name;
+}
+
+TEST(Inspect, EntriesDecodeThroughTheWordLibrary) {
+  Sample s;
+  Report r = inspectContainer(s.delivered, true);
+  ASSERT_EQ(r.entries.size(), 1u);
+  EXPECT_EQ(r.entries[0].lines, std::vector<std::string>{"問題A"});
+  std::ostringstream json;
+  printJson(r, json);
+  EXPECT_NE(json.str().find("\"entries\": [\n    [\"問題A\"]"), std::string::npos) << json.str();
 }
 
 TEST(Inspect, UnscramblingRestoresTheHeader) {
@@ -211,7 +228,8 @@ TEST(Inspect, OneCorruptByteFailsTheMatchingCheck) {
       {"the total size", 384, "total size"},
       {"the magic", 390, "magic"},
       {"a component byte", 416 + 88, "checksum"},
-      {"a reserve byte", 416 + 91 + 100, "reserves"},
+      {"the packed text", 416 + 91, "drill body decodes"},
+      {"a reserve byte", 416 + 93 + 100, "reserves"},
       {"the checksum", size - 36, "checksum"},
       {"a trailer sum", size - 30, "trailer sums"},
       {"the trailer month", size - 27, "trailer date"},
@@ -232,7 +250,7 @@ TEST(Inspect, ComponentLayoutFaults) {
   // Corrupt a component's inner field and fix up nothing else: the layout
   // check of that component names the fault (the checksum fails too).
   Sample s;
-  const std::size_t itemAddr = 416 + 91 + 5120;  // Dic.bin is 91 bytes
+  const std::size_t itemAddr = 416 + 93 + 5120;  // Dic.bin is 93 bytes
   s.delivered[itemAddr + 58] = 99;  // member 1 offset
   Report r = inspectContainer(s.delivered);
   ASSERT_NE(find(r, "ItemAddr.bin layout"), nullptr);

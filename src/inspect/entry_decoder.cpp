@@ -1,0 +1,307 @@
+#include "inspect/entry_decoder.h"
+
+#include <cstdio>
+#include <map>
+#include <optional>
+
+#include "inspect/byte_reader.h"
+
+namespace dm::inspect {
+
+namespace {
+
+constexpr int kBlockWords = 20;  // words per front-coding block
+constexpr std::size_t kMaxWordUnits = 4096;
+
+// A stream of nibbles over bytes, high nibble first.
+class Nibbles {
+ public:
+  Nibbles(std::string_view bytes, std::size_t start = 0, std::size_t end = std::string_view::npos)
+      : bytes_(bytes), pos_(start), end_(std::min(end, bytes.size() * 2)) {}
+  bool atEnd() const { return pos_ >= end_; }
+  std::size_t pos() const { return pos_; }
+  int peek() const {
+    if (atEnd()) return -1;
+    const auto b = static_cast<std::uint8_t>(bytes_[pos_ / 2]);
+    return pos_ % 2 ? (b & 0x0F) : (b >> 4);
+  }
+  int next() {
+    int v = peek();
+    if (v >= 0) ++pos_;
+    return v;
+  }
+  bool restIsPadding() const {
+    for (std::size_t p = pos_; p < end_; ++p) {
+      const auto b = static_cast<std::uint8_t>(bytes_[p / 2]);
+      if ((p % 2 ? (b & 0x0F) : (b >> 4)) != 0xF) return false;
+    }
+    return true;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t pos_;
+  std::size_t end_;
+};
+
+// A canonical nibble code: cumulative first-nibble counts and the offset
+// that turns a code of each length into an item number.
+struct Code {
+  std::vector<std::uint8_t> cumulative;
+  std::vector<std::uint32_t> offsets;
+
+  // The item number of the next code, or nullopt when none starts here.
+  std::optional<std::uint32_t> read(Nibbles& in) const {
+    const int first = in.peek();
+    if (first < 0) return std::nullopt;
+    for (std::size_t len = 0; len < cumulative.size(); ++len) {
+      if (first >= cumulative[len]) continue;
+      std::uint64_t value = 0;
+      for (std::size_t k = 0; k <= len; ++k) {
+        const int v = in.next();
+        if (v < 0) return std::nullopt;
+        value = value * 16 + static_cast<unsigned>(v);
+      }
+      if (value < offsets[len]) return std::nullopt;
+      return static_cast<std::uint32_t>(value - offsets[len]);
+    }
+    return std::nullopt;
+  }
+};
+
+struct Library {
+  Code words;
+  Code chars;
+  std::string_view dat;  // nibble stream of the word list
+  std::string_view cod;  // two bytes per character, high byte first
+  std::string_view sdx;  // three bytes per block, high byte first
+  std::map<std::uint32_t, std::u16string> cache;
+
+  std::optional<std::u16string> word(std::uint32_t n) {
+    if (auto it = cache.find(n); it != cache.end()) return it->second;
+    const std::size_t block = n / kBlockWords;
+    if (3 * block + 3 > sdx.size()) return std::nullopt;
+    const std::size_t start = (static_cast<std::uint8_t>(sdx[3 * block]) << 16) |
+                              (static_cast<std::uint8_t>(sdx[3 * block + 1]) << 8) |
+                              static_cast<std::uint8_t>(sdx[3 * block + 2]);
+    Nibbles in(dat, start);
+    std::u16string previous, current;
+    for (std::uint32_t w = static_cast<std::uint32_t>(block * kBlockWords); w <= n; ++w) {
+      const int prefix = in.next();
+      if (prefix < 0 || static_cast<std::size_t>(prefix) > previous.size()) return std::nullopt;
+      current = previous.substr(0, static_cast<std::size_t>(prefix));
+      while (in.peek() != 0xF) {
+        std::optional<std::uint32_t> c = chars.read(in);
+        if (!c || 2 * static_cast<std::size_t>(*c) + 2 > cod.size() || current.size() > kMaxWordUnits)
+          return std::nullopt;
+        current.push_back(static_cast<char16_t>((static_cast<std::uint8_t>(cod[2 * *c]) << 8) |
+                                                static_cast<std::uint8_t>(cod[2 * *c + 1])));
+      }
+      in.next();  // the f that ends the word
+      previous = current;
+    }
+    cache.emplace(n, current);
+    return current;
+  }
+};
+
+std::vector<Library> readLibraries(std::string_view image, std::string& error) {
+  Bytes b(image);
+  std::vector<Library> libs;
+  if (b.size() < 66) {
+    error = "WordLib.bin is too small";
+    return libs;
+  }
+  const std::size_t rows = b.u16(8);
+  libs.resize(rows);
+  for (int t = 0; t < 4; ++t) {
+    const std::size_t off = b.u32(16 * t), per = b.u8(16 * t + 11), elem = b.u8(16 * t + 10);
+    if (b.u16(16 * t + 8) != rows || !b.has(off, rows * per * elem) || (elem != 1 && elem != 4)) {
+      error = "WordLib.bin tables are malformed";
+      libs.clear();
+      return libs;
+    }
+    for (std::size_t r = 0; r < rows; ++r) {
+      for (std::size_t i = 0; i < per; ++i) {
+        const std::size_t at = off + (r * per + i) * elem;
+        const std::uint32_t v = elem == 1 ? b.u8(at) : b.u32(at);
+        Code& code = t < 2 ? libs[r].words : libs[r].chars;
+        if (t % 2 == 0) {
+          code.cumulative.push_back(static_cast<std::uint8_t>(v));
+        } else {
+          code.offsets.push_back(v);
+        }
+      }
+    }
+  }
+  const std::size_t dir = b.u32(48) + b.u32(52) + 2;
+  if (!b.has(dir, 32 * rows)) {
+    error = "WordLib.bin library directory is missing";
+    libs.clear();
+    return libs;
+  }
+  for (std::size_t r = 0; r < rows; ++r) {
+    const std::size_t e = dir + 32 * r;
+    libs[r].dat = b.slice(b.u32(e + 8), b.u32(e + 12));
+    libs[r].cod = b.slice(b.u32(e + 16), b.u32(e + 20));
+    libs[r].sdx = b.slice(b.u32(e + 24), b.u32(e + 28));
+    if (libs[r].words.cumulative.size() != libs[r].words.offsets.size() ||
+        libs[r].chars.cumulative.size() != libs[r].chars.offsets.size()) {
+      error = "WordLib.bin code tables disagree";
+      libs.clear();
+      return libs;
+    }
+  }
+  return libs;
+}
+
+// Tag code: the digit e repeated k times, then a digit d below 14: 14k + d.
+// The digit F alone is the separator (nullopt).
+std::optional<std::uint32_t> readTagCode(Nibbles& in, bool& bad) {
+  std::uint32_t k = 0;
+  for (;;) {
+    const int v = in.next();
+    if (v < 0) {
+      bad = true;
+      return std::nullopt;
+    }
+    if (v == 0xE) {
+      ++k;
+      continue;
+    }
+    if (v == 0xF) {
+      bad = k != 0;
+      return std::nullopt;
+    }
+    return 14 * k + static_cast<std::uint32_t>(v);
+  }
+}
+
+}  // namespace
+
+DecodedBody decodeBody(std::string_view dicImage, std::string_view wordLibImage, std::string_view tagRuleImage) {
+  DecodedBody body;
+  Bytes dic(dicImage), tagRule(tagRuleImage);
+  if (dic.size() < 88 || tagRule.size() < 16) {
+    body.error = "Dic.bin or TagRule.bin is too small";
+    return body;
+  }
+  std::vector<Library> libs = readLibraries(wordLibImage, body.error);
+  if (!body.error.empty()) return body;
+  const std::uint32_t tags = tagRule.u16(0);
+  const std::string_view text = dic.slice(dic.u32(0), dic.u32(4));
+  Nibbles in(text);
+  while (!in.atEnd() && !in.restIsPadding()) {
+    DecodedEntry entry;
+    std::vector<std::uint32_t> ordinals;
+    bool bad = false;
+    while (std::optional<std::uint32_t> t = readTagCode(in, bad)) ordinals.push_back(*t);
+    if (bad) {
+      body.error = "a tag code is malformed at nibble " + std::to_string(in.pos());
+      return body;
+    }
+    if (in.pos() % 2) in.next();  // the entry's text starts on a byte boundary
+    for (std::uint32_t ordinal : ordinals) {
+      if (ordinal >= tags) {
+        body.error = "tag " + std::to_string(ordinal) + " has no tag record";
+        return body;
+      }
+      const std::uint16_t libNumber = tagRule.u16(16 + 4 * ordinal + 2);
+      if (libNumber == 0 || libNumber > libs.size()) {
+        body.error = "tag " + std::to_string(ordinal) + " names no word library";
+        return body;
+      }
+      Library& lib = libs[libNumber - 1];
+      DecodedLine line{ordinal, {}};
+      while (in.peek() != 0xF) {
+        std::optional<std::uint32_t> w = lib.words.read(in);
+        std::optional<std::u16string> word = w ? lib.word(*w) : std::nullopt;
+        if (!word) {
+          body.error = "a word code does not decode at nibble " + std::to_string(in.pos());
+          return body;
+        }
+        line.text += *word;
+      }
+      in.next();
+      entry.lines.push_back(std::move(line));
+    }
+    if (in.next() != 0xF) {  // the separator line
+      body.error = "an entry does not end with its separator";
+      return body;
+    }
+    body.entries.push_back(std::move(entry));
+  }
+  return body;
+}
+
+std::string readableText(std::u16string_view text) {
+  auto hex4 = [](std::u16string_view s) {
+    std::string out;
+    for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+  };
+  static const std::map<char16_t, const char*> kCodes = {
+      {0xE000, "«I»"},  {0xE001, "«/I»"},  {0xE002, "«B»"},  {0xE003, "«/B»"},  {0xE012, "«L»"},
+      {0xE013, "«/L»"}, {0xE01A, "«U»"},   {0xE01B, "«/U»"}, {0xE01C, "«S»"},   {0xE01D, "«/S»"},
+      {0xE01E, "«GB»"}, {0xE01F, "«/GB»"}, {0xE054, "«→"},   {0xE055, "»"},     {0xE067, "«/colour»"}};
+  std::u16string out16;
+  std::string out;
+  auto flush = [&] {
+    for (char16_t c : out16) {
+      if (c < 0x80) {
+        out += static_cast<char>(c);
+      } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+      } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+      }
+    }
+    out16.clear();
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == 0xE05E || c == 0xE062) {  // picture or sound id
+      const char16_t close = c == 0xE05E ? 0xE05F : 0xE063;
+      std::size_t end = text.find(close, i + 1);
+      if (end != std::u16string_view::npos) {
+        std::u16string_view id = text.substr(i + 1, end - i - 1);
+        if (c == 0xE062 && id.size() >= 8) id = id.substr(0, 8);
+        flush();
+        out += (c == 0xE05E ? "[picture " : "[sound ") + hex4(id) + "]";
+        i = end;
+        continue;
+      }
+    }
+    if (c == 0xE0FE && i + 2 < text.size() && text[i + 2] == 0xE0FF) {  // one glyph of the device font
+      const char16_t glyph = text[i + 1];
+      flush();
+      if (glyph >= 0xF820 && glyph <= 0xF829) {
+        out += "(" + std::to_string(glyph == 0xF820 ? 10 : glyph - 0xF820) + ")";
+      } else {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "[glyph %04X]", static_cast<unsigned>(glyph));
+        out += buf;
+      }
+      i += 2;
+      continue;
+    }
+    if (c == 0xE066) {
+      flush();
+      out += "«colour ";
+      continue;
+    }
+    if (auto it = kCodes.find(c); it != kCodes.end()) {
+      flush();
+      out += it->second;
+      continue;
+    }
+    out16.push_back(c);
+  }
+  flush();
+  return out;
+}
+
+}  // namespace dm::inspect

@@ -1,0 +1,35 @@
+// Decoding of the drill body: the packed entry text of Dic.bin through the
+// word libraries of WordLib.bin and the tag records of TagRule.bin, back to
+// the text lines the device shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dm::inspect {
+
+struct DecodedLine {
+  std::uint32_t tagOrdinal = 0;  // the tag's number in frequency order
+  std::u16string text;           // device codes kept as they are
+};
+
+struct DecodedEntry {
+  std::vector<DecodedLine> lines;  // every line, block lines (empty text) included
+};
+
+struct DecodedBody {
+  std::vector<DecodedEntry> entries;
+  std::string error;  // empty when the whole text decoded cleanly
+};
+
+// Decodes every entry of the packed text. Never reads outside the images;
+// a malformed image ends the decoding with `error` set.
+DecodedBody decodeBody(std::string_view dicImage, std::string_view wordLibImage, std::string_view tagRuleImage);
+
+// UTF-8 text of a decoded line with the device codes shown readably:
+// «B»…«/B» for styles, [picture 0015], [sound 00000003], (1) for choice labels.
+std::string readableText(std::u16string_view text);
+
+}  // namespace dm::inspect
