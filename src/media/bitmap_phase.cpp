@@ -1,0 +1,340 @@
+#include "media/bitmap_phase.h"
+
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "media/bitmap_classify.h"
+#include "media/bitmap_colour_store.h"
+#include "media/bitmap_hex.h"
+#include "media/bitmap_run_length.h"
+#include "media/bitmap_symbol_coder.h"
+#include "media/bitmap_tables.h"
+#include "media/picture_library.h"
+#include "platform/failure.h"
+#include "textio/case_fold.h"
+#include "textio/wide_line.h"
+
+namespace dm::bitmap {
+
+namespace {
+
+// One line of BmpFile.lst: picture name and bits-per-pixel code.
+struct ListLine {
+  std::string text;  // without the line end
+  std::string name;
+  std::string code;
+};
+
+ListLine parseListLine(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  ListLine l;
+  const std::size_t tab = line.find('\t');
+  l.name = line.substr(0, tab);
+  if (tab != std::string::npos) {
+    const std::size_t tab2 = line.find('\t', tab + 1);
+    l.code = line.substr(tab + 1, tab2 == std::string::npos ? std::string::npos : tab2 - tab - 1);
+  }
+  l.text = std::move(line);
+  return l;
+}
+
+std::vector<ListLine> readList(const fs::path& path) {
+  std::vector<ListLine> lines;
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(parseListLine(std::move(line)));
+  return lines;
+}
+
+bool parseNumber(std::u16string_view entry, std::uint32_t& number) {
+  if (entry.size() < 4) return false;
+  number = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const char16_t c = entry[i];
+    int v = -1;
+    if (c >= u'0' && c <= u'9') v = c - u'0';
+    else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
+    else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
+    if (v < 0) return false;
+    number = number << 4 | static_cast<std::uint32_t>(v);
+  }
+  return true;
+}
+
+// The file name as it may stand in a list line: no line breaks or TABs.
+std::string listText(std::u16string_view name) {
+  std::string text = utf16ToUtf8(name);
+  for (char& c : text)
+    if (c == '\n' || c == '\r' || c == '\t') c = '?';
+  return text;
+}
+
+std::ofstream create(const fs::path& path) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw PassFailure("can't open file " + path.string() + "\n");
+  return out;
+}
+
+void removeFile(const fs::path& path) {
+  std::error_code ec;
+  fs::remove(path, ec);
+}
+
+bool emptyFile(const fs::path& path) {
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  return ec || size == 0;
+}
+
+// Every table name of the classes, so that a build never leaves tables of an
+// earlier build beside its own.
+void removeClassTables(const fs::path& dst) {
+  for (const char* base : {kMonoSymbolTable, kRawTable, kColourSymbolTable, kRunLengthTable})
+    for (const char* ext : {".inf", ".add", ".cod", ".dic", ".h", ".hex"}) removeFile(dst / (std::string(base) + ext));
+  for (int c = 3; c <= 6; ++c) removeFile(dst / classListName(c));
+  removeFile(dst / kMergedInfo);
+}
+
+// Joins the hex bitmaps of the listed pictures into `cln`, every line
+// prefixed with "TT\t". Stops at the first one that cannot be opened.
+void concatenate(const std::vector<ListLine>& pictures, const fs::path& mid, const fs::path& cln) {
+  std::ofstream out = create(cln);
+  std::string line;
+  for (const ListLine& p : pictures) {
+    std::ifstream in(mid / (p.name + kHexSuffix), std::ios::binary);
+    if (!in) break;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      out << "TT\t" << line << '\n';
+    }
+  }
+}
+
+struct TableFiles {
+  std::ofstream h, cod, dic, add, inf;
+  TableStreams streams() { return {h.is_open() ? &h : nullptr, cod.is_open() ? &cod : nullptr, &dic, &add, &inf}; }
+};
+
+void codeSymbolClass(const std::vector<ListLine>& pictures, const fs::path& mid, const fs::path& dst,
+                     const fs::path& cln, const char* table, const char* ident, bool colour) {
+  concatenate(pictures, mid, cln);
+  if (colour && !swapNibblesInFile(cln)) throw PassFailure("can't open file " + cln.string() + "\n");
+  std::ifstream in(cln, std::ios::binary);
+  if (!in) throw PassFailure("can't open file " + cln.string() + "\n");
+  const std::string base = (dst / table).string();
+  TableFiles f;
+  f.h = create(base + ".h");
+  f.cod = create(base + ".cod");
+  f.dic = create(base + ".dic");
+  f.add = create(base + ".add");
+  f.inf = create(base + ".inf");
+  writeSymbolTables(in, SymbolTableSpec{ident, colour}, f.streams());
+}
+
+void codeRawClass(const std::vector<ListLine>& pictures, const fs::path& mid, const fs::path& dst) {
+  const std::string base = (dst / kRawTable).string();
+  {
+    TableFiles f;
+    f.dic = create(base + ".hex");
+    f.add = create(base + ".add");
+    f.inf = create(base + ".inf");
+    const TableStreams s = f.streams();
+    RawTableState state;
+    for (const ListLine& p : pictures) {
+      std::ifstream in(mid / (p.name + kHexSuffix), std::ios::binary);
+      if (!in) {
+        *s.inf << kDefaultInfoLine;
+        continue;
+      }
+      writeRawTables(in, s, state);
+    }
+  }
+  if (emptyFile(base + ".hex")) {
+    for (const char* ext : {".hex", ".add", ".inf"}) removeFile(base + ext);
+    return;
+  }
+  if (!swapNibblesInFile(base + ".hex")) throw PassFailure("can't open file " + base + ".hex\n");
+}
+
+void codeRunLengthClass(const std::vector<ListLine>& pictures, const fs::path& mid, const fs::path& dst,
+                        const fs::path& cln) {
+  concatenate(pictures, mid, cln);
+  if (!swapNibblesInFile(cln)) throw PassFailure("can't open file " + cln.string() + "\n");
+  std::ifstream in(cln, std::ios::binary);
+  if (!in) throw PassFailure("can't open file " + cln.string() + "\n");
+  const std::string base = (dst / kRunLengthTable).string();
+  TableFiles f;
+  f.h = create(base + ".h");  // stays empty: the run-length code has no symbol table
+  f.dic = create(base + ".dic");
+  f.add = create(base + ".add");
+  f.inf = create(base + ".inf");
+  writeRunLengthTables(in, f.streams());
+}
+
+// Picture number order over the class tables: the next line of one table.
+class InfoTable {
+ public:
+  explicit InfoTable(const fs::path& path) : in_(path, std::ios::binary) {}
+  std::string next() {
+    std::string line;
+    if (!in_ || !std::getline(in_, line)) return std::string(kUnusedInfoLine);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line + "\n";
+  }
+
+ private:
+  std::ifstream in_;
+};
+
+}  // namespace
+
+void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
+                           const std::vector<std::u16string>& monochromeList, std::ostream& log) {
+  const fs::path mid = paths.middata / kBmpFolder;
+  const fs::path dst = paths.destin / kBmpFolder;
+  std::error_code ec;
+  fs::create_directories(mid, ec);
+  fs::create_directories(dst, ec);
+  fs::create_directories(paths.trash, ec);
+  removeClassTables(dst);
+
+  // Hex bitmaps, the picture list and the number header.
+  const fs::path listPath = mid / kPictureList;
+  {
+    std::ofstream list = create(listPath);
+    std::ofstream header = create(mid / (std::string(kInternalName) + kNumberHeaderSuffix));
+    header << "#ifndef\t_" << kInternalName << "_H_\n#define\t_" << kInternalName << "_H\n\n";
+    std::optional<std::uint32_t> previous;
+    for (const std::u16string& entry : monochromeList) {
+      std::uint32_t number = 0;
+      // Lines stand for numbers 0, 1, 2, ...: an entry that does not follow
+      // the previous number cannot have its line and is left out.
+      if (!parseNumber(entry, number) || (previous && number <= *previous)) continue;
+      const std::uint32_t from = previous ? *previous + 1 : (number >= kDefaultPictureNumber ? 0 : number);
+      for (std::uint32_t n = from; n < number; ++n) list << kFillerLine;
+      previous = number;
+
+      const std::string name = pictureName(number);
+      const std::u16string_view file = std::u16string_view(entry).substr(4);
+      const fs::path hexPath = mid / (name + kHexSuffix);
+      int bits = 0;
+      if (number == kDefaultPictureNumber) {
+        std::ofstream hex = create(hexPath);
+        hex << defaultHexText();
+        bits = 1;
+      } else if (const fs::path* source = findMedia(media, file)) {
+        HexBitmap bitmap;
+        const SourceResult r = readHexSource(*source, paths.trash / (name + ".bmp"), bitmap);
+        std::ofstream hex = create(hexPath);
+        if (r == SourceResult::kOk) {
+          writeHexBitmap(hex, bitmap);
+          bits = bitmap.bits;
+        }
+        // Otherwise the file stays empty and the picture counts as missing.
+      }
+      if (bits == 0) {
+        list << name << "\t0\n";
+        continue;
+      }
+      list << name << '\t' << bits << "\t::" << listText(file) << '\n';
+      char define[64];
+      std::snprintf(define, sizeof define, "#define\t%s_BMP\t\t%04x\n", name.c_str(), number);
+      header << define;
+    }
+    header << "\n#endif\n";
+  }
+
+  // Class lists: 1 bit -> class 3; 4 bits -> classified into 4, 5 or 6.
+  const std::vector<ListLine> lines = readList(listPath);
+  std::vector<ListLine> classes[7];
+  {
+    std::ofstream clr = create(mid / kPictureClassList);
+    GreyClassifier classifier;
+    for (const ListLine& l : lines) {
+      if (l.code == "1") {
+        classes[3].push_back(l);
+      } else if (l.code == "4") {
+        HexBitmap picture;
+        std::ifstream in(mid / (l.name + kHexSuffix), std::ios::binary);
+        HexPictureReader reader(in);
+        std::string digits;
+        if (reader.next(picture))
+          for (const std::string& row : picture.rows) digits += row;
+        const RunLengthEstimate e = estimateRunLength(digits);
+        char ratio[64];
+        std::snprintf(ratio, sizeof ratio, "%f\n", e.ratio);
+        log << ratio;
+        const int c = classifier.classify(e);
+        classes[c].push_back(l);
+        clr << l.name << '\t' << c << '\n';
+      }
+    }
+  }
+  for (int c = 3; c <= 6; ++c) {
+    if (classes[c].empty()) continue;
+    std::ofstream list = create(dst / classListName(c));
+    for (const ListLine& l : classes[c]) list << l.text << '\n';
+  }
+
+  // The tables of every class, in the order 3, 4, 5, 6.
+  const fs::path cln = paths.trash / kConcatenated;
+  if (!classes[3].empty()) codeSymbolClass(classes[3], mid, dst, cln, kMonoSymbolTable, kMonoSymbolIdent, false);
+  if (!classes[4].empty()) codeRawClass(classes[4], mid, dst);
+  if (!classes[5].empty()) codeSymbolClass(classes[5], mid, dst, cln, kColourSymbolTable, kColourSymbolIdent, true);
+  if (!classes[6].empty()) codeRunLengthClass(classes[6], mid, dst, cln);
+
+  // The merged information table, one line per BmpFile.lst line.
+  InfoTable mono(dst / (std::string(kMonoSymbolTable) + ".inf"));
+  InfoTable raw(dst / (std::string(kRawTable) + ".inf"));
+  InfoTable symbol(dst / (std::string(kColourSymbolTable) + ".inf"));
+  InfoTable runLength(dst / (std::string(kRunLengthTable) + ".inf"));
+  std::ifstream clr(mid / kPictureClassList, std::ios::binary);
+  std::ofstream merged = create(dst / kMergedInfo);
+  for (const ListLine& l : lines) {
+    if (l.code == "1") {
+      merged << mono.next();
+    } else if (l.code == "4") {
+      std::string line;
+      const std::string c = std::getline(clr, line) ? parseListLine(line).code : std::string();
+      if (c == "4") merged << raw.next();
+      else if (c == "5") merged << symbol.next();
+      else if (c == "6") merged << runLength.next();
+      else merged << kUnusedInfoLine;
+    } else {
+      merged << kUnusedInfoLine;
+    }
+  }
+}
+
+void writeColourPictures(RunState& state, std::ostream& log) {
+  MediaRegistration& reg = state.conversion.media;
+  const fs::path source = state.paths.middata / kBmpExtFolder;
+  // Cleared first, so a failed conversion never keeps an earlier run's value.
+  state.mediaPhases.coverPictureFlag = 0;
+  const std::u16string& cover = state.conversion.coverPicture;
+  if (!cover.empty()) {
+    if (const fs::path* path = findMedia(state.mediaList, cover)) {
+      const std::u16string name = lowerCase(cover) + utf8ToUtf16(kCoverSuffix);
+      const std::string target = utf16ToUtf8(name);
+      std::error_code ec;
+      fs::create_directories(source, ec);
+      PictureInfo info;
+      if (target.find('/') == std::string::npos &&
+          PictureZoom(*path, source / target, kCoverWidth, kCoverHeight, info) >= 0) {
+        reg.otherList.insert(reg.otherList.begin(), u"0000" + name);
+        state.mediaPhases.coverPictureFlag = (info.kind != 1 && info.kind != 4) ? 1 : 0;
+      }
+    }
+  }
+  if (!reg.otherList.empty())
+    writeColourStore(reg.otherList, source, state.paths.destin / kBmpExtFolder, log);
+}
+
+void runBitmapPhase(RunState& state, std::ostream& log) {
+  writeColourPictures(state, log);
+  writeMonochromeTables(state.paths, state.mediaList, state.conversion.media.monochromeList, log);
+}
+
+}  // namespace dm::bitmap

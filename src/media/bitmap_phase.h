@@ -1,0 +1,37 @@
+// The bitmap phase: turns the registered pictures into the device's picture
+// tables.
+//
+//  1. Colour pictures (the other-picture list, with the cover picture put in
+//     front of it when its conversion at 800 x 430 succeeds) go into the
+//     colour picture store in Destin/BmpExt.
+//  2. Every monochrome-list picture becomes a hex bitmap Middata/Bmp/bmp<n>.hex
+//     and a line of Middata/Bmp/BmpFile.lst (one line per picture number,
+//     fillers "Default\t0" for unused numbers), with the number header
+//     Middata/Bmp/Drill_Bmp.h.
+//  3. 1-bit pictures go to class 3; 4-bit ones are classified into 4, 5 or 6.
+//  4. Each class is coded into its tables in Destin/Bmp, and the information
+//     lines are merged into Destin/Bmp/bitmap.inf in picture number order.
+#pragma once
+
+#include <iostream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "driver/run_state.h"
+
+namespace dm::bitmap {
+
+// Steps 2 to 4 over `monochromeList` (entries "%04x" number + file name).
+// Files are looked up in `media`; progress and messages go to `log`.
+void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
+                           const std::vector<std::u16string>& monochromeList, std::ostream& log);
+
+// Step 1: the cover picture and the colour picture store. Updates the
+// other-picture list and the cover picture flag of `state`.
+void writeColourPictures(RunState& state, std::ostream& log);
+
+// The whole phase.
+void runBitmapPhase(RunState& state, std::ostream& log = std::cout);
+
+}  // namespace dm::bitmap
