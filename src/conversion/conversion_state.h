@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct MediaRegistration {
   std::map<std::u16string, std::u16string> monochromeIds;
   std::map<std::u16string, std::u16string> otherIds;
   std::uint64_t pictureBytes = 0;  // converted picture data so far
+  // Lower-cased names whose conversion failed (they keep the default id).
+  std::set<std::u16string> refusedPictures;
 
   // Lower-cased file name -> 8-digit sound id ("ffffffff" when refused).
   std::map<std::u16string, std::u16string> soundIds;

@@ -1,0 +1,113 @@
+#include "conversion/media_registration.h"
+
+#include <system_error>
+
+#include "conversion/block_text.h"
+#include "conversion/stage_files.h"
+#include "driver/run_state.h"
+#include "textio/case_fold.h"
+
+namespace dm {
+
+namespace bt = blocktext;
+
+namespace {
+
+void registerDefaultPicture(MediaRegistration& media) {
+  if (media.defaultPictureRegistered) return;
+  media.defaultPictureRegistered = true;
+  std::u16string entry = bt::hexText(kDefaultPictureNumber, 4);
+  entry.append(kDefaultPictureName);
+  media.monochromeList.push_back(std::move(entry));
+  media.nextMonochrome = kDefaultPictureNumber + 1;
+}
+
+PictureRegistration defaultPicture() { return {std::u16string(bt::kDefaultPictureId), false}; }
+
+// A name that could leave the converted-picture folder.
+bool unsafeFileName(std::u16string_view name) {
+  return name == u"." || name == u".." || name.find(u'/') != std::u16string_view::npos ||
+         name.find(u'\\') != std::u16string_view::npos || name.find(u'\0') != std::u16string_view::npos;
+}
+
+}  // namespace
+
+PictureRegistration registerPicture(RunState& state, const PictureConverter& convert,
+                                    std::u16string_view name) {
+  ConversionState& conv = state.conversion;
+  MediaRegistration& media = conv.media;
+  registerDefaultPicture(media);
+
+  while (!name.empty() && name.back() == u' ') name.remove_suffix(1);
+  if (name.empty() || unsafeFileName(name)) return defaultPicture();
+  const fs::path* source = findMedia(state.mediaList, name);
+  if (!source) return defaultPicture();
+  if (media.nextMonochrome + conv.nextOtherPicture >= kPictureNumberLimit) return defaultPicture();
+
+  std::u16string key = lowerCase(name);
+  if (auto it = media.otherIds.find(key); it != media.otherIds.end()) return {it->second, true};
+  if (auto it = media.monochromeIds.find(key); it != media.monochromeIds.end()) return {it->second, false};
+  if (media.refusedPictures.count(key)) return defaultPicture();
+
+  fs::path folder = stagefiles::convertedPictureFolder(state.paths);
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  PictureInfo info;
+  int rc = convert ? convert(*source, folder / fs::path(key), kRegisteredPictureWidth,
+                             kRegisteredPictureHeight, info)
+                   : -1;
+  if (rc < 0) {
+    media.refusedPictures.insert(key);
+    return defaultPicture();
+  }
+
+  std::uint64_t size = info.fileSize > 0 ? static_cast<std::uint64_t>(info.fileSize) : 0;
+  std::uint64_t total = media.pictureBytes + size;
+  if (total >= kPictureByteLimit) {
+    // Once the limit is reached every later new picture gets the default.
+    if (media.pictureBytes < kPictureByteLimit) media.pictureBytes = total;
+    return defaultPicture();
+  }
+  media.pictureBytes = total;
+
+  if (info.kind == 1 || info.kind == 4) {
+    std::u16string number = bt::hexText(media.nextMonochrome++, 4);
+    media.monochromeIds.emplace(key, number);
+    media.monochromeList.push_back(number + key);
+    return {number, false};
+  }
+  std::u16string number = bt::hexText(conv.nextOtherPicture++, 4);
+  std::u16string id = std::u16string(bt::kOtherPicturePrefix) + number;
+  media.otherIds.emplace(key, id);
+  media.otherList.push_back(number + key);
+  return {id, true};
+}
+
+std::u16string registerSound(RunState& state, std::u16string_view name) {
+  MediaRegistration& media = state.conversion.media;
+  std::u16string key = lowerCase(name);
+  if (auto it = media.soundIds.find(key); it != media.soundIds.end()) return it->second;
+
+  std::u16string refused(bt::kRefusedSoundId);
+  if (media.soundBytes > kSoundByteLimit) {
+    media.soundIds.emplace(key, refused);
+    return refused;
+  }
+  std::uint64_t size = 0;
+  if (const fs::path* path = findMedia(state.mediaList, name)) {
+    std::error_code ec;
+    std::uintmax_t s = fs::file_size(*path, ec);
+    if (!ec) size = s;
+  }
+  media.soundBytes += size;
+  if (media.soundBytes > kSoundByteLimit) {
+    media.soundIds.emplace(key, refused);
+    return refused;
+  }
+  std::u16string id = bt::hexText(media.nextSound++, 8);
+  media.soundIds.emplace(key, id);
+  media.soundList.push_back(id + key);
+  return id;
+}
+
+}  // namespace dm

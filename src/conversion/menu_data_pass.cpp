@@ -1,0 +1,108 @@
+#include "conversion/menu_data_pass.h"
+
+#include "conversion/block_text.h"
+#include "conversion/pass_io.h"
+#include "textio/wide_line.h"
+
+namespace dm {
+
+namespace bt = blocktext;
+
+std::u16string withoutSoundCodes(std::u16string_view value) {
+  std::u16string out;
+  out.reserve(value.size());
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == bt::kSoundBegin) {
+      std::size_t end = value.find(bt::kSoundEnd, i + 1);
+      if (end != std::u16string_view::npos) {
+        i = end;
+        continue;
+      }
+    }
+    out.push_back(value[i]);
+  }
+  return out;
+}
+
+namespace {
+
+void putMenuLabel(std::u16string& menuLine, std::u16string_view label, std::uint32_t entry) {
+  menuLine.append(label);
+  menuLine.push_back(bt::kTab);
+  menuLine += bt::hexText(entry, 8);
+  menuLine.append(bt::kLineEnd);
+}
+
+}  // namespace
+
+MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream& menu) {
+  MenuDataResult result;
+  copyByteOrderMark(in, clean);
+  writeByteOrderMark(menu);
+
+  std::uint32_t entry = 0;
+  std::u16string line, menuLine;
+  bool pending = false;  // `line` still needs the outer handling
+  for (;;) {
+    if (!pending && !readWideLine(in, line)) break;
+    pending = false;
+    if (bt::startsWith(line, bt::kTagCtgFamily)) {
+      menuLine.append(bt::valueOf(line));
+      menuLine.push_back(bt::kTab);
+    } else if (bt::hasTag(line, bt::kTagTime)) {
+      // The label: the first question line with text (sound codes do not
+      // count), else (画) or (音) for a question that starts with a picture
+      // or a sound.
+      bool picture = false, sound = false;
+      bool labelled = false;
+      writeWideLine(clean, line);
+      while (readWideLine(in, line)) {
+        if (bt::startsWith(line, bt::kTagPicture)) {
+          if (!sound) picture = true;
+          writeWideLine(clean, line);
+          continue;
+        }
+        if (bt::startsWith(line, bt::kTagQuestion)) {
+          std::u16string_view value = bt::valueOf(line);
+          if (!value.empty()) {
+            std::u16string label = withoutSoundCodes(value);
+            if (!label.empty()) {
+              writeWideLine(clean, line);
+              putMenuLabel(menuLine, label, entry);
+              labelled = true;
+              break;
+            }
+            if (!picture) sound = true;
+          }
+          writeWideLine(clean, line);
+          continue;
+        }
+        pending = true;
+        break;
+      }
+      if (!labelled) putMenuLabel(menuLine, picture ? kPictureLabel : sound ? kSoundLabel : u"", entry);
+      writeWideLine(menu, menuLine);
+      menuLine.clear();
+      ++result.menuLines;
+    } else if (bt::hasTag(line, bt::kTagLegendMark)) {
+      result.legendEntry = entry;
+    } else {
+      if (bt::startsWith(line, bt::kEndWord)) ++entry;
+      writeWideLine(clean, line);
+    }
+  }
+  return result;
+}
+
+MenuDataResult menuDataPass(const std::filesystem::path& inPath, const std::filesystem::path& cleanPath,
+                            const std::filesystem::path& menuPath) {
+  std::ifstream in = openPassInput(inPath);
+  std::ofstream clean = openPassOutput(cleanPath);
+  std::ofstream menu = openPassOutput(menuPath);
+  MenuDataResult result = menuDataPass(in, clean, menu);
+  closePassOutput(clean, cleanPath);
+  closePassOutput(menu, menuPath);
+  return result;
+}
+
+}  // namespace dm

@@ -1,0 +1,26 @@
+#include "conversion/pass_io.h"
+
+#include "platform/failure.h"
+
+namespace dm {
+
+std::ifstream openPassInput(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw PassFailure("can't open file " + path.string());
+  return in;
+}
+
+std::ofstream openPassOutput(const std::filesystem::path& path) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw PassFailure("can't open file " + path.string());
+  return out;
+}
+
+void closePassOutput(std::ofstream& out, const std::filesystem::path& path) {
+  out.flush();
+  bool ok = static_cast<bool>(out);
+  out.close();
+  if (!ok || out.fail()) throw PassFailure("can't write file " + path.string());
+}
+
+}  // namespace dm

@@ -1,0 +1,140 @@
+#include "conversion/tag_code_pass.h"
+
+#include "conversion/block_text.h"
+#include "conversion/pass_io.h"
+#include "textio/case_fold.h"
+#include "textio/wide_line.h"
+
+namespace dm {
+
+namespace bt = blocktext;
+
+namespace {
+
+constexpr std::u16string_view kColourOpen = u"<TC color=";
+constexpr std::u16string_view kColourClose = u"</TC>";
+constexpr std::u16string_view kGbOpen = u"<GB>";
+constexpr std::u16string_view kGbClose = u"</GB>";
+constexpr std::u16string_view kDefaultColour = u"ff000000";
+
+// The colour names, tried in this order as prefixes.
+constexpr std::u16string_view kColourNames[] = {u"silver", u"gray",   u"red",    u"maroon", u"yellow",
+                                                u"olive",  u"lime",   u"green",  u"aqua",   u"teal",
+                                                u"blue",   u"navy",   u"fuchsia", u"purple", u"orange"};
+
+char16_t asciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+
+bool isHexDigit(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// Device code of a one-letter style tag, or 0.
+char16_t styleOn(char16_t letter) {
+  switch (letter) {
+    case u'B': return bt::kBoldOn;
+    case u'I': return bt::kItalicOn;
+    case u'L': return bt::kKeepOn;
+    case u'S': return bt::kStyleSOn;
+    case u'U': return bt::kUnderlineOn;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+bool startsWithColourName(std::u16string_view quoted) {
+  for (std::u16string_view name : kColourNames) {
+    if (quoted.size() < name.size()) continue;
+    bool match = true;
+    for (std::size_t i = 0; i < name.size() && match; ++i) match = asciiLower(quoted[i]) == name[i];
+    if (match) return true;
+  }
+  return false;
+}
+
+std::u16string colourText(std::u16string_view spec) {
+  if (spec.empty() || spec[0] != u'"') return std::u16string(kDefaultColour);
+  std::size_t close = spec.find(u'"', 1);
+  if (close == std::u16string_view::npos) return std::u16string(kDefaultColour);
+  std::u16string_view quoted = spec.substr(1, close - 1);
+  if (quoted.find(u'>') != std::u16string_view::npos) return std::u16string(kDefaultColour);
+  if (startsWithColourName(quoted)) return u"T" + lowerCase(quoted) + u"#";
+  if (quoted.size() == 6) {
+    bool hex = true;
+    for (char16_t c : quoted) hex = hex && isHexDigit(c);
+    if (hex) return u"ff" + std::u16string(quoted);
+  }
+  return std::u16string(kDefaultColour);
+}
+
+std::u16string tagToCodeLine(std::u16string_view line) {
+  std::size_t tab = line.find(bt::kTab);
+  if (tab == std::u16string_view::npos) return std::u16string(line);
+  std::u16string out(line.substr(0, tab + 1));
+  const std::u16string_view value = line.substr(tab + 1);
+  const std::size_t bodyEnd = bt::withoutLineEnd(value).size();
+  out.reserve(line.size());
+  std::size_t i = 0;
+  while (i < value.size()) {
+    char16_t c = value[i];
+    if (c != u'<') {
+      out.push_back(c);
+      ++i;
+      continue;
+    }
+    std::u16string_view rest = value.substr(i);
+    if (rest.starts_with(kGbOpen)) {
+      out.push_back(bt::kGbOn);
+      i += kGbOpen.size();
+    } else if (rest.starts_with(kGbClose)) {
+      out.push_back(bt::kGbOff);
+      i += kGbClose.size();
+    } else if (rest.starts_with(kColourClose)) {
+      out.push_back(bt::kColourOff);
+      i += kColourClose.size();
+    } else if (rest.starts_with(kColourOpen)) {
+      std::size_t specStart = i + kColourOpen.size();
+      out.push_back(bt::kColourOn);
+      out += colourText(value.substr(specStart, bodyEnd > specStart ? bodyEnd - specStart : 0));
+      // Skip the specification up to and including the next '>' (the line
+      // end stays when there is none).
+      std::size_t gt = value.find(u'>', specStart);
+      i = (gt == std::u16string_view::npos || gt >= bodyEnd) ? std::max(bodyEnd, specStart) : gt + 1;
+    } else if (rest.size() >= 3 && rest[2] == u'>' && rest[1] != u'/') {
+      char16_t code = styleOn(rest[1]);
+      if (code) {
+        out.push_back(code);
+      } else {
+        out.append(rest.substr(0, 3));
+      }
+      i += 3;
+    } else if (rest.size() >= 4 && rest[1] == u'/' && rest[3] == u'>') {
+      char16_t code = styleOn(rest[2]);
+      if (code) {
+        out.push_back(static_cast<char16_t>(code + 1));
+      } else {
+        out.append(rest.substr(0, 4));
+      }
+      i += 4;
+    } else {
+      out.push_back(c);
+      ++i;
+    }
+  }
+  return out;
+}
+
+void tagToCodePass(std::istream& in, std::ostream& out) {
+  copyByteOrderMark(in, out);
+  std::u16string line;
+  while (readWideLine(in, line)) writeWideLine(out, tagToCodeLine(line));
+}
+
+void tagToCodePass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
+  std::ifstream in = openPassInput(inPath);
+  std::ofstream out = openPassOutput(outPath);
+  tagToCodePass(in, out);
+  closePassOutput(out, outPath);
+}
+
+}  // namespace dm

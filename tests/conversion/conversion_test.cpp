@@ -1,0 +1,192 @@
+#include "conversion/conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "conversion/media_fixture.h"
+#include "conversion/notation.h"
+#include "conversion/stage_files.h"
+#include "platform/failure.h"
+
+namespace dm {
+namespace {
+
+namespace sf = stagefiles;
+using test::readFile;
+using test::wideLines;
+
+class ConvertDrill : public ::testing::Test, public test::MediaFixture {
+ protected:
+  ConvertDrill() {
+    picture("pic.bmp", {1, 1, 10});
+    list("s.mp3", "sound");
+  }
+  void writeSource(const std::vector<std::string>& lines) {
+    test::writeFile(sf::trash(state.paths, sf::kValidated), test::wideFile(lines));
+  }
+  std::vector<std::string> stage(const char* name) { return wideLines(readFile(sf::trash(state.paths, name))); }
+  static bool has(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), test::show(test::codes(line))) != lines.end();
+  }
+  static bool anyStartsWith(const std::vector<std::string>& lines, const std::string& prefix) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+  }
+};
+
+TEST_F(ConvertDrill, SmallDrillEndToEnd) {
+  writeSource({
+      "Drill\t使い方<N>です\t\tドリル\t\t",
+      "分類1\t分類2\t分類3\t番号\t問題\t正解\t解説\t時間\t選択肢1",
+      "国語\t漢字\t読み\t1\t<B>山</B>の読みは？\t2\t山は<TC color=\"Red\">やま</TC>\t0:30\tさん\tやま\tせん",
+      "",
+      "国語\t漢字\t読み\t2\t<P>pic.bmp</P><N><N>この字は？\t10\t\t\tc1\tc2\tc3\tc4\tc5\tc6\tc7\tc8\tc9\t"
+      "c10<N>続き",
+      "算数\t\t\t\t<V>s.mp3</V>\t1\t\t\tはい\tいいえ",
+  });
+  convertDrill(state, converter());
+
+  std::vector<std::string> expected = {"<mark>",
+                                       // entry 0
+                                       "START_BLOCK_Word\t", "HW\t問題：1", "GEN_t\t00:30", "DF_q\t[B]山[/B]の読みは？",
+                                       "DF_l\t", "START_BLOCK_GEN_EXT\t", "LST\t2",
+                                       "JUMP\t[J][F:f821] さん[/J]00000000000e",
+                                       "JUMP\t[J][F:f822] やま[/J]00000000000e",
+                                       "JUMP\t[J][F:f823] せん[/J]00000000000e", "END_BLOCK_GEN_EXT\t", "DF_l_1\t",
+                                       "START_BLOCK_Note\t", "DF_h\t問題：1", "DF_x\t正解：", "DF_a\t[F:f822] やま",
+                                       "DF_l\t", "DF_y\t解説：", "DF_c\t山は[TC]Tred#やま[/TC]", "END_BLOCK_Note\t",
+                                       "END_BLOCK_Word\t", "",
+                                       // entry 1
+                                       "START_BLOCK_Word\t", "HW\t問題：2", "GEN_t\t", "BMP\t[P]0015[/P]",
+                                       "DF_q_c0\tこの字は？", "DF_l\t", "START_BLOCK_GEN_EXT\t", "LST\t0"};
+  for (int k = 1; k <= 9; ++k) {
+    expected.push_back("JUMP\t[J][F:f82" + std::to_string(k) + "] c" + std::to_string(k) + "[/J]000000010017");
+  }
+  for (const char* l :
+       {"JUMP\t[J][F:f820] c10[/J]000000010017", "JUMP_c0\t続き", "END_BLOCK_GEN_EXT\t", "DF_l_1\t",
+        "START_BLOCK_Note\t", "DF_h\t問題：2", "DF_x\t正解：", "DF_a\t[F:f820] c10", "DF_a_c0\t続き",
+        "END_BLOCK_Note\t", "END_BLOCK_Word\t", "",
+        // entry 2
+        "START_BLOCK_Word\t", "HW\t問題：", "GEN_t\t", "DF_q\t[V]00000000[F:f9dd][/V]", "DF_l\t",
+        "START_BLOCK_GEN_EXT\t", "LST\t1", "JUMP\t[J][F:f821] はい[/J]00000002000d",
+        "JUMP\t[J][F:f822] いいえ[/J]00000002000d", "END_BLOCK_GEN_EXT\t", "DF_l_1\t", "START_BLOCK_Note\t",
+        "DF_h\t問題：", "DF_x\t正解：", "DF_a\t[F:f821] はい", "END_BLOCK_Note\t", "END_BLOCK_Word\t", "",
+        // the legend
+        "START_BLOCK_Word\t", "DF_m\t使い方", "DF_m_c0\tです", "END_BLOCK_Word\t", ""}) {
+    expected.push_back(l);
+  }
+  for (std::string& l : expected) l = test::show(test::codes(l));
+  EXPECT_EQ(wideLines(readFile(sf::compilerInput(state.paths))), expected);
+
+  EXPECT_EQ(readFile(sf::menuFile(state.paths, sf::kMenuIndex)),
+            "LV01\t1\t00000003\t00000001\r\n"
+            "LV02\t1\t00000001\t00000004\r\n"
+            "LV02\t1\t00000002\t00000005\r\n"
+            "LV02\t0\t00000003\tFFFFFFFF\r\n"
+            "LV03\t1\t00000002\t00000007\r\n"
+            "LV03\t3\t00000001\t00000009\r\n"
+            "LV03\t5\tffffffff\tFFFFFFFF\r\n"
+            "LV04\t3\t00000002\t0000000a\r\n"
+            "LV04\t5\tffffffff\tFFFFFFFF\r\n"
+            "LV04\t0\t00000002\tFFFFFFFF\r\n"
+            "LV05\t0\t00000000\tFFFFFFFF\r\n"
+            "LV05\t0\t00000001\tFFFFFFFF\r\n");
+  EXPECT_EQ(wideLines(readFile(sf::menuFile(state.paths, sf::kMenuList))),
+            (std::vector<std::string>{"<mark>", "LV01\t", "LV02\t国語", "LV02\t算数", "LV02\t凡例", "LV03\t漢字",
+                                      "LV03\t(分類なし)", "LV03\tテスト記録の全消去", "LV04\t読み",
+                                      "LV04\tテスト記録の全消去", "LV04\t(音)", "LV05\t山の読みは？",
+                                      "LV05\tこの字は？"}));
+  EXPECT_TRUE(has(wideLines(readFile(sf::menuFile(state.paths, sf::kMenuPre1))), "LV05\t<B>山</B>の読みは？"));
+  EXPECT_TRUE(has(wideLines(readFile(sf::menuFile(state.paths, sf::kMenuPre2))), "LV05\t[B]山[/B]の読みは？"));
+
+  // Every stage file of the chain is there with its own changes.
+  std::vector<std::string> tm1 = stage(sf::kStage1);
+  EXPECT_EQ(tm1.front(), "<mark>");
+  EXPECT_TRUE(has(tm1, "DF_q\t<P>pic.bmp</P><N><N>この字は？"));
+  EXPECT_TRUE(has(tm1, "SPEC\t凡例"));
+  EXPECT_TRUE(has(tm1, "CTG2\t(分類なし)"));
+  std::vector<std::string> tm2 = stage(sf::kStage2);
+  EXPECT_TRUE(has(tm2, "BMP\t[P]0015[/P]"));
+  EXPECT_TRUE(has(tm2, "JUMP\t[J][F:f820] c10[/J]a"));
+  EXPECT_TRUE(has(tm2, "JUMP_c0\t続き"));
+  std::vector<std::string> cln1 = stage(sf::kClean1);
+  EXPECT_FALSE(anyStartsWith(cln1, "CTG"));
+  EXPECT_FALSE(anyStartsWith(cln1, "SPEC"));
+  EXPECT_TRUE(has(cln1, "DF_c\t山は<TC color=\"Red\">やま</TC>"));
+  EXPECT_TRUE(has(stage(sf::kClean2), "DF_c\t山は[TC]Tred#やま[/TC]"));
+  std::vector<std::string> cln6 = stage(sf::kClean6);
+  EXPECT_TRUE(has(cln6, "ID\ta"));
+  EXPECT_TRUE(has(cln6, "JUMP\t[J][F:f820] c10[/J]a"));
+  std::vector<std::string> cln7 = stage(sf::kClean7);
+  EXPECT_FALSE(anyStartsWith(cln7, "ID\t"));
+  EXPECT_TRUE(has(cln7, "JUMP\t[J][F:f820] c10[/J]000000010017"));
+  EXPECT_EQ(stage(sf::kMenuSource),
+            (std::vector<std::string>{"<mark>", "国語\t漢字\t読み\t<B>山</B>の読みは？\t00000000",
+                                      "国語\t漢字\t読み\tこの字は？\t00000001",
+                                      "算数\t(分類なし)\t(分類なし)\t(音)\t00000002"}));
+  EXPECT_EQ(stage(sf::kMenuSorted).size(), 4u);
+  EXPECT_EQ(stage(sf::kMenuReport).size(), 12u);
+
+  EXPECT_EQ(state.options.bitmapPhase, 1);
+  EXPECT_EQ(state.options.soundPhase, 1);
+  EXPECT_EQ(state.options.menuPhase, 1);
+  EXPECT_EQ(state.conversion.menuDepth, 4);
+  EXPECT_EQ(state.conversion.media.monochromeList,
+            (std::vector<std::u16string>{u"0014default.bmp", u"0015pic.bmp"}));
+  EXPECT_EQ(state.conversion.media.soundList, std::vector<std::u16string>{u"00000000s.mp3"});
+  EXPECT_EQ(std::u16string(state.conversion.menuLocation.data(), 3), u"ドリル");
+}
+
+TEST_F(ConvertDrill, NoMediaNoLegend) {
+  writeSource({"x\t\t\t\t\t", "heading", "A\t\t\t1\tQ\t1\t\t\tyes"});
+  convertDrill(state, converter());
+  EXPECT_EQ(state.options.bitmapPhase, 0);
+  EXPECT_EQ(state.options.soundPhase, 0);
+  EXPECT_EQ(state.options.menuPhase, 1);
+  EXPECT_EQ(state.conversion.menuDepth, 2);  // a flat menu
+  EXPECT_EQ(readFile(sf::menuFile(state.paths, sf::kMenuIndex)),
+            "LV01\t1\t00000002\t00000001\r\n"
+            "LV02\t3\t00000001\t00000003\r\n"
+            "LV02\t5\tffffffff\tFFFFFFFF\r\n"
+            "LV03\t0\t00000000\tFFFFFFFF\r\n");
+  std::vector<std::string> cln = wideLines(readFile(sf::compilerInput(state.paths)));
+  EXPECT_EQ(cln.back(), "");
+  EXPECT_EQ(cln[cln.size() - 2], "END_BLOCK_Word\t");
+  EXPECT_EQ(std::count(cln.begin(), cln.end(), "START_BLOCK_Word\t"), 1);
+}
+
+TEST_F(ConvertDrill, CoverPictureIsRegisteredFirst) {
+  picture("cover.bmp", {1, 4, 10});
+  writeSource({"x\t\t\t\t\tcover.bmp", "heading", "A\t\t\t1\t<P>pic.bmp</P>\t1\t\t\tyes"});
+  convertDrill(state, converter());
+  EXPECT_EQ(state.conversion.coverPicture, u"cover.bmp");
+  EXPECT_EQ(state.conversion.media.monochromeList,
+            (std::vector<std::u16string>{u"0014default.bmp", u"0015cover.bmp", u"0016pic.bmp"}));
+}
+
+TEST_F(ConvertDrill, OnlyHeaderLines) {
+  writeSource({"x"});
+  convertDrill(state, converter());
+  EXPECT_EQ(state.options.menuPhase, 0);
+  EXPECT_EQ(wideLines(readFile(sf::compilerInput(state.paths))), std::vector<std::string>{"<mark>"});
+}
+
+TEST_F(ConvertDrill, MissingSourceFailsThePass) {
+  EXPECT_THROW(convertDrill(state, converter()), PassFailure);
+}
+
+TEST(ResetConversion, KeepsTheOtherPictureCounter) {
+  RunState state;
+  state.conversion.nextOtherPicture = 7;
+  state.conversion.media.soundList.push_back(u"x");
+  state.conversion.keywords.push_back(u"k");
+  state.conversion.menuDepth = 3;
+  resetConversion(state);
+  EXPECT_EQ(state.conversion.nextOtherPicture, 7u);
+  EXPECT_TRUE(state.conversion.media.soundList.empty());
+  EXPECT_TRUE(state.conversion.keywords.empty());
+  EXPECT_EQ(state.conversion.menuDepth, 0);
+}
+
+}  // namespace
+}  // namespace dm
