@@ -213,6 +213,7 @@ void checkSettingsLine(IntakeState& state, const CheckContext& context, std::u16
   std::optional<std::u16string> location = normaliseMenuLocation(menu ? std::u16string_view(*menu) : u"");
   if (!location) addError(state, errc::kBadMenu, std::nullopt, kLineEntry, false);
   menu = location ? *location : std::u16string();
+  state.lineRejected = false;  // nothing of the settings line is rejected
 
   std::u16string text = fields[0] ? *fields[0] : std::u16string();
   for (int i = 1; i <= count; ++i) {

@@ -1,0 +1,123 @@
+// The intake phases over a work tree on disk, as the check pass runs them.
+#include "intake/intake.h"
+
+#include <gtest/gtest.h>
+
+#include "driver/run_state.h"
+#include "intake_fixture.h"
+#include "platform/failure.h"
+#include "support/temp_dir.h"
+
+namespace dm {
+namespace {
+
+using test::linesOf;
+using test::readFile;
+using test::wideOf;
+using test::writeFile;
+
+// MPEG-1 Layer III frame headers that agree.
+const std::string kGoodMp3 = std::string("\xFF\xFB\x90\x64", 4) + std::string(50, '\0') + "\xFF\xFB\xA0\x64";
+
+struct IntakeRun : testing::Test {
+  test::TempDir dir;
+  RunState state;
+
+  void SetUp() override {
+    state.paths = WorkPaths::under(dir / "work");
+    fs::create_directories(state.paths.trash);
+    fs::create_directories(state.paths.destin);
+  }
+  void list(const std::string& name, std::string_view bytes) {
+    writeFile(dir / "media" / name, bytes);
+    state.mediaList[lowerCaseUtf8(name)] = dir / "media" / name;
+  }
+  void runCheck(const std::string& sourceName, std::string_view source) {
+    state.sourceTextPath = dir / sourceName;
+    writeFile(state.sourceTextPath, source);
+    convertSource(state);
+    normaliseSource(state);
+    checkSource(state);
+    writeCheckReport(state);
+  }
+  std::u16string file(const fs::path& p) { return wideOf(readFile(p)); }
+  std::u16string checked() { return file(state.paths.trash / "Drill_2.uni"); }
+  std::u16string report() { return file(state.paths.destin / "Drill.chk"); }
+};
+
+TEST_F(IntakeRun, ShiftJisSourceEndToEnd) {
+  list("good.mp3", kGoodMp3);
+  list("bad.mp3", "not a sound");
+  const std::string source =
+      "settings\thow to use\t\t\x89\x70\x8C\xEA\x31\r\n"                     // menu location 英語1
+      "c1\tc2\tc3\tno\tq\tans\tcomment\ttime\tcase1\tcase2\r\n"
+      "A\tB\tC\t1\t\"\x96\xE2\r\n\x91\xE8\"\t1\tcm\t1:30\tx\ty\r\n"              // line 3: 問<N>題
+      "A\tB\tC\t2\tq\t1\tcm\t\r\n"                                            // line 4: no case
+      "A\tB\tC\t3\t<P>cat.bmp</P>\t1\t\t\tx\r\n"                              // line 5: unlisted picture
+      "A\tB\tC\t4\t<V>bad.mp3</V><V>good.mp3</V>\t1\t\t\tx\r\n"               // line 6: unusable sound
+      "A\tB\tC\t5\tq\xF0\x40\t1\t\t\tx\r\n"                                   // line 7: user-defined code
+      "A\tB\tC\t6\tq\t5\t\t\tx\ty\r\n";                                       // line 8: answer 5 of 2
+  runCheck("my.drill.txt", source);
+
+  EXPECT_EQ(state.validRecordCount, 4u);
+  EXPECT_EQ(readFile(state.paths.trash / "Drill_tsv.chk"), ":0xf040\n");
+  EXPECT_EQ(linesOf(checked()), (std::vector<std::u16string>{
+                                    u"\uFEFFsettings\thow to use\t\t英語１\r\n",
+                                    u"c1\tc2\tc3\tno\tq\tans\tcomment\ttime\tcase1\tcase2\r\n",
+                                    u"A\tB\tC\t1\t問<N>題\t1\tcm\t1:30\tx\ty\r\n",
+                                    u"A\tB\tC\t3\t<P>cat.bmp</P>\t1\t\t\tx\r\n",
+                                    u"A\tB\tC\t4\t<V></V><V>good.mp3</V>\t1\t\t\tx\r\n",
+                                    u"A\tB\tC\t5\tq\t1\t\t\tx\r\n",
+                                }));
+  EXPECT_EQ(linesOf(report()), (std::vector<std::u16string>{
+                                   u"\uFEFF00000004 行目  \tタブ数が8未満です。\r\n",
+                                   u"00000005 行目  \tファイルがありません: cat.bmp\r\n",
+                                   u"00000008 行目  \t正解番号がありません。\r\n",
+                                   u"\r\n",
+                                   u" \tbad.mp3  \tフォーマットエラー\r\n",
+                               }));
+  EXPECT_EQ(countErrors(state), 4u);
+  EXPECT_EQ(state.intake.howToUsePresent, 1);
+}
+
+TEST_F(IntakeRun, Utf16SourceWithoutFindingsWritesNoReport) {
+  const std::u16string text = u"\uFEFFs\r\nh\r\n分類\tB\tC\t1\t問題\t2\t\t\tx\ty\r\n";
+  runCheck("wide.txt", test::bytesOf(text));
+  EXPECT_EQ(readFile(state.paths.trash / "Drill.uni"), test::bytesOf(text));
+  EXPECT_FALSE(fs::exists(state.paths.trash / "Drill_tsv.chk"));
+  EXPECT_EQ(checked(), text);
+  EXPECT_EQ(state.validRecordCount, 1u);
+  EXPECT_EQ(countErrors(state), 0u);
+  EXPECT_FALSE(fs::exists(state.paths.destin / "Drill.chk"));
+}
+
+TEST_F(IntakeRun, ReportLinesReachTheWindowHook) {
+  runCheck("empty.txt", "s\r\nh\r\n\r\n");
+  std::vector<std::u16string> shown;
+  writeCheckReport(state, [&](std::u16string_view line) { shown.emplace_back(line); });
+  EXPECT_EQ(shown, std::vector<std::u16string>{u"empty.txt ファイルの記述が正しくありません。"});
+  EXPECT_EQ(report(), u"\uFEFF\r\nempty.txt ファイルの記述が正しくありません。\r\n");
+}
+
+TEST_F(IntakeRun, BinaryGarbageEndsInAReport) {
+  std::string garbage;
+  std::uint32_t x = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    x = x * 1103515245 + 12345;
+    garbage.push_back(static_cast<char>(x >> 16));
+  }
+  runCheck("garbage.txt", garbage);
+  EXPECT_GT(countErrors(state), 0u);
+  EXPECT_EQ(readFile(state.sourceTextPath), garbage);
+}
+
+TEST_F(IntakeRun, MissingFilesFailThePass) {
+  state.sourceTextPath = dir / "none.txt";
+  EXPECT_THROW(convertSource(state), PassFailure);
+  EXPECT_THROW(normaliseSource(state), PassFailure);
+  fs::remove_all(state.paths.trash);
+  EXPECT_THROW(checkSource(state), PassFailure);
+}
+
+}  // namespace
+}  // namespace dm
