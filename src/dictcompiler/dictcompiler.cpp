@@ -1,10 +1,121 @@
 #include "dictcompiler/dictcompiler.h"
 
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "dictcompiler/dict_files.h"
+#include "dictcompiler/dict_loader.h"
+#include "dictcompiler/dict_packer.h"
+#include "dictcompiler/header_writers.h"
+#include "dictcompiler/word_library.h"
+#include "dictcompiler/word_select.h"
 #include "driver/run_state.h"
 
 namespace dm {
 
-// Not built yet: the build pass runs it as an empty phase.
-void CompileDictionary(RunState&, int) {}
+namespace {
+
+class PhaseTimer {
+ public:
+  explicit PhaseTimer(double* slot) : slot_(slot), start_(std::chrono::steady_clock::now()) {}
+  ~PhaseTimer() {
+    if (slot_) *slot_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  }
+
+ private:
+  double* slot_;
+  std::chrono::steady_clock::time_point start_;
+};
+
+double* slot(const CompileContext& ctx, double CompileTimings::*member) {
+  return ctx.timings ? &(ctx.timings->*member) : nullptr;
+}
+
+int hexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+int menuDepthFor(int reported, std::string_view menuList) {
+  if (reported >= 2 && reported <= 4) return reported;
+  int deepest = 0;
+  bool lineStart = true;
+  const std::size_t units = menuList.size() / 2;
+  auto unit = [&](std::size_t i) {
+    return static_cast<char16_t>(static_cast<unsigned char>(menuList[2 * i]) |
+                                 (static_cast<unsigned char>(menuList[2 * i + 1]) << 8));
+  };
+  for (std::size_t i = 0; i < units; ++i) {
+    const char16_t c = unit(i);
+    if (lineStart && c == u'\xFEFF') continue;
+    if (lineStart && c == u'L' && i + 3 < units && unit(i + 1) == u'V') {
+      const int hi = hexDigit(unit(i + 2));
+      const int lo = hexDigit(unit(i + 3));
+      if (hi >= 0 && lo >= 0) deepest = std::max(deepest, hi * 16 + lo - 1);
+    }
+    lineStart = c == u'\n';
+  }
+  return std::clamp(deepest, 2, 4);
+}
+
+void compileDictionary(const CompileContext& ctx) {
+  CompileState s(ctx);
+  {
+    PhaseTimer t(slot(ctx, &CompileTimings::load));
+    RegisterTags(s);
+    LoadDictionary(s);
+  }
+  {
+    PhaseTimer t(slot(ctx, &CompileTimings::select));
+    SelectWordLibs(s);
+  }
+  {
+    PhaseTimer t(slot(ctx, &CompileTimings::generate));
+    GenerateWordLibs(s);
+  }
+  {
+    PhaseTimer t(slot(ctx, &CompileTimings::pack));
+    PackDictionary(s);
+    CopyBlockTagCodes(s);
+  }
+  {
+    PhaseTimer t(slot(ctx, &CompileTimings::tables));
+    WriteEntryTables(s);
+  }
+  {
+    PhaseTimer t(slot(ctx, &CompileTimings::headers));
+    WriteHeaders(s);
+    WriteEntryAddressTable(s);
+    if (ctx.kind != kCompileMenu) WriteTagRuleList(s);
+  }
+}
+
+void CompileDictionary(RunState& state, int mode) {
+  CompileContext ctx;
+  ctx.kind = mode == kCompileMenu ? kCompileMenu : kCompileEntries;
+  ctx.internalName = kInternalName;
+  ctx.trash = state.paths.trash;
+  const bool menu = ctx.kind == kCompileMenu;
+  ctx.dictDir = state.paths.middata / (menu ? kMenuFolderName : kDictFolder);
+  ctx.dictOutDir = state.paths.destin / (menu ? kMenuFolderName : kDictFolder);
+  ctx.sourcePath = menu ? state.paths.middata / kMenuFolderName / kMenuListFile
+                        : state.paths.middata / kSourceFolderName / (std::string(kInternalName) + ".cln");
+  ctx.tagList = state.tagList;
+  ctx.entryNumberWidth = state.options.entryNumberWidth;
+  ctx.romWriterType = state.options.romWidths[0];
+  ctx.log = &std::cout;
+  if (menu) {
+    std::ifstream in(ctx.sourcePath, std::ios::binary);
+    const std::string list((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ctx.menuDepth = menuDepthFor(state.conversion.menuDepth, list);
+  }
+  compileDictionary(ctx);
+}
 
 }  // namespace dm

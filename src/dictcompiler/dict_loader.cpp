@@ -1,0 +1,149 @@
+#include "dictcompiler/dict_loader.h"
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <unordered_map>
+
+#include "dictcompiler/dict_files.h"
+#include "dictcompiler/split_file.h"
+#include "dictcompiler/tag_tables.h"
+#include "platform/failure.h"
+#include "textio/tokenizer.h"
+#include "textio/wide_line.h"
+
+namespace dm {
+
+namespace {
+
+// Longest line of the source read at once (the rest comes as further lines).
+constexpr std::size_t kSourceLineUnits = 51200 - 1;
+constexpr std::uint32_t kProgressLines = 50000;
+
+std::span<const TagDef> tableOf(const CompileState& s) {
+  return s.ctx.kind == kCompileMenu ? menuTagTable(s.ctx.menuDepth + 1) : entryTagTable();
+}
+
+void checkSource(CompileState& s, const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    const std::string message = "can't open dict source file " + path.string() + "\n";
+    s.print("%s", message.c_str());
+    throw PassFailure(message);
+  }
+  s.dict.sourcePath = path;
+}
+
+}  // namespace
+
+std::string censusTagName(std::u16string_view tag) { return utf16ToUtf8(chompWide(tag)); }
+
+void RegisterTags(CompileState& s) {
+  const std::span<const TagDef> table = tableOf(s);
+  std::set<std::string> libraries;
+  for (const TagDef& row : table) libraries.insert(row.library);
+  for (const std::string& name : libraries) {
+    WordLib lib;
+    lib.name = name;
+    lib.rulePath = s.ctx.dictDir / kNormRuleFile;
+    lib.splitPath = s.ctx.dictDir / ("wdl_" + name + ".spl");
+    s.libs.push_back(std::move(lib));
+  }
+
+  Dictionary& dict = s.dict;
+  dict.name = s.ctx.kind == kCompileMenu ? std::string(kMenuDictName) : s.ctx.internalName;
+  dict.codedPath = dict.name + ".dic";
+
+  if (s.ctx.kind == kCompileMenu) {
+    for (const TagDef& row : table) {
+      const std::uint32_t t = dict.addTag(row.name, widen(row.name), row.library);
+      dict.tags[t].opensBlock = true;
+      dict.blockTags.push_back({row.name, {}});
+    }
+    checkSource(s, s.ctx.sourcePath);
+    return;
+  }
+  if (s.ctx.tagList.empty()) return;
+
+  for (const std::u16string& census : s.ctx.tagList) {
+    const std::string name = censusTagName(census);
+    const std::string_view base = baseTagName(name);
+    const TagDef* row = findTagDef(table, base);
+    if (!row) {
+      s.print("Unknown Tag Name: %s!\n", std::string(base).c_str());
+      break;
+    }
+    dict.addTag(name, std::u16string(chompWide(census)), row->library);
+  }
+  checkSource(s, s.ctx.sourcePath);
+  const int start = dict.findTag(kEntryStartTag);
+  if (start >= 0) {
+    dict.tags[start].opensBlock = true;
+    dict.tags[start].isHeadword = true;
+  }
+  dict.blockTags.assign(1, BlockTag{kEntryStartTag, {}});
+}
+
+void routeSource(CompileState& s, std::string_view content, std::vector<std::u16string>& unknown) {
+  Dictionary& dict = s.dict;
+  std::unordered_map<std::u16string, std::uint32_t> tagIndex;
+  std::vector<int> tagLib(dict.tags.size(), -1);
+  for (std::uint32_t i = 0; i < dict.tags.size(); ++i) {
+    tagIndex.emplace(dict.tags[i].wname, i);
+    tagLib[i] = s.findLib(dict.tags[i].library);
+  }
+  std::set<std::u16string> unknownSet;
+
+  // Decode UTF-16LE after the two bytes of the mark; an odd last byte is dropped.
+  const std::size_t units = content.size() >= 2 ? (content.size() - 2) / 2 : 0;
+  std::u16string text(units, u'\0');
+  for (std::size_t i = 0; i < units; ++i)
+    text[i] = static_cast<char16_t>(static_cast<unsigned char>(content[2 + 2 * i]) |
+                                    (static_cast<unsigned char>(content[3 + 2 * i]) << 8));
+
+  std::uint32_t lineNo = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = std::min(text.size(), pos + kSourceLineUnits);
+    const std::size_t lf = text.find(u'\n', pos);
+    if (lf != std::u16string::npos && lf < end) end = lf + 1;
+    std::u16string_view line = chompWide(std::u16string_view(text).substr(pos, end - pos));
+    pos = end;
+    if (line.empty() || line[0] == u':') continue;
+
+    const std::size_t tab = line.find(u'\t');
+    const std::u16string_view tag = line.substr(0, tab);
+    const std::u16string_view value = tab == std::u16string_view::npos ? std::u16string_view() : line.substr(tab + 1);
+    auto it = tagIndex.find(std::u16string(tag));
+    if (it == tagIndex.end()) {
+      unknownSet.emplace(tag);
+      continue;
+    }
+    const int lib = tagLib[it->second];
+    if (lib < 0) continue;
+    s.libs[lib].lines.push_back(SplitLine{lineNo, it->second, std::u16string(value)});
+    ++s.libs[lib].lineCount;
+    ++lineNo;
+    if (lineNo % kProgressLines == 0) s.print("\r%s %d       \r", "read lines", static_cast<int>(lineNo));
+  }
+  unknown.assign(unknownSet.begin(), unknownSet.end());
+}
+
+void LoadDictionary(CompileState& s) {
+  std::vector<std::u16string> unknown;
+  if (!s.dict.sourcePath.empty()) {
+    s.print("\rloading dictionary: %s\n", s.dict.sourcePath.string().c_str());
+    const std::string content = readWholeFile(
+        s.dict.sourcePath, s, "can't open dict source file " + s.dict.sourcePath.string() + "\n");
+    routeSource(s, content, unknown);
+  }
+  std::string err;
+  if (!unknown.empty()) {
+    err = "can't found the following tag in opt file :\n\n";
+    for (const std::u16string& tag : unknown) err += utf16ToUtf8(tag) + "\n";
+  }
+  writeWholeFile(s.ctx.dictDir / kTagErrorFile, err);
+  for (const WordLib& lib : s.libs) writeSplitFile(lib.splitPath, s.dict, lib.lines);
+}
+
+}  // namespace dm

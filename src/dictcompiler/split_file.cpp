@@ -1,0 +1,61 @@
+#include "dictcompiler/split_file.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "platform/failure.h"
+#include "textio/tokenizer.h"
+
+namespace dm {
+
+void appendUtf16le(std::string& bytes, std::u16string_view text) {
+  const std::size_t at = bytes.size();
+  bytes.resize(at + 2 * text.size());
+  char* p = bytes.data() + at;
+  for (char16_t c : text) {
+    *p++ = static_cast<char>(c & 0xFF);
+    *p++ = static_cast<char>(c >> 8);
+  }
+}
+
+std::string encodeSplitFile(const Dictionary& dict, const std::vector<SplitLine>& lines) {
+  std::string bytes = "\xFF\xFE";
+  const std::u16string name = widen(dict.name);
+  for (const SplitLine& line : lines) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%08x", line.lineNo);
+    appendUtf16le(bytes, name);
+    appendUtf16le(bytes, u"\t");
+    appendUtf16le(bytes, widen(number));
+    appendUtf16le(bytes, u"\t");
+    appendUtf16le(bytes, dict.tags[line.tag].wname);
+    appendUtf16le(bytes, u"\t");
+    appendUtf16le(bytes, line.text);
+    appendUtf16le(bytes, u"\n");
+  }
+  return bytes;
+}
+
+void writeSplitFile(const std::filesystem::path& path, const Dictionary& dict, const std::vector<SplitLine>& lines) {
+  writeWholeFile(path, encodeSplitFile(dict, lines));
+}
+
+std::string readWholeFile(const std::filesystem::path& path, const CompileState& s, const std::string& failure) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    s.print("%s", failure.c_str());
+    throw PassFailure(failure);
+  }
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw PassFailure("can't open file " + path.string() + "\n");
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw PassFailure("can't write file " + path.string() + "\n");
+}
+
+}  // namespace dm

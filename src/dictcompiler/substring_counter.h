@@ -1,0 +1,47 @@
+// Counts occurrences of the substrings of one length in a text. Substrings
+// are keyed by their position in the text; two positions are the same key
+// when their characters are equal. Lookups hash a substring in constant time
+// from prefix hashes, and confirm every match by comparing the characters.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace dm {
+
+class SubstringCounter {
+ public:
+  // `text` must outlive the counter.
+  explicit SubstringCounter(std::span<const char16_t> text);
+
+  // Empties the counter and sets the substring length in characters.
+  void reset(std::uint32_t length);
+  // Counts the substring at `pos` (pos + length <= text size); returns its
+  // count after this occurrence.
+  std::uint32_t add(std::uint32_t pos);
+  // The count of the substring at `pos`, 0 when it was never added.
+  std::uint32_t find(std::uint32_t pos) const;
+  // Number of distinct substrings counted since the reset.
+  std::size_t size() const { return size_; }
+
+ private:
+  struct Slot {
+    std::uint64_t hash;
+    std::uint32_t pos;
+    std::uint32_t count;  // 0: empty
+  };
+  std::uint64_t hashAt(std::uint32_t pos) const;
+  bool sameText(std::uint32_t a, std::uint32_t b) const;
+  void grow();
+
+  std::span<const char16_t> text_;
+  std::vector<std::uint64_t> prefix_;  // polynomial hash of text[0, i)
+  std::vector<std::uint64_t> power_;   // base^length, by length
+  std::uint32_t length_ = 0;
+  std::vector<Slot> slots_;
+  std::vector<std::uint32_t> used_;
+  std::size_t size_ = 0;
+};
+
+}  // namespace dm

@@ -1,0 +1,84 @@
+#include "dictcompiler/word_library.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace dm {
+namespace {
+
+struct WordList {
+  std::string dat, sdx, cod;
+  WordListSizes sizes;
+};
+
+WordList write(const std::vector<std::u16string>& words) {
+  std::vector<std::u16string_view> views(words.begin(), words.end());
+  std::ostringstream dat, sdx, cod;
+  WordList w;
+  w.sizes = writeWordList(views, 20, dat, sdx, cod);
+  w.dat = dat.str();
+  w.sdx = sdx.str();
+  w.cod = cod.str();
+  return w;
+}
+
+std::size_t digits(const std::string& line) {
+  std::size_t n = 0;
+  for (char c : line) n += c != ' ' && c != '\n';
+  return n;
+}
+
+TEST(WordListTest, FrontCodingAndCharacterCodes) {
+  const WordList w = write({u"abc", u"abd", u"x"});
+  // Characters a, b, c, d, x occur once each: one-nibble codes 0-4.
+  EXPECT_EQ(w.dat, "0 0 1 2 f\n2 3 f\n0 4 f\n");
+  EXPECT_EQ(w.sdx, "000000\n");
+  EXPECT_EQ(w.cod, "0061\n0062\n0063\n0064\n0078\n");
+  EXPECT_EQ(w.sizes.datNibbles, 11u);
+  EXPECT_EQ(w.sizes.sdxNibbles, 6u);
+  EXPECT_EQ(w.sizes.codNibbles, 20u);
+  EXPECT_EQ(w.sizes.longestWord, 3u);
+  EXPECT_EQ(w.sizes.charLenDist, (CodeLengthDist{15, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(WordListTest, PrefixIsCappedAtFourteen) {
+  const std::u16string stem(20, u'q');
+  const WordList w = write({stem + u"a", stem + u"b"});
+  EXPECT_EQ(w.dat.substr(w.dat.find('\n') + 1, 2), "e ");
+}
+
+TEST(WordListTest, EveryTwentiethWordStartsABlock) {
+  std::vector<std::u16string> words;
+  for (char16_t i = 0; i < 21; ++i) words.push_back(std::u16string(u"k") + static_cast<char16_t>(u'A' + i));
+  const WordList w = write(words);
+  std::istringstream lines(w.dat);
+  std::string line;
+  std::size_t offset = 0;
+  std::vector<std::size_t> starts;
+  std::vector<std::string> all;
+  while (std::getline(lines, line)) {
+    starts.push_back(offset);
+    offset += digits(line);
+    all.push_back(line);
+  }
+  ASSERT_EQ(all.size(), 21u);
+  EXPECT_EQ(all[1].substr(0, 2), "1 ");
+  EXPECT_EQ(all[20].substr(0, 2), "0 ");  // word 20: prefix 0
+  char expect[32];
+  std::snprintf(expect, sizeof expect, "000000\n%06zx\n", starts[20]);
+  EXPECT_EQ(w.sdx, expect);
+  EXPECT_EQ(w.sizes.datNibbles, offset);
+  EXPECT_EQ(w.sizes.sdxNibbles, 12u);
+}
+
+TEST(WordListTest, NoWordsWriteEmptyFiles) {
+  const WordList w = write({});
+  EXPECT_EQ(w.dat, "");
+  EXPECT_EQ(w.sdx, "");
+  EXPECT_EQ(w.cod, "");
+  EXPECT_EQ(w.sizes.charLenDist, (CodeLengthDist{15, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+}  // namespace
+}  // namespace dm
