@@ -1,0 +1,9 @@
+// The container reader on arbitrary bytes.
+#include <string_view>
+
+#include "inspect/inspect.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  dm::inspect::inspectContainer(std::string_view(reinterpret_cast<const char*>(data), size), true);
+  return 0;
+}

@@ -1,0 +1,12 @@
+// The sound file check of MP3 and RMP files and the RIFF chunk walk.
+#include "fuzz_util.h"
+#include "intake/riff_chunk.h"
+#include "intake/sound_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  dm::CheckSoundFile(dm::fuzz::writeScratch("in.mp3", bytes));
+  dm::CheckSoundFile(dm::fuzz::writeScratch("in.rmp", bytes));
+  dm::findRiffDataChunk(bytes, dm::kRmpFirstChunk);
+  return 0;
+}
