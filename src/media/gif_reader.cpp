@@ -12,6 +12,9 @@ namespace dm::picture {
 
 namespace {
 
+// Longest string of pixels one LZW code can stand for.
+constexpr std::int64_t kMaxLzwString = 4096;
+
 int readStream(GifFileType* gif, GifByteType* out, int length) {
   auto* in = static_cast<std::istream*>(gif->UserData);
   if (length <= 0) return 0;
@@ -84,11 +87,18 @@ bool probeGif(std::istream& in, GifInfo& info) {
     switch (type) {
       case IMAGE_DESC_RECORD_TYPE: {
         if (DGifGetImageDesc(gif.get()) == GIF_ERROR || !frameUsable(gif.get())) return false;
+        const std::int64_t pixels = static_cast<std::int64_t>(gif->Image.Width) * gif->Image.Height;
         int codeSize = 0;
         GifByteType* block = nullptr;
         if (DGifGetCode(gif.get(), &codeSize, &block) == GIF_ERROR) return false;
-        while (block)
+        std::int64_t dataBytes = 0;
+        while (block) {
+          dataBytes += block[0];
           if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR) return false;
+        }
+        // A code takes at least codeSize + 1 bits and stands for at most
+        // 4096 pixels: a frame with less data lies about its size.
+        if (pixels > dataBytes * 8 / (codeSize + 1) * kMaxLzwString) return false;
         if (++info.frames >= kMaxGifFrames) return true;
         break;
       }

@@ -57,6 +57,28 @@ int skipEntropyData(ByteReader& r) {
   }
 }
 
+// Every 8x8 block of every component costs at least one bit of entropy-coded
+// data (its DC difference), so a frame of this size needs at least this many
+// bits; a file with less data lies about its size. -1 for bad sampling
+// factors.
+std::int64_t leastEntropyBits(std::int64_t width, std::int64_t height, const std::uint8_t* spec,
+                              int components) {
+  int hMax = 1, vMax = 1;
+  for (int c = 0; c < components; ++c) {
+    const int h = spec[3 * c + 1] >> 4, v = spec[3 * c + 1] & 0x0F;
+    if (h < 1 || h > 4 || v < 1 || v > 4) return -1;
+    hMax = std::max(hMax, h);
+    vMax = std::max(vMax, v);
+  }
+  std::int64_t blocks = 0;
+  for (int c = 0; c < components; ++c) {
+    const std::int64_t h = spec[3 * c + 1] >> 4, v = spec[3 * c + 1] & 0x0F;
+    const std::int64_t cw = (width * h + hMax - 1) / hMax, ch = (height * v + vMax - 1) / vMax;
+    blocks += ((cw + 7) / 8) * ((ch + 7) / 8);
+  }
+  return blocks;
+}
+
 bool walkMarkers(std::istream& in, JpegInfo& info) {
   const std::int64_t size = streamSize(in);
   if (size < 4) return false;
@@ -64,10 +86,12 @@ bool walkMarkers(std::istream& in, JpegInfo& info) {
   if (r.next() != 0xFF || r.next() != kSoi) return false;
   bool frameSeen = false;
   int scans = 0;
+  std::int64_t minDataBits = 0;  // the least entropy-coded data the frame needs
+  std::int64_t dataBytes = 0;
   int marker = nextMarker(r);
   for (;;) {
     if (marker < 0 || marker == kSoi) return false;
-    if (marker == kEoi) return frameSeen && scans > 0;
+    if (marker == kEoi) return frameSeen && scans > 0 && dataBytes * 8 >= minDataBits;
     if (isRestart(marker) || marker == kTem) {
       marker = nextMarker(r);
       continue;
@@ -85,7 +109,11 @@ bool walkMarkers(std::istream& in, JpegInfo& info) {
       const int components = sof[5];
       if (precision != 8 || !sizeAllowed(width, height)) return false;
       if (components != 1 && components != 3 && components != 4) return false;
-      if (length != 8 + 3 * components || !r.skip(length - 8)) return false;
+      if (length != 8 + 3 * components) return false;
+      std::uint8_t spec[12];
+      if (!r.read(spec, static_cast<std::size_t>(3 * components))) return false;
+      minDataBits = leastEntropyBits(width, height, spec, components);
+      if (minDataBits < 0) return false;
       info.width = width;
       info.height = height;
       info.progressive = marker == kSof2;
@@ -95,7 +123,9 @@ bool walkMarkers(std::istream& in, JpegInfo& info) {
       return false;  // lossless, hierarchical and arithmetic-coded frames
     } else if (marker == kSos) {
       if (!frameSeen || ++scans > kMaxJpegScans || !r.skip(length - 2)) return false;
+      const std::int64_t start = r.offset();
       marker = skipEntropyData(r);
+      dataBytes += r.offset() - start;
     } else {
       if (!r.skip(length - 2)) return false;
       marker = nextMarker(r);
@@ -118,8 +148,8 @@ struct ErrorTrap {
 }
 
 void trapMessage(j_common_ptr cinfo, int level) {
-  // Warnings are tolerated, except the one that says the data ended early.
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+  // Warnings are tolerated, except those that say the data ended early.
+  if (level < 0 && (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER))
     reinterpret_cast<ErrorTrap*>(cinfo->err)->truncated = true;
 }
 
