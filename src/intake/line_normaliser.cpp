@@ -1,8 +1,8 @@
 #include "intake/line_normaliser.h"
 
-#include <limits>
 #include <vector>
 
+#include "intake/wide_reader.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -109,12 +109,61 @@ std::u16string dropLoneQuoteRuns(std::u16string_view s) {
   return out;
 }
 
-constexpr std::u16string_view kTagWords[][2] = {
-    {u"<Sound", u"<Ｓｏｕｎｄ"},  {u"/Sound>", u"/Ｓｏｕｎｄ>"},   {u"<Sound>", u"<Ｓｏｕｎｄ>"},
-    {u"</Sound>", u"</Ｓｏｕｎｄ>"}, {u"<Pick>", u"<Ｐｉｃｋ>"},    {u"</Pick>", u"</Ｐｉｃｋ>"},
-    {u"<K>", u"<Ｋ>"},              {u"</K>", u"</Ｋ>"},            {u"<KEY>", u"<ＫＥＹ>"},
+// The rewrites after the quoting is resolved: "<N><P>" to "<P>", then the tag
+// words to their full-width forms. The half-width forms never overlap one
+// another and no rewrite creates a new match, so one left-to-right pass
+// gives what replacing each pair over the whole record in turn gives
+// ("<Sound>" and "</Sound>" are covered by "<Sound" and "/Sound>").
+constexpr std::u16string_view kRewrites[][2] = {
+    {u"<N><P>", u"<P>"},
+    {u"<Sound", u"<Ｓｏｕｎｄ"},
+    {u"/Sound>", u"/Ｓｏｕｎｄ>"},
+    {u"<Pick>", u"<Ｐｉｃｋ>"},
+    {u"</Pick>", u"</Ｐｉｃｋ>"},
+    {u"<K>", u"<Ｋ>"},
+    {u"</K>", u"</Ｋ>"},
+    {u"<KEY>", u"<ＫＥＹ>"},
     {u"</KEY>", u"</ＫＥＹ>"},
 };
+
+// True where a rewrite may start: '<' or '/' followed by one of the letters
+// the half-width forms continue with.
+bool mayRewrite(std::u16string_view s, std::size_t i) {
+  if (i + 1 >= s.size() || (s[i] != u'<' && s[i] != u'/')) return false;
+  char16_t next = s[i + 1];
+  if (next == u'/' && s[i] == u'<' && i + 2 < s.size()) next = s[i + 2];
+  return next == u'N' || next == u'S' || next == u'P' || next == u'K';
+}
+
+// Replaces the reserved private-use codes by U+3013 and applies kRewrites.
+std::u16string rewrite(std::u16string_view s) {
+  std::u16string out;
+  out.reserve(s.size() + 16);
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t run = i;
+    while (run < s.size() && !mayRewrite(s, run) && !(s[run] >= 0xE000 && s[run] <= 0xE0FF)) ++run;
+    out.append(s.substr(i, run - i));
+    i = run;
+    if (i >= s.size()) break;
+    if (s[i] >= 0xE000 && s[i] <= 0xE0FF) {
+      out.push_back(0x3013);
+      ++i;
+      continue;
+    }
+    bool matched = false;
+    for (const auto& pair : kRewrites) {
+      if (s.substr(i, pair[0].size()) == pair[0]) {
+        out.append(pair[1]);
+        i += pair[0].size();
+        matched = true;
+        break;
+      }
+    }
+    if (!matched) out.push_back(s[i++]);
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -158,22 +207,16 @@ std::u16string normaliseRecord(std::u16string_view record) {
   if (prev < record.size()) s.append(record.substr(prev));
 
   replaceAll(s, u"\"\"", u"\"");
-  s = dropLoneQuoteRuns(s);
-  for (char16_t& c : s) {
-    if (c >= 0xE000 && c <= 0xE0FF) c = 0x3013;
-  }
-  replaceAll(s, u"<N><P>", u"<P>");
-  for (const auto& pair : kTagWords) replaceAll(s, pair[0], pair[1]);
-  return s;
+  return rewrite(dropLoneQuoteRuns(s));
 }
 
 void normaliseLines(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
-  constexpr std::size_t kWholeLine = std::numeric_limits<std::size_t>::max();
+  WideLineReader reader(in);
   std::u16string line;
   std::u16string record;
   QuoteScan scan;
-  while (readWideLine(in, line, kWholeLine)) {
+  while (reader.next(line)) {
     record += line;
     scanQuotes(record, scan);
     if (scan.inQuote) continue;

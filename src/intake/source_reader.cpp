@@ -21,13 +21,27 @@ char16_t lookupSjis(std::uint16_t code) {
   return (it != end && it->code == code) ? it->unit : 0;
 }
 
-char16_t decodeSjisCode(std::uint16_t code) {
-  if (code == 0x09 || code == 0x0A || code == 0x0D || (code >= 0x20 && code <= 0x7D)) return code;
-  if (code == 0x7E) return 0x203E;
-  if (code >= 0xA1 && code <= 0xDF) return static_cast<char16_t>(code + 0xFEC0);
-  if (code >= 0x8140) return lookupSjis(code);
-  return 0;
+namespace {
+
+// Every code's unit, 0 for codes without a conversion; built once.
+std::vector<char16_t> buildCodeUnits() {
+  std::vector<char16_t> units(0x10000, 0);
+  for (std::uint16_t c : {0x09, 0x0A, 0x0D}) units[c] = c;
+  for (std::uint16_t c = 0x20; c <= 0x7D; ++c) units[c] = c;
+  units[0x7E] = 0x203E;
+  for (std::uint16_t c = 0xA1; c <= 0xDF; ++c) units[c] = static_cast<char16_t>(c + 0xFEC0);
+  for (const SjisPair& p : kSjisTable) units[p.code] = p.unit;
+  return units;
 }
+
+const std::vector<char16_t>& codeUnits() {
+  static const std::vector<char16_t> units = buildCodeUnits();
+  return units;
+}
+
+}  // namespace
+
+char16_t decodeSjisCode(std::uint16_t code) { return codeUnits()[code]; }
 
 namespace {
 
@@ -38,7 +52,7 @@ void logConversionError(std::uint16_t code, std::ostream& errorLog, std::ostream
   std::snprintf(text, sizeof text, ":0x%04x\n", code);
   errorLog << text;
   if (trace) {
-    std::snprintf(text, sizeof text, "Error,Can't convert code=0x%04x", code);
+    std::snprintf(text, sizeof text, "Error,Can't convert code=0x%04x\n", code);
     *trace << text;
   }
 }
@@ -71,8 +85,9 @@ std::uint64_t decodeShiftJis(std::istream& in, std::ostream& out, std::ostream& 
   std::uint64_t dropped = 0;
   int pendingLead = -1;  // a lead byte whose trail byte is in the next chunk
 
+  const std::vector<char16_t>& units = codeUnits();
   auto emit = [&](std::uint16_t code) {
-    char16_t unit = decodeSjisCode(code);
+    const char16_t unit = units[code];
     if (unit == 0) {
       ++dropped;
       logConversionError(code, errorLog, trace);

@@ -17,7 +17,7 @@ char16_t decodeSjisCode(std::uint16_t code);
 // Decodes Shift-JIS bytes from `in` (read from its current position) into
 // UTF-16LE code units on `out` (no mark is written). Each code without a
 // conversion is dropped, written to `errorLog` as ":0x%04x\n" and, when
-// `trace` is given, as "Error,Can't convert code=0x%04x" to it. Returns the
+// `trace` is given, as the line "Error,Can't convert code=0x%04x" to it. Returns the
 // number of dropped codes.
 std::uint64_t decodeShiftJis(std::istream& in, std::ostream& out, std::ostream& errorLog,
                              std::ostream* trace = nullptr);

@@ -22,6 +22,7 @@ const std::string kGoodMp3 = std::string("\xFF\xFB\x90\x64", 4) + std::string(50
 struct IntakeRun : testing::Test {
   test::TempDir dir;
   RunState state;
+  std::string trace;
 
   void SetUp() override {
     state.paths = WorkPaths::under(dir / "work");
@@ -35,7 +36,9 @@ struct IntakeRun : testing::Test {
   void runCheck(const std::string& sourceName, std::string_view source) {
     state.sourceTextPath = dir / sourceName;
     writeFile(state.sourceTextPath, source);
+    testing::internal::CaptureStdout();  // the trace of dropped codes
     convertSource(state);
+    trace = testing::internal::GetCapturedStdout();
     normaliseSource(state);
     checkSource(state);
     writeCheckReport(state);
@@ -61,6 +64,7 @@ TEST_F(IntakeRun, ShiftJisSourceEndToEnd) {
 
   EXPECT_EQ(state.validRecordCount, 4u);
   EXPECT_EQ(readFile(state.paths.trash / "Drill_tsv.chk"), ":0xf040\n");
+  EXPECT_EQ(trace, "Error,Can't convert code=0xf040\n");
   EXPECT_EQ(linesOf(checked()), (std::vector<std::u16string>{
                                     u"\uFEFFsettings\thow to use\t\t英語１\r\n",
                                     u"c1\tc2\tc3\tno\tq\tans\tcomment\ttime\tcase1\tcase2\r\n",

@@ -280,6 +280,21 @@ TEST(CheckRecords, ItemLimitEndsTheCheck) {
   EXPECT_EQ(test::linesOf(r.out).size(), 2u + 9987u);
 }
 
+TEST(CheckRecords, OversizedLinesEndInFindings) {
+  std::u16string tabs = Rec().line();
+  tabs.insert(tabs.size() - 2, std::u16string(10000, u'\t') + u"x");
+  const std::u16string megabyte = Rec().set(4, std::u16string(1 << 20, u'q')).line();
+  std::u16string markup;
+  for (int i = 0; i < 500; ++i) markup += u"<B></B>";
+  CheckRun r;
+  r.run(u"\uFEFF" + std::u16string(1 << 20, u's') + u"\r\nh\r\n" + tabs + megabyte + Rec().set(6, markup).line());
+  EXPECT_EQ(r.valid, 1u);
+  // Line 1: settings field too long; 3: beyond index 17; 4: field too long;
+  // 5: an empty style tag.
+  EXPECT_EQ(r.texts(), (std::vector<std::u16string>{u"00000001", u"00000003", u"00000004", u"00000005"}));
+  EXPECT_EQ(plainCodes(r.state), (std::vector<int>{43, 12, 43, 37}));
+}
+
 TEST(CheckSettingsLine, HowToUseMenuLocationAndCover) {
   struct Case {
     const char* what;

@@ -90,7 +90,7 @@ TEST(DecodeShiftJis, TraceNamesEachDroppedCode) {
   std::istringstream in("\xF0\x40");
   std::ostringstream out, log, trace;
   EXPECT_EQ(decodeShiftJis(in, out, log, &trace), 1u);
-  EXPECT_EQ(trace.str(), "Error,Can't convert code=0xf040");
+  EXPECT_EQ(trace.str(), "Error,Can't convert code=0xf040\n");
 }
 
 TEST(ConvertSourceStream, Utf16WithMarkIsCopiedByteForByte) {
@@ -124,7 +124,9 @@ TEST(ConvertSourceFile, WritesTheCopyAndTheLogAndLeavesTheSource) {
   test::TempDir dir;
   const std::string source = "q\xF0\x40\r\n";
   test::writeFile(dir / "drill.txt", source);
+  testing::internal::CaptureStdout();
   convertSourceFile(dir / "drill.txt", dir / "Drill.uni", dir / "Drill_tsv.chk");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error,Can't convert code=0xf040\n");
   EXPECT_EQ(test::readFile(dir / "drill.txt"), source);
   EXPECT_EQ(wideOf(test::readFile(dir / "Drill.uni")), u"\uFEFFq\r\n");
   EXPECT_EQ(test::readFile(dir / "Drill_tsv.chk"), ":0xf040\n");
