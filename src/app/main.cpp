@@ -4,23 +4,35 @@
 #include <vector>
 
 #include "driver/batch.h"
+#include "inspect/inspect.h"
 #include "platform/platform.h"
+#ifdef DRILLMAKER_WITH_WINDOW
+#include "ui/ui.h"
+#endif
 
 namespace {
 
-int runWindow(const dm::CommandLine& command, int argc, char** argv) {
+// The window is created only here, after the batch mode had its turn, so a
+// batch build needs no display.
+int runWindow(const dm::CommandLine& command, int& argc, char** argv) {
+#ifdef DRILLMAKER_WITH_WINDOW
+  return dm::ui::runWindow(command.keepWorkTree, argc, argv);
+#else
   (void)command;
   (void)argc;
   (void)argv;
-  std::cerr << "drillmaker: this build has no window yet; give a folder to build in batch mode.\n"
+  std::cerr << "drillmaker: this build has no window; give a folder to build in batch mode.\n"
             << dm::usageText();
   return dm::exitcode::kCheckFailed;
+#endif
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "inspect")
+    return dm::inspect::runInspect({args.begin() + 1, args.end()}, std::cout, std::cerr);
   const dm::CommandLine command = dm::parseCommandLine(args);
   switch (command.action) {
     case dm::CommandLine::Action::Help:

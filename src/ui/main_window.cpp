@@ -1,0 +1,441 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStackedLayout>
+#include <QStyle>
+#include <QThread>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "driver/delivery.h"
+#include "driver/passes.h"
+#include "driver/prebuild.h"
+#include "driver/work_tree.h"
+#include "intake/intake.h"
+#include "platform/platform.h"
+#include "ui/pictures.h"
+#include "ui/status_overlay.h"
+
+namespace dm::ui {
+
+namespace {
+
+QString toQString(const fs::path& p) { return QString::fromStdString(p.string()); }
+fs::path toPath(const QString& s) { return fs::path(s.toStdString()); }
+
+// The folder of a file with a trailing '/', as the profile keeps it.
+QString folderOf(const fs::path& file) {
+  QString folder = toQString(file.parent_path());
+  if (!folder.endsWith('/')) folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+// Hands the status messages of a pass to the window's thread. A pass on the
+// worker thread waits until the window has handled its message, as the run
+// expects (the window may open a dialog and start the next pass meanwhile).
+class MainWindow::Observer : public StatusObserver {
+ public:
+  explicit Observer(MainWindow& window) : window_(window) {}
+
+  void onStatus(int code, const std::string& text) override {
+    if (closing_.load()) return;
+    if (QThread::currentThread() == window_.thread()) {
+      window_.handleStatus(code, text);
+      return;
+    }
+    QMetaObject::invokeMethod(
+        &window_, [this, code, &text] { window_.handleStatus(code, text); }, Qt::BlockingQueuedConnection);
+  }
+
+  // From now on the passes run on without the window.
+  void close() { closing_.store(true); }
+
+ private:
+  MainWindow& window_;
+  std::atomic<bool> closing_{false};
+};
+
+// Answers the list's and the delivery's questions with the overwrite dialog.
+class MainWindow::Confirmer : public ReplaceConfirmer, public OverwriteConfirmer {
+ public:
+  explicit Confirmer(MainWindow& window) : window_(window) {}
+  bool confirmReplace(const fs::path& newPath, const fs::path& listedPath) override {
+    return window_.dialogs_.confirmOverwrite(&window_, newPath, listedPath);
+  }
+  // The delivery asks with the work file and the delivered file it replaces.
+  bool confirmOverwrite(const fs::path& workFile, const fs::path& delivered) override {
+    return window_.dialogs_.confirmOverwrite(&window_, workFile, delivered);
+  }
+
+ private:
+  MainWindow& window_;
+};
+
+MainWindow::MainWindow(WindowSetup setup, QWidget* parent)
+    : QMainWindow(parent),
+      setup_(std::move(setup)),
+      ownDialogs_(setup_.dialogs ? nullptr : std::make_unique<QtDialogs>()),
+      dialogs_(setup_.dialogs ? *setup_.dialogs : *ownDialogs_),
+      profile_(setup_.profileFile),
+      observer_(std::make_unique<Observer>(*this)),
+      confirmer_(std::make_unique<Confirmer>(*this)) {
+  filePath_ = profile_.read(kFilePathKey);
+  folderPath_ = profile_.read(kFolderPathKey);
+  setWindowTitle(kProgramTitle);
+  setWindowIcon(QIcon(programIcon(64)));
+  setAcceptDrops(true);
+  buildWidgets();
+  buildMenu();
+  applyControls();
+  qApp->installEventFilter(this);
+  resize(640, 420);
+}
+
+MainWindow::~MainWindow() {
+  qApp->removeEventFilter(this);
+  // A pass still waiting for this window is released and goes on alone.
+  observer_->close();
+  QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+}
+
+void MainWindow::buildWidgets() {
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(new QLabel(QStringLiteral("対象ファイルー覧"), central));
+  auto* stackHolder = new QWidget(central);
+  auto* stack = new QStackedLayout(stackHolder);
+  stack->setStackingMode(QStackedLayout::StackAll);
+  stack->setContentsMargins(0, 0, 0, 0);
+  list_ = new QListWidget(stackHolder);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setSortingEnabled(false);
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  list_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  list_->setUniformItemSizes(true);
+  overlay_ = new StatusOverlay(stackHolder);
+  stack->addWidget(list_);
+  stack->addWidget(overlay_);
+  left->addWidget(stackHolder, 1);
+  layout->addLayout(left, 1);
+
+  auto* buttons = new QVBoxLayout;
+  auto makeButton = [&](const char* text, QStyle::StandardPixmap icon) {
+    auto* b = new QPushButton(style()->standardIcon(icon), QString::fromUtf8(text), central);
+    b->setIconSize(QSize(24, 24));
+    b->setMinimumSize(96, 44);
+    buttons->addWidget(b);
+    return b;
+  };
+  addFilesButton_ = makeButton("ファイル", QStyle::SP_FileIcon);
+  addFolderButton_ = makeButton("フォルダ", QStyle::SP_DirIcon);
+  makeButton_ = makeButton("作成", QStyle::SP_DialogApplyButton);
+  deleteButton_ = makeButton("削除", QStyle::SP_TrashIcon);
+  buttons->addStretch(1);
+  layout->addLayout(buttons);
+  setCentralWidget(central);
+
+  connect(addFilesButton_, &QPushButton::clicked, this, &MainWindow::addFiles);
+  connect(addFolderButton_, &QPushButton::clicked, this, &MainWindow::addFolder);
+  connect(makeButton_, &QPushButton::clicked, this, &MainWindow::make);
+  connect(deleteButton_, &QPushButton::clicked, this, &MainWindow::deleteSelected);
+  connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+    selectionChanged(controls_, listState());
+    applyControls();
+  });
+}
+
+void MainWindow::buildMenu() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+  auto add = [this](QMenu* menu, const char* text, QKeySequence key, void (MainWindow::*command)()) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, command);
+    return action;
+  };
+  makeAction_ = add(file, "作成を開始する\tCtrl+&S", QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::make);
+  file->addSeparator();
+  addFilesAction_ = add(file, "ファイルの追加\tCtrl+&O", QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::addFiles);
+  addFolderAction_ =
+      add(file, "フォルダの追加\tCtrl+&L", QKeySequence(Qt::CTRL | Qt::Key_L), &MainWindow::addFolder);
+  file->addSeparator();
+  deleteAction_ =
+      add(file, "ファイルの削除\tCtrl+&D", QKeySequence(Qt::CTRL | Qt::Key_D), &MainWindow::deleteSelected);
+  add(file, "終了\tCtrl+&X", QKeySequence(Qt::CTRL | Qt::Key_X), &MainWindow::exitProgram);
+  QMenu* help = menuBar()->addMenu(QStringLiteral("へルプ（&H)"));
+  add(help, "バージョン情報\tCtrl+&A", QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::about);
+}
+
+ListState MainWindow::listState() const {
+  return ListState{files_.empty(), !list_->selectedItems().isEmpty()};
+}
+
+void MainWindow::applyControls() {
+  addFilesButton_->setEnabled(controls_.addFiles);
+  addFilesAction_->setEnabled(controls_.addFiles);
+  addFolderButton_->setEnabled(controls_.addFolder);
+  addFolderAction_->setEnabled(controls_.addFolder);
+  makeButton_->setEnabled(controls_.make);
+  makeAction_->setEnabled(controls_.make);
+  deleteButton_->setEnabled(controls_.remove);
+  deleteAction_->setEnabled(controls_.remove);
+  list_->setEnabled(controls_.list);
+}
+
+void MainWindow::refreshList() {
+  const QSignalBlocker block(list_);
+  list_->clear();
+  widest_ = widestEntry(files_.entries());
+  const QSize itemSize(widest_ * kPixelsPerWidthUnit, list_->fontMetrics().height() + 4);
+  for (const fs::path& entry : files_.entries()) {
+    auto* item = new QListWidgetItem(toQString(entry), list_);
+    item->setSizeHint(itemSize);
+  }
+}
+
+void MainWindow::updateControls() {
+  ui::updateControls(controls_, listState());
+  applyControls();
+}
+
+void MainWindow::afterAdding(bool changed) {
+  if (changed) {
+    refreshList();
+    list_->clearSelection();
+  }
+  updateControls();
+}
+
+bool MainWindow::addFile(const fs::path& path) {
+  const bool changed = files_.addFile(path, *confirmer_);
+  afterAdding(changed);
+  return changed;
+}
+
+void MainWindow::addFiles() {
+  if (!controls_.addFiles) return;
+  const std::vector<fs::path> chosen =
+      dialogs_.chooseFiles(this, startFolder(filePath_, toQString(setup_.documents)));
+  if (chosen.empty()) return;
+  bool changed = false;
+  for (const fs::path& file : chosen) changed |= files_.addFile(file, *confirmer_);
+  afterAdding(changed);
+  filePath_ = folderOf(chosen.back());
+  profile_.write(kFilePathKey, filePath_);
+}
+
+void MainWindow::addFolder() {
+  if (!controls_.addFolder) return;
+  const std::optional<fs::path> chosen =
+      dialogs_.chooseFolder(this, startFolder(folderPath_, toQString(setup_.documents)));
+  if (!chosen) return;
+  folderPath_ = toQString(*chosen);
+  if (!folderPath_.endsWith('/')) folderPath_ += '/';
+  afterAdding(files_.scanFolder(*chosen, *confirmer_));
+  profile_.write(kFolderPathKey, folderPath_);
+}
+
+void MainWindow::dropPaths(const std::vector<fs::path>& paths) {
+  if (display_.showing() || !controls_.list) return;
+  bool changed = false;
+  bool firstFile = true;
+  for (const fs::path& path : paths) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+      changed |= files_.scanFolder(path, *confirmer_);
+      QString folder = toQString(path);
+      while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
+      profile_.write(kFolderPathKey, folder);
+    } else if (isAcceptedFile(path)) {
+      changed |= files_.addFile(path, *confirmer_);
+      if (firstFile) {
+        filePath_ = folderOf(path);
+        profile_.write(kFilePathKey, filePath_);
+        firstFile = false;
+      }
+    }
+  }
+  afterAdding(changed);
+}
+
+void MainWindow::deleteSelected() {
+  if (display_.showing() || !controls_.list) return;
+  std::vector<std::size_t> rows;
+  for (const QModelIndex& index : list_->selectionModel()->selectedRows())
+    rows.push_back(static_cast<std::size_t>(index.row()));
+  list_->clearSelection();
+  files_.remove(std::move(rows));
+  refreshList();
+  updateControls();
+  controls_.remove = false;
+  applyControls();
+}
+
+void MainWindow::about() { dialogs_.showAbout(this); }
+
+void MainWindow::exitProgram() {
+  exitStatus_ = kExitCommandStatus;
+  close();
+}
+
+fs::path MainWindow::outputFolder() const { return setup_.desktop / kOutputFolderName; }
+
+bool MainWindow::runInProgress() const { return running_ || worker_.busy(); }
+
+void MainWindow::make() {
+  if (display_.showing() || files_.empty() || !controls_.make || runInProgress()) return;
+  state_ = std::make_unique<RunState>();
+  state_->workBase = setup_.workBase;
+  state_->paths = WorkPaths::under(setup_.workBase);
+  state_->startDir = setup_.startDir;
+  state_->cleanupAfterRun = !setup_.keepWorkTree;
+  state_->observer = observer_.get();
+  state_->reportOnly = false;
+  state_->fileList = files_.entries();
+
+  if (!preBuildChecks(*state_, state_->fileList, setup_.documents, platform::freeBytes)) {
+    // The checks have sent their status and its picture shows.
+    if (display_.current() == status::kDiskFull && state_->cleanupAfterRun) deleteWorkFiles(*state_);
+    return;
+  }
+  running_ = true;
+  showStatusPicture(status::kStopped, false);
+  worker_.post([state = state_.get()] { CheckPass(*state); });
+}
+
+void MainWindow::showStatusPicture(int id, bool dismissable) {
+  display_.show(id, dismissable);
+  overlay_->setPicture(statusPicture(id));
+  disableControls(controls_);
+  applyControls();
+}
+
+void MainWindow::hideStatusPictures() {
+  display_.hideProgress();
+  if (!display_.showing()) overlay_->setPicture(nullptr);
+}
+
+void MainWindow::dismissPicture() {
+  overlay_->setPicture(nullptr);
+  enableControls(controls_, listState());
+  applyControls();
+  list_->setFocus();
+}
+
+void MainWindow::handleStatus(int code, const std::string& text) {
+  hideStatusPictures();
+  switch (code) {
+    case status::kCheckDone:
+      checkDone();
+      break;
+    case status::kBuildDone:
+    case status::kStopped:
+      deliverResults();
+      break;
+    case status::kPassFailed:
+      passFailed(text);
+      break;
+    default:
+      if (statusPicture(code)) showStatusPicture(code, true);
+      break;
+  }
+}
+
+void MainWindow::checkDone() {
+  RunState& state = *state_;
+  bool build = true;
+  try {
+    if (countErrors(state) != 0) {
+      // The report is written as the error list opens; its lines fill the list.
+      std::vector<std::u16string> lines;
+      writeCheckReport(state, [&lines](std::u16string_view line) { lines.emplace_back(line); });
+      build = dialogs_.reviewErrors(this, lines, state.validRecordCount);
+    }
+  } catch (const std::exception& e) {
+    passFailed(e.what());
+    return;
+  }
+  if (!build || state.validRecordCount == 0) {
+    state.reportOnly = true;
+    handleStatus(status::kStopped, {});
+    return;
+  }
+  showStatusPicture(status::kBuildDone, false);
+  worker_.post([s = state_.get()] { BuildPass(*s); });
+}
+
+void MainWindow::deliverResults() {
+  RunState& state = *state_;
+  const int result = deliver(state, outputFolder(), *confirmer_);
+  showStatusPicture(result == 0 ? status::kCreated : result, true);
+  if (state.cleanupAfterRun) deleteWorkFiles(state);
+  running_ = false;
+}
+
+void MainWindow::passFailed(const std::string& text) {
+  display_.clear();
+  overlay_->setPicture(nullptr);
+  dialogs_.showPassFailure(this, QString::fromStdString(text));
+  deleteWorkFiles(*state_);
+  running_ = false;
+  enableControls(controls_, listState());
+  applyControls();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (type == QEvent::KeyRelease) {
+    if (key == swallowedKey_) swallowedKey_ = 0;
+    return false;
+  }
+  if (display_.dismissable()) {
+    // The key dismisses the picture and does nothing else, accelerators
+    // included, until it is released.
+    display_.keyPressed();
+    dismissPicture();
+    swallowedKey_ = key;
+  } else if (key != swallowedKey_) {
+    swallowedKey_ = 0;
+    return false;
+  }
+  event->accept();
+  return true;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  std::vector<fs::path> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(toPath(url.toLocalFile()));
+  event->acceptProposedAction();
+  dropPaths(paths);
+}
+
+}  // namespace dm::ui

@@ -1,0 +1,399 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "driver/run_state.h"
+#include "support/temp_dir.h"
+#include "ui/status_overlay.h"
+
+namespace dm::ui {
+namespace {
+
+using test::TempDir;
+using test::writeFile;
+
+// Answers the window's dialogs from a script and records what was asked.
+class ScriptedDialogs : public Dialogs {
+ public:
+  struct Overwrite {
+    fs::path newFile;
+    fs::path currentFile;
+  };
+
+  bool confirmOverwrite(QWidget*, const fs::path& newFile, const fs::path& currentFile) override {
+    overwrites.push_back({newFile, currentFile});
+    if (overwriteAnswers.empty()) return false;
+    const bool yes = overwriteAnswers.front();
+    overwriteAnswers.pop_front();
+    return yes;
+  }
+  bool reviewErrors(QWidget*, const std::vector<std::u16string>& lines, std::uint32_t valid) override {
+    reviewed = lines;
+    reviewedValid = valid;
+    ++reviews;
+    return buildAfterReview;
+  }
+  std::vector<fs::path> chooseFiles(QWidget*, const QString& start) override {
+    fileStarts.push_back(start);
+    return filesToChoose;
+  }
+  std::optional<fs::path> chooseFolder(QWidget*, const QString& start) override {
+    folderStarts.push_back(start);
+    return folderToChoose;
+  }
+  void showAbout(QWidget*) override { ++abouts; }
+  void showPassFailure(QWidget*, const QString& text) override { failures.push_back(text); }
+
+  std::deque<bool> overwriteAnswers;
+  std::vector<Overwrite> overwrites;
+  bool buildAfterReview = true;
+  std::vector<std::u16string> reviewed;
+  std::uint32_t reviewedValid = 0;
+  int reviews = 0;
+  std::vector<fs::path> filesToChoose;
+  std::optional<fs::path> folderToChoose;
+  std::vector<QString> fileStarts;
+  std::vector<QString> folderStarts;
+  int abouts = 0;
+  std::vector<QString> failures;
+};
+
+class MainWindowTest : public testing::Test {
+ protected:
+  MainWindowTest() {
+    setup.workBase = dir / "work";
+    setup.startDir = dir.path();
+    setup.documents = dir / "docs";
+    setup.desktop = dir / "desktop";
+    setup.profileFile = QString::fromStdString((dir / "profile.ini").string());
+    setup.dialogs = &dialogs;
+    fs::create_directories(setup.documents);
+  }
+
+  MainWindow& window() {
+    if (!window_) {
+      window_ = std::make_unique<MainWindow>(setup);
+      window_->show();
+      window_->activateWindow();
+      EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+    return *window_;
+  }
+
+  fs::path file(const std::string& rel, std::string_view bytes = "data") {
+    writeFile(dir / rel, bytes);
+    return dir / rel;
+  }
+
+  std::vector<fs::path> entries() { return window().files().entries(); }
+
+  void select(int row) { window().fileListWidget()->item(row)->setSelected(true); }
+
+  // Processes events until the run has ended.
+  void waitForRun() {
+    for (int i = 0; i < 6000 && window().runInProgress(); ++i) QTest::qWait(10);
+    ASSERT_FALSE(window().runInProgress()) << "the run did not end";
+  }
+
+  void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QTest::keyClick(window().fileListWidget()->isEnabled() ? static_cast<QWidget*>(window().fileListWidget())
+                                                           : static_cast<QWidget*>(&window()),
+                    k, mods);
+  }
+
+  TempDir dir;
+  ScriptedDialogs dialogs;
+  WindowSetup setup;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(MainWindowTest, StartsWithMakeAndDeleteDisabled) {
+  MainWindow& w = window();
+  EXPECT_EQ(w.windowTitle(), kProgramTitle);
+  EXPECT_TRUE(w.addFilesButton()->isEnabled());
+  EXPECT_TRUE(w.addFolderButton()->isEnabled());
+  EXPECT_FALSE(w.makeButton()->isEnabled());
+  EXPECT_FALSE(w.deleteButton()->isEnabled());
+  EXPECT_FALSE(w.makeAction()->isEnabled());
+  EXPECT_FALSE(w.deleteAction()->isEnabled());
+  EXPECT_EQ(w.makeAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(w.fileListWidget()->selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+TEST_F(MainWindowTest, EnablingFollowsTheListAndItsSelection) {
+  MainWindow& w = window();
+  w.addFile(file("a/one.bmp"));
+  w.addFile(file("a/two.mp3"));
+  EXPECT_TRUE(w.makeButton()->isEnabled());
+  EXPECT_TRUE(w.makeAction()->isEnabled());
+  EXPECT_FALSE(w.deleteButton()->isEnabled());
+  select(1);
+  EXPECT_TRUE(w.deleteButton()->isEnabled());
+  EXPECT_TRUE(w.deleteAction()->isEnabled());
+  w.deleteSelected();
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "a/one.bmp"}));
+  EXPECT_FALSE(w.deleteButton()->isEnabled());
+  select(0);
+  key(Qt::Key_D, Qt::ControlModifier);
+  EXPECT_TRUE(entries().empty());
+  EXPECT_FALSE(w.makeButton()->isEnabled()) << "deleting the last entry disables Make";
+  EXPECT_FALSE(w.makeAction()->isEnabled());
+  key(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_FALSE(w.display().showing()) << "Ctrl+S on an empty list does nothing";
+}
+
+TEST_F(MainWindowTest, DeletesSeveralSelectedEntries) {
+  MainWindow& w = window();
+  for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"}) w.addFile(file(name));
+  select(0);
+  select(2);
+  w.deleteSelected();
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "b.bmp", dir / "d.bmp"}));
+  EXPECT_EQ(w.fileListWidget()->count(), 2);
+}
+
+TEST_F(MainWindowTest, ASecondFileOfTheSameNameReplacesOnlyWhenConfirmed) {
+  MainWindow& w = window();
+  const fs::path first = file("e/a/x.bmp"), second = file("f/b/x.bmp"), other = file("y.mp3");
+  w.addFile(first);
+  w.addFile(other);
+
+  dialogs.overwriteAnswers = {false};
+  EXPECT_FALSE(w.addFile(second));
+  EXPECT_EQ(entries(), (std::vector<fs::path>{first, other}));
+
+  dialogs.overwriteAnswers = {true};
+  EXPECT_TRUE(w.addFile(second));
+  EXPECT_EQ(entries(), (std::vector<fs::path>{second, other})) << "replaced at the first entry's position";
+  ASSERT_EQ(dialogs.overwrites.size(), 2u);
+  EXPECT_EQ(dialogs.overwrites[1].newFile, second);
+  EXPECT_EQ(dialogs.overwrites[1].currentFile, first);
+  EXPECT_EQ(w.fileListWidget()->item(0)->text().toStdString(), second.string());
+}
+
+TEST_F(MainWindowTest, NamesAreComparedExactly) {
+  MainWindow& w = window();
+  w.addFile(file("a/x.bmp"));
+  w.addFile(file("b/X.BMP"));
+  EXPECT_EQ(entries().size(), 2u);
+  EXPECT_TRUE(dialogs.overwrites.empty());
+  w.addFile(dir / "missing.bmp");
+  EXPECT_EQ(entries().size(), 2u) << "a file that does not exist is not added";
+}
+
+TEST_F(MainWindowTest, AddFilesUsesTheDialogAndRemembersTheFolder) {
+  MainWindow& w = window();
+  dialogs.filesToChoose = {file("pics/a.bmp"), file("pics/b.gif")};
+  w.addFiles();
+  EXPECT_EQ(entries(), dialogs.filesToChoose);
+  ASSERT_EQ(dialogs.fileStarts.size(), 1u);
+  EXPECT_EQ(dialogs.fileStarts[0].toStdString(), setup.documents.string()) << "no profile value yet";
+  EXPECT_EQ(Profile(setup.profileFile).read(kFilePathKey).toStdString(), (dir / "pics").string() + "/");
+
+  dialogs.filesToChoose.clear();
+  w.addFiles();
+  EXPECT_EQ(dialogs.fileStarts[1].toStdString(), (dir / "pics").string() + "/");
+}
+
+TEST_F(MainWindowTest, AddFolderScansItAndRemembersIt) {
+  MainWindow& w = window();
+  file("drill/sub/pic.gif");
+  file("drill/sub/empty.txt", "");
+  file("drill/notes.doc");
+  file("drill/q.txt", "x");
+  dialogs.folderToChoose = dir / "drill";
+  w.addFolder();
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "drill/q.txt", dir / "drill/sub/pic.gif"}));
+  EXPECT_EQ(Profile(setup.profileFile).read(kFolderPathKey).toStdString(), (dir / "drill").string() + "/");
+  EXPECT_EQ(dialogs.folderStarts.at(0).toStdString(), setup.documents.string());
+  w.addFolder();
+  EXPECT_EQ(dialogs.folderStarts.at(1).toStdString(), (dir / "drill").string() + "/");
+}
+
+TEST_F(MainWindowTest, DroppedFolderAddsItsAcceptedNonEmptyFiles) {
+  MainWindow& w = window();
+  file("drop/sub/pic.gif");
+  file("drop/sub/empty.txt", "");
+  w.dropPaths({dir / "drop"});
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "drop/sub/pic.gif"}));
+  EXPECT_EQ(Profile(setup.profileFile).read(kFolderPathKey).toStdString(), (dir / "drop").string())
+      << "a dropped folder is remembered without a trailing slash";
+  EXPECT_TRUE(w.makeButton()->isEnabled());
+}
+
+TEST_F(MainWindowTest, DroppedFilesAddAcceptedOnesAndRememberTheFirstFolder) {
+  MainWindow& w = window();
+  w.dropPaths({file("p/readme.doc"), file("q/a.mp3"), file("r/b.bmp")});
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "q/a.mp3", dir / "r/b.bmp"}));
+  EXPECT_EQ(Profile(setup.profileFile).read(kFilePathKey).toStdString(), (dir / "q").string() + "/");
+}
+
+TEST_F(MainWindowTest, WidestEntrySetsTheHorizontalExtent) {
+  MainWindow& w = window();
+  w.addFile(file("a.bmp"));
+  w.addFile(file("ドリル.bmp"));
+  const int expected = static_cast<int>((dir / "ドリル.bmp").string().size());  // 3 kana: 9 bytes, width 6
+  EXPECT_EQ(w.widest(), expected - 3);
+  EXPECT_EQ(w.fileListWidget()->item(0)->sizeHint().width(), w.widest() * kPixelsPerWidthUnit);
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeLeaveTheWindowOpen) {
+  MainWindow& w = window();
+  key(Qt::Key_Return);
+  key(Qt::Key_Enter);
+  key(Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_TRUE(w.isVisible());
+  w.close();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(w.exitStatus(), 0);
+}
+
+TEST_F(MainWindowTest, ExitClosesWithItsStatus) {
+  MainWindow& w = window();
+  key(Qt::Key_X, Qt::ControlModifier);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(w.exitStatus(), kExitCommandStatus);
+}
+
+TEST_F(MainWindowTest, AboutByKey) {
+  window();
+  key(Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(dialogs.abouts, 1);
+}
+
+TEST_F(MainWindowTest, KeysDismissResultPicturesButNotProgressPictures) {
+  MainWindow& w = window();
+  w.addFile(file("a.bmp"));
+  for (int id : {status::kStopped, status::kBuildDone}) {
+    w.showStatusPicture(id, false);
+    key(Qt::Key_Space);
+    EXPECT_EQ(w.display().current(), id) << id;
+    EXPECT_TRUE(w.overlay()->isVisible());
+    EXPECT_TRUE(w.overlay()->progressShown());
+    EXPECT_FALSE(w.addFilesButton()->isEnabled());
+    w.hideStatusPictures();
+  }
+  for (int id : {status::kCreated, status::kTooManyTexts, status::kNoText, status::kNotWritable,
+                 status::kDiskFull, status::kTooLarge}) {
+    w.showStatusPicture(id, true);
+    EXPECT_FALSE(w.overlay()->progressShown());
+    EXPECT_FALSE(w.makeButton()->isEnabled()) << id;
+    key(Qt::Key_Q);
+    EXPECT_FALSE(w.display().showing()) << id;
+    EXPECT_FALSE(w.overlay()->isVisible()) << id;
+    EXPECT_TRUE(w.makeButton()->isEnabled()) << id;
+    EXPECT_TRUE(w.addFilesButton()->isEnabled()) << id;
+  }
+}
+
+TEST_F(MainWindowTest, WhileAPictureShowsDropsAndTheMakeAndDeleteKeysDoNothing) {
+  MainWindow& w = window();
+  w.addFile(file("a.bmp"));
+  select(0);
+  w.showStatusPicture(status::kBuildDone, false);
+  w.dropPaths({file("b.bmp")});
+  key(Qt::Key_D, Qt::ControlModifier);
+  key(Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(entries().size(), 1u);
+  EXPECT_EQ(w.display().current(), status::kBuildDone);
+  w.hideStatusPictures();
+
+  w.showStatusPicture(status::kCreated, true);
+  w.dropPaths({file("b.bmp")});
+  EXPECT_EQ(entries().size(), 1u) << "a drop while the result picture shows does nothing";
+  key(Qt::Key_Q);
+  EXPECT_FALSE(w.display().showing());
+  w.dropPaths({file("b.bmp")});
+  EXPECT_EQ(entries().size(), 2u);
+}
+
+TEST_F(MainWindowTest, PreBuildFailureShowsItsPictureUntilAKey) {
+  MainWindow& w = window();
+  w.addFile(file("one.txt", "x"));
+  w.addFile(file("two.TXT", "y"));
+  w.make();
+  EXPECT_EQ(w.display().current(), status::kTooManyTexts);
+  EXPECT_TRUE(w.display().dismissable());
+  EXPECT_FALSE(w.runInProgress());
+  EXPECT_FALSE(w.makeButton()->isEnabled());
+  key(Qt::Key_Return);
+  EXPECT_FALSE(w.display().showing());
+  EXPECT_TRUE(w.makeButton()->isEnabled());
+}
+
+// A source with one good record and one without answer choices.
+constexpr std::string_view kSource =
+    "settings\t\t\t\x89\x70\x8C\xEA\x31\r\n"
+    "c1\tc2\tc3\tno\tq\tans\tcomment\ttime\tcase1\tcase2\r\n"
+    "A\tB\tC\t1\tq\t1\tcm\t\tx\ty\r\n"
+    "A\tB\tC\t2\tq\t1\tcm\t\r\n";
+
+TEST_F(MainWindowTest, StopAfterTheErrorListDeliversTheReportOnly) {
+  MainWindow& w = window();
+  dialogs.buildAfterReview = false;
+  w.addFile(file("src/my.drill.txt", kSource));
+  w.make();
+  waitForRun();
+  EXPECT_TRUE(dialogs.failures.empty()) << dialogs.failures.front().toStdString();
+  EXPECT_EQ(dialogs.reviews, 1);
+  EXPECT_EQ(dialogs.reviewedValid, 1u);
+  ASSERT_FALSE(dialogs.reviewed.empty());
+  EXPECT_EQ(QString::fromStdU16String(dialogs.reviewed[0]), "00000004 行目  \tタブ数が8未満です。");
+  EXPECT_EQ(w.display().current(), status::kCreated);
+  const fs::path out = setup.desktop / kOutputFolderName;
+  EXPECT_TRUE(fs::exists(out / "error-my.drill.txt"));
+  EXPECT_FALSE(fs::exists(out / "my.drill.drl"));
+  EXPECT_TRUE(fs::is_directory(setup.workBase / "TempUsr"));
+  EXPECT_FALSE(fs::exists(setup.workBase / "TempUsr/Destin/Drill.chk")) << "work files are deleted";
+}
+
+TEST_F(MainWindowTest, ADeliveredFileIsReplacedOnlyWhenConfirmed) {
+  MainWindow& w = window();
+  dialogs.buildAfterReview = false;
+  const fs::path old = setup.desktop / kOutputFolderName / "error-my.drill.txt";
+  writeFile(old, "old report");
+  w.addFile(file("src/my.drill.txt", kSource));
+  dialogs.overwriteAnswers = {false};
+  w.make();
+  waitForRun();
+  ASSERT_EQ(dialogs.overwrites.size(), 1u);
+  EXPECT_EQ(dialogs.overwrites[0].currentFile, old);
+  EXPECT_EQ(test::readFile(old), "old report");
+  EXPECT_EQ(w.display().current(), status::kCreated);
+
+  key(Qt::Key_Space);
+  dialogs.overwriteAnswers = {true};
+  w.make();
+  waitForRun();
+  EXPECT_NE(test::readFile(old), "old report");
+}
+
+TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
+  setup.keepWorkTree = true;
+  MainWindow& w = window();
+  w.addFile(file("src/my.drill.txt", kSource));
+  w.make();
+  EXPECT_EQ(w.display().current(), status::kStopped);
+  EXPECT_FALSE(w.addFilesButton()->isEnabled());
+  waitForRun();
+  EXPECT_TRUE(dialogs.failures.empty()) << dialogs.failures.front().toStdString();
+  EXPECT_EQ(dialogs.reviews, 1);
+  EXPECT_EQ(w.display().current(), status::kCreated);
+  const fs::path out = setup.desktop / kOutputFolderName;
+  EXPECT_TRUE(fs::exists(out / "my.drill.drl"));
+  EXPECT_TRUE(fs::exists(out / "error-my.drill.txt"));
+  EXPECT_TRUE(fs::exists(setup.workBase / "TempUsr/Destin/Drill.bin")) << "/d keeps the work files";
+  key(Qt::Key_Space);
+  EXPECT_TRUE(w.makeButton()->isEnabled());
+}
+
+}  // namespace
+}  // namespace dm::ui
