@@ -1,6 +1,7 @@
 #include "ui/status_overlay.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <QProgressBar>
 
 #include "ui/pictures.h"
@@ -37,16 +38,26 @@ void StatusOverlay::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::Antialiasing);
   p.fillRect(rect(), QColor(255, 255, 255, 235));
 
-  QFont font = p.font();
-  font.setPixelSize(std::max(14, std::min(26, width() / 24)));
-  font.setBold(true);
-  p.setFont(font);
   const QString text = QString::fromStdString(picture_->text);
-  const QColor ink = picture_->kind == PictureKind::Error ? QColor(170, 20, 20) : QColor(20, 50, 120);
+  const bool error = picture_->kind == PictureKind::Error;
+  // The largest size, within bounds, at which every line fits the width.
+  QFont font = p.font();
+  font.setBold(true);
+  int size = 26;
+  for (; size > 12; --size) {
+    font.setPixelSize(size);
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& line : text.split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
+    if (widest + (error ? size * 2 + 10 : 0) <= width() - 24) break;
+  }
+  font.setPixelSize(size);
+  p.setFont(font);
+  const QColor ink = error ? QColor(170, 20, 20) : QColor(20, 50, 120);
   p.setPen(ink);
 
   QRect textRect = rect().adjusted(12, 0, -12, 0);
-  if (picture_->kind == PictureKind::Error) {
+  if (error) {
     // The warning sign stands before the text, the pair centred together.
     const int sign = font.pixelSize() * 2;
     const QRect bounds = p.fontMetrics().boundingRect(textRect, Qt::AlignCenter | Qt::TextWordWrap, text);
