@@ -376,6 +376,28 @@ TEST_F(MainWindowTest, ADeliveredFileIsReplacedOnlyWhenConfirmed) {
   EXPECT_NE(test::readFile(old), "old report");
 }
 
+TEST_F(MainWindowTest, APassFailureShowsItsTextAndLeavesTheWindowUsable) {
+  writeFile(setup.workBase / "TempUsr", "a file where the work tree belongs");
+  MainWindow& w = window();
+  w.addFile(file("src/my.drill.txt", kSource));
+  w.make();
+  waitForRun();
+  ASSERT_EQ(dialogs.failures.size(), 1u);
+  EXPECT_FALSE(dialogs.failures[0].isEmpty());
+  EXPECT_EQ(dialogs.reviews, 0);
+  EXPECT_FALSE(w.display().showing());
+  EXPECT_TRUE(w.makeButton()->isEnabled());
+  EXPECT_TRUE(w.addFilesButton()->isEnabled());
+  EXPECT_FALSE(fs::exists(setup.desktop / kOutputFolderName / "error-my.drill.txt"));
+
+  fs::remove(setup.workBase / "TempUsr");
+  dialogs.buildAfterReview = false;
+  w.make();
+  waitForRun();
+  EXPECT_EQ(dialogs.failures.size(), 1u);
+  EXPECT_EQ(w.display().current(), status::kCreated) << "the next run works";
+}
+
 TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
   setup.keepWorkTree = true;
   MainWindow& w = window();
