@@ -188,5 +188,51 @@ TEST(ResetConversion, KeepsTheOtherPictureCounter) {
   EXPECT_EQ(state.conversion.menuDepth, 0);
 }
 
+
+// Drills of random markup fragments, device codes and long runs: every pass
+// must get through them and every stage must stay well-formed.
+TEST_F(ConvertDrill, RandomDrillsGetThrough) {
+  const std::vector<std::string> fragments = {
+      "<N>", "<P>", "</P>", "pic.bmp", "<V>", "</V>", "s.mp3", "<B>", "</B>", "<I>", "</I>", "<L>", "</L>",
+      "<GB>", "</GB>", "<TC color=\"", "red", "\">", "</TC>", "。", "，", " ", "　", "x", "1", ":", "[J]", "[/J]",
+      "[V]", "[/V]", "[F:f821]", "[L]", "[/L]", "[B]", "'", "・", "<Q>", "<", ">", std::string(300, 'w'),
+      std::string(120, ' '), "(分類なし)", "凡例"};
+  std::uint32_t seed = 12345;
+  auto next = [&](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  };
+  for (int drill = 0; drill < 30; ++drill) {
+    std::vector<std::string> lines = {"s\t" + fragments[next(static_cast<std::uint32_t>(fragments.size()))] +
+                                          "\t\tx\t\tpic.bmp",
+                                      "h"};
+    int records = 1 + static_cast<int>(next(8));
+    for (int r = 0; r < records; ++r) {
+      std::string line;
+      int fields = 1 + static_cast<int>(next(20));
+      for (int f = 0; f < fields; ++f) {
+        if (f) line += '\t';
+        if (f == 5) {
+          line += std::to_string(next(12));
+          continue;
+        }
+        int pieces = static_cast<int>(next(f == 4 ? 12 : 4));
+        for (int k = 0; k < pieces; ++k) line += fragments[next(static_cast<std::uint32_t>(fragments.size()))];
+      }
+      lines.push_back(line);
+    }
+    writeSource(lines);
+    resetConversion(state);
+    ASSERT_NO_THROW(convertDrill(state, converter())) << drill;
+    std::vector<std::string> cln = wideLines(readFile(sf::compilerInput(state.paths)));
+    ASSERT_FALSE(cln.empty());
+    EXPECT_EQ(cln.front(), "<mark>");
+    for (std::size_t i = 1; i < cln.size(); ++i) {
+      EXPECT_EQ(cln[i].find("<no CR LF>"), std::string::npos) << drill;
+      EXPECT_EQ(cln[i].rfind("ID\t", 0), std::string::npos) << drill;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace dm
