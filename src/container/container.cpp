@@ -1,5 +1,6 @@
 #include "container/container.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "container/index_image.h"
@@ -11,6 +12,8 @@
 #include "images/tagrule_image.h"
 #include "images/wordlib_image.h"
 #include "images/work_file.h"
+#include "media/bitmap_ext_image.h"
+#include "media/font_image.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 
@@ -39,7 +42,14 @@ void listBodyFiles(BuildHeader& h, const fs::path& dictDir) {
 
 container::ContainerSettings containerSettingsOf(const RunState& state) {
   container::ContainerSettings s;
+  s.howToUsePresent = state.intake.howToUsePresent != 0;
   s.entryCount = state.entryCount;
+  const auto& location = state.conversion.menuLocation;
+  s.menuLocation.assign(location.begin(), std::find(location.begin(), location.end(), u'\0'));
+  const std::u16string& cover = state.conversion.coverPicture;
+  s.coverPictureListed = !cover.empty() && findMedia(state.mediaList, cover) != nullptr;
+  s.coverPictureColour = state.mediaPhases.coverPictureFlag != 0;
+  s.otherPicturesListed = !state.conversion.media.otherList.empty();
   return s;
 }
 
@@ -64,13 +74,12 @@ void assembleContainer(RunState& state) {
   require(BuildTagRuleImage(dictDir, std::string(kInternalName) + "_tag.h", true), dictDir / "TagRule.bin");
   moveIntoFolder(dictDir / "TagRule.bin", destin);
 
-  // The font image and the colour picture image are written into Destin by
-  // the media module's image builders; the listing below takes them from
-  // there by the marks set here.
   header.fontsMark = 0;
   header.iconsMark = 0;
   header.bitmapsMark = state.options.bitmapPhase;
   header.bitmapParams = state.params.bitmap;
+  buildFontImage(state.paths);
+  if (!state.conversion.media.otherList.empty()) buildExtBmpImage(state.paths);
 
   listBodyFiles(header, dictDir);
   require(container::buildItemAddrImage(dictDir, header), dictDir / "ItemAddr.bin");

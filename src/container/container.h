@@ -11,15 +11,15 @@ namespace dm {
 
 struct RunState;
 
-// The header values that come from the settings line and the media phases.
-// The how-to-use flag, the menu location, the cover picture and the
-// other-picture list are not part of RunState yet; until they are, a drill
-// is built as one without how-to-use entry, menu location, cover picture or
-// colour pictures. The entry count comes from the tag census.
+// The header values that come from the run: the how-to-use flag of the
+// record check, the entry count of the tag census, the menu location and
+// cover picture of the settings line, the cover picture flag of the bitmap
+// phase and the other-picture list of the media registration.
 container::ContainerSettings containerSettingsOf(const RunState& state);
 
 // The final assembly: builds Index.bin, Menu.bin (when the menu phase ran),
-// TagRule.bin, ItemAddr.bin, Dic.bin and WordLib.bin into Destin, then
+// TagRule.bin, Font.bin, ExtBmp.bin (when there are colour pictures),
+// ItemAddr.bin, Dic.bin and WordLib.bin into Destin, then
 // Destin/Drill.pre and Destin/Drill.bin, with the size reports usrDict.out
 // and usrDict.sum in the work root. Throws PassFailure when an image or the
 // container cannot be created.

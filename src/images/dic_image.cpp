@@ -26,8 +26,8 @@ int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName) {
   appendLE32(header, checked32(size, image.string()));
   appendZeros(header, kDicTextOffset - header.size());
   out.write(header.data(), static_cast<std::streamsize>(header.size()));
-  if (size > 0) copyFileBytes(converted, size, out);
-  if (!r) std::printf("No such file! %s\n", converted.string().c_str());
+  if (!r || (size > 0 && !copyFileBytes(converted, size, out)))
+    std::printf("No such file! %s\n", converted.string().c_str());
   std::error_code ec;
   fs::remove(converted, ec);
   out.flush();

@@ -8,8 +8,8 @@ namespace dm {
 
 struct RunState;
 
-// The menu phase (runs when menuPhase is set): Middata/Menu/Menu.idx ->
-// Destin/Menu/Menu.idx at the widths of the menu block (menu_data.h), then
+// The menu phase (runs when menuPhase is set): Middata/Menu/menu.idx ->
+// Destin/Menu/menu.idx at the widths of the menu block (menu_data.h), then
 // CompileDictionary(state, 2) on the menu captions. Throws PassFailure when
 // the menu index cannot be read or written.
 void ProcessMenuData(RunState& state);

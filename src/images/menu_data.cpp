@@ -85,7 +85,7 @@ void convertMenuIndex(std::istream& in, std::ostream& out, const MenuParams& blo
 void ProcessMenuData(RunState& state) {
   std::printf("\rProcess Menu Data ...                                \r");
   std::fflush(stdout);
-  const fs::path source = findWorkFile(state.paths.middata, "Menu/Menu.idx");
+  const fs::path source = findWorkFile(state.paths.middata, "Menu/menu.idx");
   std::ifstream in(source, std::ios::binary);
   if (!in) {
     std::printf("can't open file %s\n", source.string().c_str());
@@ -94,7 +94,7 @@ void ProcessMenuData(RunState& state) {
   const fs::path menuDir = findWorkFile(state.paths.destin, "Menu");
   std::error_code ec;
   fs::create_directories(menuDir, ec);
-  const fs::path target = findWorkFile(menuDir, "Menu.idx");
+  const fs::path target = findWorkFile(menuDir, "menu.idx");
   std::ofstream out(target, std::ios::binary | std::ios::trunc);
   if (!out) {
     std::printf("can't open file %s\n", target.string().c_str());

@@ -260,6 +260,39 @@ TEST_F(FinalAssembly, WithoutMenuDataMenuBinStaysOut) {
   EXPECT_FALSE(fs::exists(state_.paths.destin / "Menu.bin"));
 }
 
+TEST_F(FinalAssembly, BitmapPhaseListsFontBin) {
+  state_.options.bitmapPhase = 1;
+  assemble();
+  const std::string pre = readFile(state_.paths.destin / "Drill.pre");
+  EXPECT_EQ(component(pre, kSlotFont), readFile(state_.paths.destin / "Font.bin"));
+  EXPECT_GT(loadLE32(pre, 16 + 16 * kSlotFont + 6), 29u);
+  EXPECT_EQ(loadLE32(pre, 16 + 16 * kSlotBitmap + 6), 0u);
+  EXPECT_EQ(readFile(state_.paths.destin / "MSDerror.txt"), (state_.paths.destin / "Bitmap.bin").string() + "\n");
+}
+
+TEST(ContainerSettings, TakenFromTheRun) {
+  RunState state;
+  state.entryCount = 12;
+  EXPECT_FALSE(containerSettingsOf(state).howToUsePresent);
+  state.intake.howToUsePresent = 1;
+  const std::u16string location = u"Quiz/Level 1";
+  std::copy(location.begin(), location.end(), state.conversion.menuLocation.begin());
+  state.conversion.coverPicture = u"Cover.JPG";
+  state.mediaPhases.coverPictureFlag = 1;
+  ContainerSettings s = containerSettingsOf(state);
+  EXPECT_TRUE(s.howToUsePresent);
+  EXPECT_EQ(s.entryCount, 12u);
+  EXPECT_EQ(s.menuLocation, location);
+  EXPECT_FALSE(s.coverPictureListed);  // not in the media list
+  EXPECT_TRUE(s.coverPictureColour);
+  EXPECT_FALSE(s.otherPicturesListed);
+  state.mediaList["cover.jpg"] = "/x/Cover.JPG";
+  state.conversion.media.otherList.push_back(u"0001a.jpg");
+  s = containerSettingsOf(state);
+  EXPECT_TRUE(s.coverPictureListed);
+  EXPECT_TRUE(s.otherPicturesListed);
+}
+
 TEST_F(FinalAssembly, MissingTagRuleListFailsThePassNamingIt) {
   fs::remove(state_.paths.destin / "Dict" / "tag_rule.lst");
   testing::internal::CaptureStdout();

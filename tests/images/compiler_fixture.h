@@ -119,7 +119,7 @@ inline void writeMenuCompile(const std::filesystem::path& menuDir) {
   writeFile(menuDir / "menu_item.add", kMenuItemAdd);
   writeFile(menuDir / "menu_item.seg", kMenuItemSeg);
   writeFile(menuDir / "menu_item.off", kMenuItemOff);
-  writeFile(menuDir / "Menu.idx", kMenuIdx);
+  writeFile(menuDir / "menu.idx", kMenuIdx);
   writeFile(menuDir / "wdl_m1.dat", "0 0 f\n");
   writeFile(menuDir / "wdl_m1.sdx", "000000\n");
   writeFile(menuDir / "wdl_m1.cod", "0041\n");
