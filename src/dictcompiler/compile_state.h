@@ -91,9 +91,14 @@ struct Dictionary {
   std::uint32_t addTag(const std::string& name, const std::u16string& wname, const std::string& library);
 };
 
-// Elapsed seconds of the compile's phases, for benchmarks.
+// Seconds spent in the compile's phases, for benchmarks: elapsed time and
+// the processor time of the compiling thread.
+struct PhaseTime {
+  double wall = 0;
+  double cpu = 0;
+};
 struct CompileTimings {
-  double load = 0, select = 0, generate = 0, pack = 0, tables = 0, headers = 0;
+  PhaseTime load, select, generate, pack, tables, headers;
 };
 
 struct CompileContext {

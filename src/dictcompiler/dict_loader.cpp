@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <set>
-#include <unordered_map>
+#include <map>
 
 #include "dictcompiler/dict_files.h"
 #include "dictcompiler/split_file.h"
@@ -86,7 +86,7 @@ void RegisterTags(CompileState& s) {
 
 void routeSource(CompileState& s, std::string_view content, std::vector<std::u16string>& unknown) {
   Dictionary& dict = s.dict;
-  std::unordered_map<std::u16string, std::uint32_t> tagIndex;
+  std::map<std::u16string, std::uint32_t, std::less<>> tagIndex;
   std::vector<int> tagLib(dict.tags.size(), -1);
   for (std::uint32_t i = 0; i < dict.tags.size(); ++i) {
     tagIndex.emplace(dict.tags[i].wname, i);
@@ -114,7 +114,7 @@ void routeSource(CompileState& s, std::string_view content, std::vector<std::u16
     const std::size_t tab = line.find(u'\t');
     const std::u16string_view tag = line.substr(0, tab);
     const std::u16string_view value = tab == std::u16string_view::npos ? std::u16string_view() : line.substr(tab + 1);
-    auto it = tagIndex.find(std::u16string(tag));
+    auto it = tagIndex.find(tag);
     if (it == tagIndex.end()) {
       unknownSet.emplace(tag);
       continue;

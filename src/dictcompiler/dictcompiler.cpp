@@ -1,6 +1,7 @@
 #include "dictcompiler/dictcompiler.h"
 
 #include <chrono>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -17,19 +18,29 @@ namespace dm {
 
 namespace {
 
+double threadSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
 class PhaseTimer {
  public:
-  explicit PhaseTimer(double* slot) : slot_(slot), start_(std::chrono::steady_clock::now()) {}
+  explicit PhaseTimer(PhaseTime* slot)
+      : slot_(slot), start_(std::chrono::steady_clock::now()), cpuStart_(threadSeconds()) {}
   ~PhaseTimer() {
-    if (slot_) *slot_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    if (!slot_) return;
+    slot_->wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    slot_->cpu += threadSeconds() - cpuStart_;
   }
 
  private:
-  double* slot_;
+  PhaseTime* slot_;
   std::chrono::steady_clock::time_point start_;
+  double cpuStart_;
 };
 
-double* slot(const CompileContext& ctx, double CompileTimings::*member) {
+PhaseTime* slot(const CompileContext& ctx, PhaseTime CompileTimings::*member) {
   return ctx.timings ? &(ctx.timings->*member) : nullptr;
 }
 

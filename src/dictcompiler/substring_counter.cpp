@@ -24,17 +24,17 @@ SubstringCounter::SubstringCounter(std::span<const char16_t> text) : text_(text)
   prefix_.resize(text.size() + 1);
   prefix_[0] = 0;
   for (std::size_t i = 0; i < text.size(); ++i) prefix_[i + 1] = prefix_[i] * kBase + text[i] + 1;
-  slots_.assign(kInitialSlots, Slot{0, 0, 0});
+  slots_.assign(kInitialSlots, Slot{0, 0, kNone});
 }
 
 void SubstringCounter::reset(std::uint32_t length) {
   if (used_.size() * 4 > slots_.size()) {
-    std::memset(slots_.data(), 0, slots_.size() * sizeof(Slot));
+    std::fill(slots_.begin(), slots_.end(), Slot{0, 0, kNone});
   } else {
-    for (std::uint32_t i : used_) slots_[i].count = 0;
+    for (std::uint32_t i : used_) slots_[i].id = kNone;
   }
   used_.clear();
-  size_ = 0;
+  counts_.clear();
   length_ = length;
   if (power_.size() <= length) {
     std::size_t from = power_.size();
@@ -52,18 +52,21 @@ bool SubstringCounter::sameText(std::uint32_t a, std::uint32_t b) const {
 }
 
 std::uint32_t SubstringCounter::add(std::uint32_t pos) {
-  if ((size_ + 1) * 2 > slots_.size()) grow();
+  if ((counts_.size() + 1) * 2 > slots_.size()) grow();
   const std::uint64_t h = hashAt(pos);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = h & mask;; i = (i + 1) & mask) {
     Slot& s = slots_[i];
-    if (s.count == 0) {
-      s = Slot{h, pos, 1};
+    if (s.id == kNone) {
+      s = Slot{h, pos, static_cast<std::uint32_t>(counts_.size())};
+      counts_.push_back(1);
       used_.push_back(static_cast<std::uint32_t>(i));
-      ++size_;
-      return 1;
+      return s.id;
     }
-    if (s.hash == h && sameText(s.pos, pos)) return ++s.count;
+    if (s.hash == h && sameText(s.pos, pos)) {
+      ++counts_[s.id];
+      return s.id;
+    }
   }
 }
 
@@ -72,20 +75,20 @@ std::uint32_t SubstringCounter::find(std::uint32_t pos) const {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = h & mask;; i = (i + 1) & mask) {
     const Slot& s = slots_[i];
-    if (s.count == 0) return 0;
-    if (s.hash == h && sameText(s.pos, pos)) return s.count;
+    if (s.id == kNone) return kNone;
+    if (s.hash == h && sameText(s.pos, pos)) return s.id;
   }
 }
 
 void SubstringCounter::grow() {
-  std::vector<Slot> old(slots_.size() * 2, Slot{0, 0, 0});
+  std::vector<Slot> old(slots_.size() * 2, Slot{0, 0, kNone});
   old.swap(slots_);
   const std::size_t mask = slots_.size() - 1;
   used_.clear();
   for (const Slot& s : old) {
-    if (s.count == 0) continue;
+    if (s.id == kNone) continue;
     std::size_t i = s.hash & mask;
-    while (slots_[i].count != 0) i = (i + 1) & mask;
+    while (slots_[i].id != kNone) i = (i + 1) & mask;
     slots_[i] = s;
     used_.push_back(static_cast<std::uint32_t>(i));
   }

@@ -2,6 +2,7 @@
 // are keyed by their position in the text; two positions are the same key
 // when their characters are equal. Lookups hash a substring in constant time
 // from prefix hashes, and confirm every match by comparing the characters.
+// Every distinct substring gets a dense id, in order of first occurrence.
 #pragma once
 
 #include <cstdint>
@@ -12,24 +13,27 @@ namespace dm {
 
 class SubstringCounter {
  public:
+  static constexpr std::uint32_t kNone = ~0u;
+
   // `text` must outlive the counter.
   explicit SubstringCounter(std::span<const char16_t> text);
 
   // Empties the counter and sets the substring length in characters.
   void reset(std::uint32_t length);
-  // Counts the substring at `pos` (pos + length <= text size); returns its
-  // count after this occurrence.
+  // Counts the substring at `pos` (pos + length <= text size); returns its id.
   std::uint32_t add(std::uint32_t pos);
-  // The count of the substring at `pos`, 0 when it was never added.
+  // The id of the substring at `pos`, kNone when it was never added.
   std::uint32_t find(std::uint32_t pos) const;
+  // The count of an id.
+  std::uint32_t count(std::uint32_t id) const { return counts_[id]; }
   // Number of distinct substrings counted since the reset.
-  std::size_t size() const { return size_; }
+  std::size_t size() const { return counts_.size(); }
 
  private:
   struct Slot {
     std::uint64_t hash;
     std::uint32_t pos;
-    std::uint32_t count;  // 0: empty
+    std::uint32_t id;  // kNone: empty
   };
   std::uint64_t hashAt(std::uint32_t pos) const;
   bool sameText(std::uint32_t a, std::uint32_t b) const;
@@ -41,7 +45,7 @@ class SubstringCounter {
   std::uint32_t length_ = 0;
   std::vector<Slot> slots_;
   std::vector<std::uint32_t> used_;
-  std::size_t size_ = 0;
+  std::vector<std::uint32_t> counts_;
 };
 
 }  // namespace dm

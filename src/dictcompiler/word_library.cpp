@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "dictcompiler/word_select.h"
@@ -30,8 +29,54 @@ void closeChecked(std::ofstream& out, const fs::path& path) {
   if (!out) throw PassFailure("can't write file " + path.string() + "\n");
 }
 
-struct ViewHash {
-  std::size_t operator()(std::u16string_view v) const noexcept { return std::hash<std::u16string_view>()(v); }
+// Distinct tokens of a library with their counts (open addressing over
+// views into the line texts).
+class TokenTable {
+ public:
+  TokenTable() : slots_(1024, kNone) {}
+
+  // The id of `token`, counted once more.
+  std::uint32_t add(std::u16string_view token) {
+    if ((tokens_.size() + 1) * 2 > slots_.size()) grow();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash(token) & mask;; i = (i + 1) & mask) {
+      const std::uint32_t id = slots_[i];
+      if (id == kNone) {
+        slots_[i] = static_cast<std::uint32_t>(tokens_.size());
+        tokens_.push_back(token);
+        counts_.push_back(1);
+        return slots_[i];
+      }
+      if (tokens_[id] == token) {
+        ++counts_[id];
+        return id;
+      }
+    }
+  }
+  const std::vector<std::u16string_view>& tokens() const { return tokens_; }
+  const std::vector<std::uint32_t>& counts() const { return counts_; }
+
+ private:
+  static constexpr std::uint32_t kNone = ~0u;
+  static std::size_t hash(std::u16string_view t) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ t.size();
+    for (char16_t c : t) h = (h ^ c) * 0xff51afd7ed558ccdull;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+  void grow() {
+    std::vector<std::uint32_t> bigger(slots_.size() * 2, kNone);
+    const std::size_t mask = bigger.size() - 1;
+    for (std::uint32_t id = 0; id < tokens_.size(); ++id) {
+      std::size_t i = hash(tokens_[id]) & mask;
+      while (bigger[i] != kNone) i = (i + 1) & mask;
+      bigger[i] = id;
+    }
+    slots_.swap(bigger);
+  }
+
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::u16string_view> tokens_;
+  std::vector<std::uint32_t> counts_;
 };
 
 }  // namespace
@@ -107,9 +152,7 @@ void GenerateWordLibs(CompileState& s) {
     s.print("get word...          \r");
 
     // Tokens of every line, as ids of the distinct tokens.
-    std::unordered_map<std::u16string_view, std::uint32_t, ViewHash> ids;
-    std::vector<std::u16string_view> distinct;
-    std::vector<std::uint32_t> counts;
+    TokenTable table;
     std::vector<std::uint32_t> tokens;
     std::vector<std::uint32_t> lineStart;
     lineStart.reserve(lib.lines.size() + 1);
@@ -121,19 +164,14 @@ void GenerateWordLibs(CompileState& s) {
         std::size_t cut = text.find(kTokenSeparator, pos);
         if (cut == std::u16string_view::npos) cut = text.size();
         if (cut > pos) {
-          const std::u16string_view token = text.substr(pos, cut - pos);
-          auto [it, added] = ids.emplace(token, static_cast<std::uint32_t>(distinct.size()));
-          if (added) {
-            distinct.push_back(token);
-            counts.push_back(0);
-          }
-          ++counts[it->second];
-          tokens.push_back(it->second);
+          tokens.push_back(table.add(text.substr(pos, cut - pos)));
         }
         pos = cut + 1;
       }
     }
     lineStart.push_back(static_cast<std::uint32_t>(tokens.size()));
+    const std::vector<std::u16string_view>& distinct = table.tokens();
+    const std::vector<std::uint32_t>& counts = table.counts();
 
     s.print("gen dat ...           \r");
     // Codes over the tokens in ascending string order.

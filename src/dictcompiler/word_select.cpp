@@ -1,6 +1,7 @@
 #include "dictcompiler/word_select.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <fstream>
 #include <string>
@@ -51,43 +52,147 @@ Corpus buildCorpus(const std::vector<SplitLine>& lines) {
   return c;
 }
 
-void progress(const CompileState* s, const char* what, std::size_t line) {
-  if (s && (line + 1) % kProgressLines == 0) s->print("\r%s %d       \r", what, static_cast<int>(line + 1));
-}
+// Prints "\r<what> <lines>" after every 50000th line of a walk over the lines.
+class Progress {
+ public:
+  Progress(const CompileState* s, const char* what) : s_(s), what_(what) {}
+  void line() {
+    ++lines_;
+    if (--left_ == 0) {
+      left_ = kProgressLines;
+      if (s_) s_->print("\r%s %d       \r", what_, static_cast<int>(lines_));
+    }
+  }
+
+ private:
+  const CompileState* s_;
+  const char* what_;
+  std::uint32_t lines_ = 0;
+  std::uint32_t left_ = kProgressLines;
+};
 
 void raise(std::uint8_t& level, std::uint32_t v) {
   if (v > level) level = static_cast<std::uint8_t>(v);
 }
 
-// Finds the candidate lengths: a position gets mark n when the n characters
-// from it occur at least 3 times among the counted positions.
-void scan(Corpus& c, SubstringCounter& counter, int minLen, int maxLen, const CompileState* s) {
+// Counts 64-bit keys and gives each a dense id (open addressing; the count
+// lives in the slot so that counting touches one slot).
+class KeyCounter {
+ public:
+  void reset(std::size_t expected) {
+    std::size_t cap = 1024;
+    while (cap < expected * 2) cap *= 2;
+    slots_.assign(cap, Slot{kEmpty, 0, 0});
+    shift_ = 64 - std::countr_zero(cap);
+    size_ = 0;
+  }
+  // The id of `key`, counted once more.
+  std::uint32_t add(std::uint64_t key) {
+    if ((size_ + 1) * 2 > slots_.size()) grow();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = slot(key);; i = (i + 1) & mask) {
+      Slot& s = slots_[i];
+      if (s.key == key) {
+        ++s.count;
+        return s.id;
+      }
+      if (s.key == kEmpty) {
+        s = Slot{key, 1, static_cast<std::uint32_t>(size_++)};
+        return s.id;
+      }
+    }
+  }
+  // A hint that `key` will be counted soon.
+  void prefetch(std::uint64_t key) const { __builtin_prefetch(&slots_[slot(key)]); }
+  // Count of every id, by id.
+  std::vector<std::uint32_t> counts() const {
+    std::vector<std::uint32_t> out(size_);
+    for (const Slot& s : slots_)
+      if (s.key != kEmpty) out[s.id] = s.count;
+    return out;
+  }
+  std::size_t size() const { return size_; }
+
+ private:
+  static constexpr std::uint64_t kEmpty = ~0ull;
+  struct Slot {
+    std::uint64_t key;
+    std::uint32_t count;
+    std::uint32_t id;
+  };
+  std::size_t slot(std::uint64_t key) const { return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_); }
+  void grow() {
+    std::vector<Slot> old(slots_.size() * 2, Slot{kEmpty, 0, 0});
+    old.swap(slots_);
+    shift_ = 64 - std::countr_zero(slots_.size());
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& s : old) {
+      if (s.key == kEmpty) continue;
+      std::size_t i = slot(s.key);
+      while (slots_[i].key != kEmpty) i = (i + 1) & mask;
+      slots_[i] = s;
+    }
+  }
+
+  std::vector<Slot> slots_;
+  int shift_ = 54;
+  std::size_t size_ = 0;
+};
+
+// Finds the candidate lengths. Pass n counts the n characters at every
+// position k whose marks at k and k+1 are both n-1, and marks k with n when
+// that substring was counted at least 3 times. (Done position by position,
+// marking the third and later occurrences at once and the first two in a
+// second walk, this comes to the same marks.) A substring of n characters is
+// keyed by the class of its first n-1 characters and its last character.
+void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
+  const std::size_t size = c.text.size();
+  std::vector<std::uint32_t> cls(size, 0);  // class of the n-1 characters at k
+  std::vector<std::uint32_t> counted;       // positions of this pass
+  std::vector<std::uint64_t> keys;          // their substrings
+  std::vector<std::uint32_t> ids;           // and ids
+  KeyCounter counter;
   for (std::uint32_t n = static_cast<std::uint32_t>(minLen / 2); n >= 2 && n <= kScanLength; ++n) {
     const std::uint8_t prev = static_cast<std::uint8_t>(n - 1);
-    counter.reset(n);
+    counted.clear();
+    keys.clear();
+    ids.clear();
+    Progress scanned(s, "scan lines");
     for (std::size_t i = 0; i < c.lines(); ++i) {
-      progress(s, "scan lines", i);
+      scanned.line();
       if (c.level[i] < prev) continue;
       const std::uint32_t e = c.end(i);
       for (std::uint32_t k = c.begin(i); k < e; ++k) {
-        if (c.mark[k] == prev && c.mark[k + 1] == prev && k + n <= e && counter.add(k) >= 3) {
-          c.mark[k] = static_cast<std::uint8_t>(n);
-          raise(c.level[i], n);
-        }
+        if (c.mark[k] != prev || c.mark[k + 1] != prev || k + n > e) continue;
+        const std::uint64_t head = n == 2 ? c.text[k] : cls[k];
+        counted.push_back(k);
+        keys.push_back(head << 16 | c.text[k + n - 1]);
       }
+    }
+    // Counting in position order; the slots of the keys a little ahead are
+    // fetched early, since the table outgrows the caches.
+    counter.reset(keys.size() / 8);
+    ids.resize(keys.size());
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t j = 0; j < keys.size(); ++j) {
+      if (j + kAhead < keys.size()) counter.prefetch(keys[j + kAhead]);
+      ids[j] = counter.add(keys[j]);
     }
     if (s) s->print("\rscan len=%d words=%d\n", static_cast<int>(2 * n), static_cast<int>(counter.size()));
     if (counter.size() == 0) return;
-    for (std::size_t i = 0; i < c.lines(); ++i) {
-      progress(s, "mark lines", i);
-      if (c.level[i] < prev) continue;
-      const std::uint32_t e = c.end(i);
-      for (std::uint32_t k = c.begin(i); k < e; ++k) {
-        if (c.mark[k] == prev && c.mark[k + 1] >= prev && k + n <= e && counter.find(k) >= 3) {
-          c.mark[k] = static_cast<std::uint8_t>(n);
-          raise(c.level[i], n);
-        }
-      }
+    const std::vector<std::uint32_t> counts = counter.counts();
+    if (s) {
+      Progress marked(s, "mark lines");
+      for (std::size_t i = 0; i < c.lines(); ++i) marked.line();
+    }
+    std::size_t line = 0;
+    for (std::size_t j = 0; j < counted.size(); ++j) {
+      if (counts[ids[j]] < 3) continue;
+      const std::uint32_t k = counted[j];
+      while (c.end(line) < k) ++line;
+      c.mark[k] = static_cast<std::uint8_t>(n);
+      cls[k] = ids[j];
+      raise(c.level[line], n);
     }
     if (n == kScanLength) {
       // A run of m marks 8 becomes 8+m-1, ..., 9, 8 (capped at maxLen / 2).
@@ -135,23 +240,33 @@ void walkLine(const Corpus& c, std::size_t i, std::uint32_t n, Visit visit) {
 
 void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, int minLen, int maxLen,
             const CompileState* s) {
+  // The id counted at a position in the current pass, for the replacing walk.
+  std::vector<std::uint32_t> idAt(c.text.size());
+  std::vector<std::uint8_t> countedIn(c.text.size(), 0);
   for (int len = std::min(maxLen, 200); len >= minLen && len >= 2; len -= 2) {
     const auto n = static_cast<std::uint32_t>(len / 2);
     const std::uint32_t threshold = minFreq[static_cast<std::size_t>(len)];
     counter.reset(n);
+    Progress selected(s, "select lines");
     for (std::size_t i = 0; i < c.lines(); ++i) {
-      progress(s, "select lines", i);
+      selected.line();
       if (c.level[i] < n) continue;
-      walkLine(c, i, n, [&](std::uint32_t k) { return counter.add(k) >= threshold; });
+      walkLine(c, i, n, [&](std::uint32_t k) {
+        const std::uint32_t id = counter.add(k);
+        idAt[k] = id;
+        countedIn[k] = static_cast<std::uint8_t>(n);
+        return counter.count(id) >= threshold;
+      });
     }
     if (s) s->print("\rMark select len=%d words=%d\n", len, static_cast<int>(counter.size()));
     if (counter.size() == 0) continue;
+    Progress replaced(s, "replace lines");
     for (std::size_t i = 0; i < c.lines(); ++i) {
-      progress(s, "replace lines", i);
+      replaced.line();
       if (c.level[i] < n) continue;
       walkLine(c, i, n, [&](std::uint32_t k) {
-        const std::uint32_t count = counter.find(k);
-        if (count == 0 || count < threshold) return false;
+        const std::uint32_t id = countedIn[k] == n ? idAt[k] : counter.find(k);
+        if (id == SubstringCounter::kNone || counter.count(id) < threshold) return false;
         c.mark[k] = kWordStart;
         std::fill(c.mark.begin() + k + 1, c.mark.begin() + k + n, kWordRest);
         return true;
@@ -274,8 +389,8 @@ MinFreqTable loadMinFreq(const std::filesystem::path& rulePath) {
 void selectWords(std::vector<SplitLine>& lines, const MinFreqTable& minFreq, int minLen, int maxLen,
                  const CompileState* s) {
   Corpus c = buildCorpus(lines);
+  scan(c, minLen, maxLen, s);
   SubstringCounter counter(c.text);
-  scan(c, counter, minLen, maxLen, s);
   select(c, counter, minFreq, minLen, maxLen, s);
   if (s) s->print("\rout split file...     \r");
   for (std::size_t i = 0; i < lines.size(); ++i) lines[i].text = rebuild(c, i);

@@ -11,17 +11,21 @@ TEST(SubstringCounterTest, CountsEqualSubstringsAtDifferentPositions) {
   const std::u16string text = u"abcabcab";
   SubstringCounter c(text);
   c.reset(3);
-  EXPECT_EQ(c.add(0), 1u);  // abc
-  EXPECT_EQ(c.add(1), 1u);  // bca
-  EXPECT_EQ(c.add(3), 2u);  // abc
-  EXPECT_EQ(c.find(3), 2u);
-  EXPECT_EQ(c.find(2), 0u);  // cab never added
+  const std::uint32_t abc = c.add(0);
+  const std::uint32_t bca = c.add(1);
+  EXPECT_NE(abc, bca);
+  EXPECT_EQ(c.add(3), abc);
+  EXPECT_EQ(c.count(abc), 2u);
+  EXPECT_EQ(c.count(bca), 1u);
+  EXPECT_EQ(c.find(3), abc);
+  EXPECT_EQ(c.find(2), SubstringCounter::kNone);  // cab never added
   EXPECT_EQ(c.size(), 2u);
   c.reset(2);
   EXPECT_EQ(c.size(), 0u);
-  EXPECT_EQ(c.find(0), 0u);
-  EXPECT_EQ(c.add(6), 1u);  // ab
-  EXPECT_EQ(c.add(0), 2u);
+  EXPECT_EQ(c.find(0), SubstringCounter::kNone);
+  const std::uint32_t ab = c.add(6);
+  EXPECT_EQ(c.add(0), ab);
+  EXPECT_EQ(c.count(ab), 2u);
 }
 
 TEST(SubstringCounterTest, KeepsManyDistinctSubstringsApart) {
@@ -34,7 +38,7 @@ TEST(SubstringCounterTest, KeepsManyDistinctSubstringsApart) {
   c.reset(2);
   for (std::uint32_t i = 0; i + 2 <= 2 * 50000; i += 2) c.add(i);
   EXPECT_EQ(c.size(), 50000u);
-  for (std::uint32_t i = 0; i + 2 <= 2 * 50000; i += 2) ASSERT_EQ(c.find(i), 1u);
+  for (std::uint32_t i = 0; i + 2 <= 2 * 50000; i += 2) ASSERT_EQ(c.count(c.find(i)), 1u);
 }
 
 }  // namespace
