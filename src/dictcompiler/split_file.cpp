@@ -1,6 +1,5 @@
 #include "dictcompiler/split_file.h"
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -21,16 +20,20 @@ void appendUtf16le(std::string& bytes, std::u16string_view text) {
 
 std::string encodeSplitFile(const Dictionary& dict, const std::vector<SplitLine>& lines) {
   std::string bytes = "\xFF\xFE";
+  std::size_t total = 2;
+  for (const SplitLine& line : lines) total += 2 * (dict.name.size() + 12 + dict.tags[line.tag].wname.size() + line.text.size());
+  bytes.reserve(total);
   const std::u16string name = widen(dict.name);
+  std::u16string head;
   for (const SplitLine& line : lines) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%08x", line.lineNo);
-    appendUtf16le(bytes, name);
-    appendUtf16le(bytes, u"\t");
-    appendUtf16le(bytes, widen(number));
-    appendUtf16le(bytes, u"\t");
-    appendUtf16le(bytes, dict.tags[line.tag].wname);
-    appendUtf16le(bytes, u"\t");
+    // dictionary TAB line number (8 hex digits) TAB tag TAB text LF
+    head = name;
+    head += u'\t';
+    for (int shift = 28; shift >= 0; shift -= 4) head += u"0123456789abcdef"[(line.lineNo >> shift) & 0xF];
+    head += u'\t';
+    head += dict.tags[line.tag].wname;
+    head += u'\t';
+    appendUtf16le(bytes, head);
     appendUtf16le(bytes, line.text);
     appendUtf16le(bytes, u"\n");
   }

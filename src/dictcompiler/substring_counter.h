@@ -24,6 +24,8 @@ class SubstringCounter {
   std::uint32_t add(std::uint32_t pos);
   // The id of the substring at `pos`, kNone when it was never added.
   std::uint32_t find(std::uint32_t pos) const;
+  // A hint that the substring at `pos` will be looked up soon.
+  void prefetch(std::uint32_t pos) const { __builtin_prefetch(&slots_[hashAt(pos) & (slots_.size() - 1)]); }
   // The count of an id.
   std::uint32_t count(std::uint32_t id) const { return counts_[id]; }
   // Number of distinct substrings counted since the reset.

@@ -240,6 +240,7 @@ void walkLine(const Corpus& c, std::size_t i, std::uint32_t n, Visit visit) {
 
 void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, int minLen, int maxLen,
             const CompileState* s) {
+  constexpr std::uint32_t kAhead = 4;
   // The id counted at a position in the current pass, for the replacing walk.
   std::vector<std::uint32_t> idAt(c.text.size());
   std::vector<std::uint8_t> countedIn(c.text.size(), 0);
@@ -251,7 +252,11 @@ void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, i
     for (std::size_t i = 0; i < c.lines(); ++i) {
       selected.line();
       if (c.level[i] < n) continue;
+      const std::uint32_t e = c.end(i);
       walkLine(c, i, n, [&](std::uint32_t k) {
+        // The walk mostly moves on by one, so the slot of a position a few
+        // steps ahead is fetched early.
+        if (k + kAhead + n <= e) counter.prefetch(k + kAhead);
         const std::uint32_t id = counter.add(k);
         idAt[k] = id;
         countedIn[k] = static_cast<std::uint8_t>(n);
