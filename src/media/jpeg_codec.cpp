@@ -25,7 +25,7 @@ constexpr std::size_t kSourceBufferSize = 64 * 1024;
 // The marker walk ------------------------------------------------------------
 
 constexpr int kSof0 = 0xC0, kSof1 = 0xC1, kSof2 = 0xC2, kDht = 0xC4, kDac = 0xCC;
-constexpr int kSos = 0xDA, kSoi = 0xD8, kEoi = 0xD9, kTem = 0x01;
+constexpr int kApp1 = 0xE1, kSos = 0xDA, kSoi = 0xD8, kEoi = 0xD9, kTem = 0x01;
 
 bool isRestart(int m) { return m >= 0xD0 && m <= 0xD7; }
 
@@ -55,6 +55,33 @@ int skipEntropyData(ByteReader& r) {
     if (b == 0 || isRestart(b)) continue;
     return b;
   }
+}
+
+// The orientation tag of the first image directory of an EXIF block (the
+// TIFF structure after "Exif\0\0"); 1 when absent or out of range.
+int exifOrientation(const std::uint8_t* tiff, std::size_t size) {
+  if (size < 8) return 1;
+  const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+  if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) return 1;
+  auto u16 = [&](std::size_t at) {
+    return little ? tiff[at] | (tiff[at + 1] << 8) : (tiff[at] << 8) | tiff[at + 1];
+  };
+  auto u32 = [&](std::size_t at) {
+    return little ? static_cast<std::uint32_t>(u16(at)) | (static_cast<std::uint32_t>(u16(at + 2)) << 16)
+                  : (static_cast<std::uint32_t>(u16(at)) << 16) | static_cast<std::uint32_t>(u16(at + 2));
+  };
+  if (u16(2) != 42) return 1;
+  const std::size_t directory = u32(4);
+  if (directory > size - 2) return 1;
+  const std::size_t entries = static_cast<std::size_t>(u16(directory));
+  for (std::size_t i = 0; i < entries; ++i) {
+    const std::size_t at = directory + 2 + 12 * i;
+    if (at > size - 12) break;
+    if (u16(at) != 0x0112) continue;
+    const int value = u16(at + 8);
+    return u16(at + 2) == 3 && u32(at + 4) >= 1 && value >= 1 && value <= 8 ? value : 1;
+  }
+  return 1;
 }
 
 // Every 8x8 block of every component costs at least one bit of entropy-coded
@@ -88,6 +115,7 @@ bool walkMarkers(std::istream& in, JpegInfo& info) {
   int scans = 0;
   std::int64_t minDataBits = 0;  // the least entropy-coded data the frame needs
   std::int64_t dataBytes = 0;
+  bool exifSeen = false;
   int marker = nextMarker(r);
   for (;;) {
     if (marker < 0 || marker == kSoi) return false;
@@ -121,6 +149,14 @@ bool walkMarkers(std::istream& in, JpegInfo& info) {
       marker = nextMarker(r);
     } else if (marker >= 0xC0 && marker <= 0xCF && marker != kDht && marker != kDac) {
       return false;  // lossless, hierarchical and arithmetic-coded frames
+    } else if (marker == kApp1 && !exifSeen && length >= 16) {
+      std::vector<std::uint8_t> exif(static_cast<std::size_t>(length - 2));
+      if (!r.read(exif.data(), exif.size())) return false;
+      if (std::memcmp(exif.data(), "Exif\0\0", 6) == 0) {
+        exifSeen = true;
+        info.orientation = exifOrientation(exif.data() + 6, exif.size() - 6);
+      }
+      marker = nextMarker(r);
     } else if (marker == kSos) {
       if (!frameSeen || ++scans > kMaxJpegScans || !r.skip(length - 2)) return false;
       const std::int64_t start = r.offset();

@@ -16,15 +16,22 @@ namespace dm::picture {
 inline constexpr int kMaxJpegScans = 256;
 
 struct JpegInfo {
-  std::int32_t width = 0;
+  std::int32_t width = 0;   // as stored
   std::int32_t height = 0;
   bool progressive = false;
+  // How the stored picture is turned for display (EXIF orientation 1-8;
+  // 1, upright, when the file says nothing or nothing readable).
+  int orientation = 1;
+
+  // Orientations 5 to 8 turn the picture by a quarter: width and height swap.
+  bool turnsSides() const { return orientation >= 5; }
 };
 
 // Checks that the stream is a complete 8-bit baseline, extended sequential
 // or progressive JPEG of an allowed size: every marker segment from the
 // start of image to the end of image is present and the entropy-coded data
-// is walked (not decoded), and libjpeg accepts the header tables.
+// is walked (not decoded), and libjpeg accepts the header tables. Reads the
+// orientation from an EXIF segment.
 bool probeJpeg(std::istream& in, JpegInfo& info);
 
 // Decodes into `sink`, top row first. When `minWidth` and `minHeight` are

@@ -36,8 +36,9 @@ Format sniff(std::istream& in) {
 struct Probe {
   Format format = Format::kUnknown;
   std::int32_t kind = -1;
-  std::int32_t width = 0;
+  std::int32_t width = 0;   // as shown: a turned JPEG has its sides swapped
   std::int32_t height = 0;
+  int orientation = 1;      // JPEG: how the stored picture is turned for display
   BmpHeader bmp;
 };
 
@@ -56,8 +57,9 @@ bool probe(std::istream& in, Probe& p) {
       JpegInfo info;
       if (!probeJpeg(in, info)) return false;
       p.kind = kKindJpeg;
-      p.width = info.width;
-      p.height = info.height;
+      p.orientation = info.orientation;
+      p.width = info.turnsSides() ? info.height : info.width;
+      p.height = info.turnsSides() ? info.width : info.height;
       return true;
     }
     case Format::kGif: {
@@ -116,14 +118,17 @@ int convertPicture(std::istream& in, std::int32_t width, std::int32_t height,
       return kWritten;
     }
     const Size target = fitSize(p.width, p.height, width, height);
-    AreaScaler scaler(target.width, target.height);
+    // A turned JPEG is scaled as stored and turned upright afterwards.
+    const bool turned = p.orientation >= 5;
+    const Size stored = turned ? Size{target.height, target.width} : target;
+    AreaScaler scaler(stored.width, stored.height);
     bool decoded = false;
     switch (p.format) {
       case Format::kBmp:
         decoded = decodeBmp(in, p.bmp, scaler);
         break;
       case Format::kJpeg:
-        decoded = decodeJpeg(in, target.width, target.height, scaler);
+        decoded = decodeJpeg(in, stored.width, stored.height, scaler);
         break;
       case Format::kGif:
         decoded = decodeGif(in, scaler);
@@ -132,14 +137,17 @@ int convertPicture(std::istream& in, std::int32_t width, std::int32_t height,
         break;
     }
     if (!decoded || !scaler.complete()) return kUnreadable;
+    const std::vector<std::uint8_t> upright =
+        p.orientation > 1 ? orientPicture(scaler.pixels(), stored.width, stored.height, p.orientation)
+                          : std::vector<std::uint8_t>();
+    const std::uint8_t* pixels = p.orientation > 1 ? upright.data() : scaler.pixels().data();
     // Colour pictures are stored as baseline JPEG at quality 90 without
     // metadata: compact, and readable by every JPEG decoder (no progressive
     // or arithmetic coding).
-    if (!encodeJpeg(scaler.pixels().data(), scaler.width(), scaler.height(), kJpegQuality, out))
-      return kUnreadable;
+    if (!encodeJpeg(pixels, target.width, target.height, kJpegQuality, out)) return kUnreadable;
     result.kind = p.kind;
-    result.width = scaler.width();
-    result.height = scaler.height();
+    result.width = target.width;
+    result.height = target.height;
     result.fileSize = static_cast<std::int32_t>(out.size());
     return kWritten;
   } catch (const std::exception&) {

@@ -27,6 +27,34 @@ Size fitSize(std::int32_t width, std::int32_t height, std::int32_t maxWidth,
   return {static_cast<std::int32_t>(ow), static_cast<std::int32_t>(oh)};
 }
 
+std::vector<std::uint8_t> orientPicture(const std::vector<std::uint8_t>& rgb, std::int32_t width,
+                                        std::int32_t height, int orientation) {
+  const std::int64_t w = width, h = height;
+  const bool turned = orientation >= 5 && orientation <= 8;
+  const std::int64_t outWidth = turned ? h : w, outHeight = turned ? w : h;
+  std::vector<std::uint8_t> out(rgb.size());
+  for (std::int64_t y = 0; y < outHeight; ++y)
+    for (std::int64_t x = 0; x < outWidth; ++x) {
+      std::int64_t sx = x, sy = y;  // the stored pixel shown at (x, y)
+      switch (orientation) {
+        case 2: sx = w - 1 - x; break;                    // mirrored
+        case 3: sx = w - 1 - x; sy = h - 1 - y; break;    // upside down
+        case 4: sy = h - 1 - y; break;                    // mirrored upside down
+        case 5: sx = y; sy = x; break;                    // transposed
+        case 6: sx = y; sy = h - 1 - x; break;            // turned a quarter left
+        case 7: sx = w - 1 - y; sy = h - 1 - x; break;    // transverse
+        case 8: sx = w - 1 - y; sy = x; break;            // turned a quarter right
+        default: break;
+      }
+      const std::uint8_t* src = rgb.data() + (sy * w + sx) * 3;
+      std::uint8_t* dst = out.data() + (y * outWidth + x) * 3;
+      dst[0] = src[0];
+      dst[1] = src[1];
+      dst[2] = src[2];
+    }
+  return out;
+}
+
 AreaScaler::AreaScaler(std::int32_t targetWidth, std::int32_t targetHeight)
     : dstWidth_(targetWidth), dstHeight_(targetHeight) {}
 

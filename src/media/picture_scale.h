@@ -22,6 +22,11 @@ struct Size {
 Size fitSize(std::int32_t width, std::int32_t height, std::int32_t maxWidth,
              std::int32_t maxHeight);
 
+// Turns an RGB picture (rows top first) by an EXIF orientation (1-8) so that
+// it shows upright; orientations 5 to 8 swap width and height.
+std::vector<std::uint8_t> orientPicture(const std::vector<std::uint8_t>& rgb, std::int32_t width,
+                                        std::int32_t height, int orientation);
+
 // A RowSink that scales the rows it receives to a fixed target size. Every
 // target pixel is the average of the source area it covers, partly covered
 // source pixels weighted by their share, computed in exact integer positions.

@@ -183,6 +183,42 @@ TEST_P(JpegMalformedTest, IsRefused) {
 INSTANTIATE_TEST_SUITE_P(Catalogue, JpegMalformedTest, ::testing::ValuesIn(kMalformed),
                          [](const auto& p) { return std::string(p.param.name); });
 
+struct ExifCase {
+  const char* name;
+  std::function<std::string()> tiff;  // "" for a well-formed block
+  int orientation;                    // stored in the well-formed block
+  int want;
+};
+
+std::string bigEndianTiff() {
+  return std::string("MM\0*\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x08\0\0\0\0\0\0", 26);
+}
+
+const ExifCase kExif[] = {
+    {"turned", [] { return std::string(); }, 6, 6},
+    {"mirrored", [] { return std::string(); }, 2, 2},
+    {"outOfRange", [] { return std::string(); }, 9, 1},
+    {"bigEndian", bigEndianTiff, 0, 8},
+    {"cutDirectory", [] { return bigEndianTiff().substr(0, 14); }, 0, 1},
+    {"directoryPastEnd", [] { std::string t = bigEndianTiff(); t[7] = 0x70; return t; }, 0, 1},
+    {"manyEntries", [] { std::string t = bigEndianTiff(); t[8] = '\xFF'; t[9] = '\xFF'; return t; }, 0, 8},
+    {"wrongType", [] { std::string t = bigEndianTiff(); t[13] = 4; return t; }, 0, 1},
+    {"notTiff", [] { return std::string("XX\0*\0\0\0\x08", 8); }, 0, 1},
+};
+
+class JpegExifTest : public ::testing::TestWithParam<ExifCase> {};
+
+TEST_P(JpegExifTest, ReadsTheOrientation) {
+  std::istringstream in(test::withExif(smallJpeg(), GetParam().orientation, GetParam().tiff()));
+  JpegInfo info;
+  ASSERT_TRUE(probeJpeg(in, info));
+  EXPECT_EQ(info.orientation, GetParam().want);
+  EXPECT_EQ(info.width, 64);
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, JpegExifTest, ::testing::ValuesIn(kExif),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 TEST(JpegProbe, ToleratesDataAfterTheEndAndManyOrdinaryScans) {
   std::string s = smallJpeg(true) + "trailing bytes";
   std::istringstream in(s);

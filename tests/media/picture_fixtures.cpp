@@ -149,6 +149,21 @@ std::string makeJpeg(int width, int height, const PixelFn& rgb, bool progressive
   return out;
 }
 
+std::string withExif(const std::string& jpeg, int orientation, const std::string& tiff) {
+  std::string block = tiff;
+  if (block.empty()) {
+    // Little-endian TIFF: header, one directory of one entry, no next one.
+    block = std::string("II*\0", 4) + std::string("\x08\0\0\0", 4) + std::string("\x01\0", 2) +
+            std::string("\x12\x01\x03\0\x01\0\0\0", 8) + std::string(4, '\0') + std::string(4, '\0');
+    put16(block, 18, static_cast<std::uint16_t>(orientation));
+  }
+  const std::string payload = std::string("Exif\0\0", 6) + block;
+  std::string segment = "\xFF\xE1";
+  segment += static_cast<char>(((payload.size() + 2) >> 8) & 0xFF);
+  segment += static_cast<char>((payload.size() + 2) & 0xFF);
+  return jpeg.substr(0, 2) + segment + payload + jpeg.substr(2);
+}
+
 namespace {
 
 int appendOutput(GifFileType* gif, const GifByteType* data, int length) {

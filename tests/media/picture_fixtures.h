@@ -36,6 +36,10 @@ std::string makeRleBmp(int width, int height, int bits, const Palette& palette,
 std::string makeJpeg(int width, int height, const PixelFn& rgb, bool progressive = false,
                      bool grey = false);
 
+// Inserts an EXIF segment holding orientation `orientation` after the start
+// of a JPEG; `tiff` replaces the whole TIFF block when not empty.
+std::string withExif(const std::string& jpeg, int orientation, const std::string& tiff = "");
+
 struct GifFrame {
   int left = 0, top = 0, width = 0, height = 0;
   std::vector<std::uint8_t> indices;  // width * height, rows top first

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace dm::picture {
@@ -86,6 +87,33 @@ TEST(AreaScaler, RefusesRowsBeyondTheHeightAndASecondBegin) {
   AreaScaler empty(0, 5);
   EXPECT_FALSE(empty.begin(2, 2));
 }
+
+struct OrientCase {
+  int orientation;
+  int topLeftX, topLeftY;    // where the stored top-left pixel shows
+  int topRightX, topRightY;  // where the stored top-right pixel shows
+};
+
+class OrientTest : public ::testing::TestWithParam<OrientCase> {};
+
+TEST_P(OrientTest, TurnsAsTheOrientationSays) {
+  // A 3 x 2 picture: grey 10 at the top left, 20 at the top right.
+  std::vector<std::uint8_t> rgb(3 * 2 * 3, 0);
+  std::fill_n(rgb.begin(), 3, std::uint8_t{10});
+  std::fill_n(rgb.begin() + 6, 3, std::uint8_t{20});
+  const OrientCase& c = GetParam();
+  const std::vector<std::uint8_t> out = orientPicture(rgb, 3, 2, c.orientation);
+  const int width = c.orientation >= 5 ? 2 : 3;
+  auto at = [&](int x, int y) { return out[(static_cast<std::size_t>(y) * width + x) * 3]; };
+  EXPECT_EQ(at(c.topLeftX, c.topLeftY), 10);
+  EXPECT_EQ(at(c.topRightX, c.topRightY), 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Exif, OrientTest,
+                         ::testing::Values(OrientCase{1, 0, 0, 2, 0}, OrientCase{2, 2, 0, 0, 0},
+                                           OrientCase{3, 2, 1, 0, 1}, OrientCase{4, 0, 1, 2, 1},
+                                           OrientCase{5, 0, 0, 0, 2}, OrientCase{6, 1, 0, 1, 2},
+                                           OrientCase{7, 1, 2, 1, 0}, OrientCase{8, 0, 2, 0, 0}));
 
 }  // namespace
 }  // namespace dm::picture
