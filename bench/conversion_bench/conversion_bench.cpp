@@ -119,15 +119,16 @@ BENCHMARK(BM_ConvertDrill)->Unit(benchmark::kMillisecond);
 
 // The later stages, produced once by a full conversion.
 const std::string& stageBytes(const char* name) {
-  static WorkTree* tree = [] {
-    auto* t = new WorkTree;
-    convertDrill(t->state, fakeConverter);
-    return t;
+  static WorkTree tree;
+  static const bool converted = [] {
+    convertDrill(tree.state, fakeConverter);
+    return true;
   }();
+  (void)converted;
   static std::map<std::string, std::string> cache;
   auto it = cache.find(name);
   if (it == cache.end()) {
-    std::ifstream in(stagefiles::trash(tree->state.paths, name), std::ios::binary);
+    std::ifstream in(stagefiles::trash(tree.state.paths, name), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     it = cache.emplace(name, s.str()).first;

@@ -62,6 +62,9 @@ std::u16string applyStyleStack(std::u16string_view value, std::vector<char16_t>&
 
 std::u16string mergeStylePairs(std::u16string_view value) {
   std::u16string current(value);
+  bool anyStyle = false;
+  for (char16_t c : value) anyStyle = anyStyle || (c >= bt::kItalicOn && c <= bt::kGbOff);
+  if (!anyStyle) return current;
   std::u16string next;
   for (char16_t on : kMergedStyles) {
     const char16_t off = static_cast<char16_t>(on + 1);
@@ -102,9 +105,11 @@ std::u16string balanceLine(std::u16string_view line, BalanceState& state) {
 
 void balancePass(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
+  WideLineReader reader(in);
+  WideLineWriter writer(out);
   BalanceState state;
   std::u16string line;
-  while (readWideLine(in, line)) writeWideLine(out, balanceLine(line, state));
+  while (reader.read(line)) writer.write(balanceLine(line, state));
 }
 
 void balancePass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {

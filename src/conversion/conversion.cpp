@@ -32,20 +32,23 @@ void writeEntries(RunState& state, const PictureConverter& convert) {
   std::ifstream in = openPassInput(inPath);
   std::ofstream out = openPassOutput(outPath);
   copyByteOrderMark(in, out);
-
-  std::u16string settings, line, entry;
-  readWideLine(in, settings);
-  readSettings(state, convert, settings);
-  readWideLine(in, line);  // the column headings
-  while (readWideLine(in, line)) {
-    if (isBlankWideLine(line)) continue;
+  {
+    WideLineReader reader(in);
+    WideLineWriter writer(out);
+    std::u16string settings, line, entry;
+    reader.read(settings);
+    readSettings(state, convert, settings);
+    reader.read(line);  // the column headings
+    while (reader.read(line)) {
+      if (isBlankWideLine(line)) continue;
+      entry.clear();
+      writeRecord(line, entry);
+      writer.write(entry);
+    }
     entry.clear();
-    writeRecord(line, entry);
-    writeWideLine(out, entry);
+    writeLegend(settings, entry);
+    writer.write(entry);
   }
-  entry.clear();
-  writeLegend(settings, entry);
-  writeWideLine(out, entry);
   closePassOutput(out, outPath);
 }
 

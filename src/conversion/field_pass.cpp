@@ -123,11 +123,13 @@ void fieldPassLine(std::u16string_view line, std::u16string& out, RunState& stat
 
 void fieldPass(std::istream& in, std::ostream& out, RunState& state, const PictureConverter& convert) {
   copyByteOrderMark(in, out);
+  WideLineReader reader(in);
+  WideLineWriter writer(out);
   std::u16string line, converted;
-  while (readWideLine(in, line)) {
+  while (reader.read(line)) {
     converted.clear();
     fieldPassLine(line, converted, state, convert);
-    writeWideLine(out, converted);
+    writer.write(converted);
   }
 }
 

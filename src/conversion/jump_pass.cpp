@@ -50,11 +50,14 @@ void jumpPass(std::istream& in, std::ostream& out) {
   std::u16string line;
   std::uint32_t entry = 0;
   std::uint32_t position = 0;
-  while (readWideLine(in, line)) {
-    if (bt::startsWith(line, bt::kStartWord)) position = 0;
-    if (bt::startsWith(line, bt::kEndWord)) ++entry;
-    if (bt::hasTag(line, bt::kTagId)) answerLines[{readHex(bt::valueOf(line)), entry}] = position + 1;
-    ++position;
+  {
+    WideLineReader reader(in);
+    while (reader.read(line)) {
+      if (bt::startsWith(line, bt::kStartWord)) position = 0;
+      if (bt::startsWith(line, bt::kEndWord)) ++entry;
+      if (bt::hasTag(line, bt::kTagId)) answerLines[{readHex(bt::valueOf(line)), entry}] = position + 1;
+      ++position;
+    }
   }
 
   in.clear();
@@ -63,7 +66,9 @@ void jumpPass(std::istream& in, std::ostream& out) {
 
   entry = 0;
   std::u16string resolved;
-  while (readWideLine(in, line)) {
+  WideLineReader reader(in);
+  WideLineWriter writer(out);
+  while (reader.read(line)) {
     if (bt::startsWith(line, bt::kEndWord)) {
       ++entry;
     } else if (bt::hasTag(line, bt::kTagId)) {
@@ -77,11 +82,11 @@ void jumpPass(std::istream& in, std::ostream& out) {
         resolved.assign(body.substr(0, mark + 1));
         resolved += bt::formatJumpAddress({entry, found->second});
         resolved.append(bt::kLineEnd);
-        writeWideLine(out, resolved);
+        writer.write(resolved);
         continue;
       }
     }
-    writeWideLine(out, line);
+    writer.write(line);
   }
 }
 

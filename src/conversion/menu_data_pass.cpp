@@ -40,11 +40,14 @@ MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream&
   copyByteOrderMark(in, clean);
   writeByteOrderMark(menu);
 
+  WideLineReader reader(in);
+  WideLineWriter cleanOut(clean);
+  WideLineWriter menuOut(menu);
   std::uint32_t entry = 0;
   std::u16string line, menuLine;
   bool pending = false;  // `line` still needs the outer handling
   for (;;) {
-    if (!pending && !readWideLine(in, line)) break;
+    if (!pending && !reader.read(line)) break;
     pending = false;
     if (bt::startsWith(line, bt::kTagCtgFamily)) {
       menuLine.append(bt::valueOf(line));
@@ -55,11 +58,11 @@ MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream&
       // or a sound.
       bool picture = false, sound = false;
       bool labelled = false;
-      writeWideLine(clean, line);
-      while (readWideLine(in, line)) {
+      cleanOut.write(line);
+      while (reader.read(line)) {
         if (bt::startsWith(line, bt::kTagPicture)) {
           if (!sound) picture = true;
-          writeWideLine(clean, line);
+          cleanOut.write(line);
           continue;
         }
         if (bt::startsWith(line, bt::kTagQuestion)) {
@@ -67,28 +70,28 @@ MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream&
           if (!value.empty()) {
             std::u16string label = withoutSoundCodes(value);
             if (!label.empty()) {
-              writeWideLine(clean, line);
+              cleanOut.write(line);
               putMenuLabel(menuLine, label, entry);
               labelled = true;
               break;
             }
             if (!picture) sound = true;
           }
-          writeWideLine(clean, line);
+          cleanOut.write(line);
           continue;
         }
         pending = true;
         break;
       }
       if (!labelled) putMenuLabel(menuLine, picture ? kPictureLabel : sound ? kSoundLabel : u"", entry);
-      writeWideLine(menu, menuLine);
+      menuOut.write(menuLine);
       menuLine.clear();
       ++result.menuLines;
     } else if (bt::hasTag(line, bt::kTagLegendMark)) {
       result.legendEntry = entry;
     } else {
       if (bt::startsWith(line, bt::kEndWord)) ++entry;
-      writeWideLine(clean, line);
+      cleanOut.write(line);
     }
   }
   return result;

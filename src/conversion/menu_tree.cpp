@@ -182,8 +182,9 @@ void sortMenuSource(std::istream& in, std::ostream& out) {
     return it->second;
   };
 
+  WideLineReader reader(in);
   std::u16string line;
-  while (readWideLine(in, line)) {
+  while (reader.read(line)) {
     if (bt::isEmptyLine(line)) continue;
     Row row;
     row.fields = splitMenuLine(line);
@@ -198,6 +199,7 @@ void sortMenuSource(std::istream& in, std::ostream& out) {
     if (a.numbers != b.numbers) return a.numbers < b.numbers;
     return a.fields[4] < b.fields[4];
   });
+  WideLineWriter writer(out);
   std::u16string outLine;
   for (const Row& row : rows) {
     outLine.clear();
@@ -206,7 +208,7 @@ void sortMenuSource(std::istream& in, std::ostream& out) {
       outLine += row.fields[i];
     }
     outLine.append(bt::kLineEnd);
-    writeWideLine(out, outLine);
+    writer.write(outLine);
   }
 }
 
@@ -232,7 +234,8 @@ MenuTree buildMenuTree(std::istream& sorted) {
   MenuFields previous;
   bool firstLine = true;
   bool any = false;
-  while (readWideLine(sorted, line)) {
+  WideLineReader reader(sorted);
+  while (reader.read(line)) {
     std::u16string_view view = line;
     if (firstLine && !view.empty() && view[0] == kByteOrderMark) view.remove_prefix(1);
     firstLine = false;
@@ -343,8 +346,10 @@ std::u16string menuTextLine(std::u16string_view line) {
 
 void menuLinePass(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
+  WideLineReader reader(in);
+  WideLineWriter writer(out);
   std::u16string line;
-  while (readWideLine(in, line)) writeWideLine(out, menuTextLine(line));
+  while (reader.read(line)) writer.write(menuTextLine(line));
 }
 
 MenuTree generateMenu(RunState& state, std::optional<std::uint32_t> legendEntry) {

@@ -183,13 +183,15 @@ void splitLine(std::u16string_view line, long lineNumber, std::u16string& out, s
 
 void splitPass(std::istream& in, std::ostream& out, std::ostream& trace) {
   copyByteOrderMark(in, out);
+  WideLineReader reader(in);
+  WideLineWriter writer(out);
   std::u16string line, pieces;
   long lineNumber = 0;
-  while (readWideLine(in, line)) {
+  while (reader.read(line)) {
     ++lineNumber;
     pieces.clear();
     splitLine(line, lineNumber, pieces, trace);
-    writeWideLine(out, pieces);
+    writer.write(pieces);
   }
 }
 

@@ -126,8 +126,10 @@ std::u16string tagToCodeLine(std::u16string_view line) {
 
 void tagToCodePass(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
+  WideLineReader reader(in);
+  WideLineWriter writer(out);
   std::u16string line;
-  while (readWideLine(in, line)) writeWideLine(out, tagToCodeLine(line));
+  while (reader.read(line)) writer.write(tagToCodeLine(line));
 }
 
 void tagToCodePass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
