@@ -2,6 +2,7 @@
 
 #include "conversion/block_text.h"
 #include "conversion/pass_io.h"
+#include "intake/markup_check.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
 
@@ -16,13 +17,6 @@ constexpr std::u16string_view kColourClose = u"</TC>";
 constexpr std::u16string_view kGbOpen = u"<GB>";
 constexpr std::u16string_view kGbClose = u"</GB>";
 constexpr std::u16string_view kDefaultColour = u"ff000000";
-
-// The colour names, tried in this order as prefixes.
-constexpr std::u16string_view kColourNames[] = {u"silver", u"gray",   u"red",    u"maroon", u"yellow",
-                                                u"olive",  u"lime",   u"green",  u"aqua",   u"teal",
-                                                u"blue",   u"navy",   u"fuchsia", u"purple", u"orange"};
-
-char16_t asciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
 bool isHexDigit(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
@@ -42,29 +36,18 @@ char16_t styleOn(char16_t letter) {
 
 }  // namespace
 
-bool startsWithColourName(std::u16string_view quoted) {
-  for (std::u16string_view name : kColourNames) {
-    if (quoted.size() < name.size()) continue;
-    bool match = true;
-    for (std::size_t i = 0; i < name.size() && match; ++i) match = asciiLower(quoted[i]) == name[i];
-    if (match) return true;
-  }
-  return false;
-}
-
 std::u16string colourText(std::u16string_view spec) {
   if (spec.empty() || spec[0] != u'"') return std::u16string(kDefaultColour);
   std::size_t close = spec.find(u'"', 1);
   if (close == std::u16string_view::npos) return std::u16string(kDefaultColour);
   std::u16string_view quoted = spec.substr(1, close - 1);
   if (quoted.find(u'>') != std::u16string_view::npos) return std::u16string(kDefaultColour);
-  if (startsWithColourName(quoted)) return u"T" + lowerCase(quoted) + u"#";
-  if (quoted.size() == 6) {
-    bool hex = true;
-    for (char16_t c : quoted) hex = hex && isHexDigit(c);
-    if (hex) return u"ff" + std::u16string(quoted);
-  }
-  return std::u16string(kDefaultColour);
+  if (!isGoodColour(quoted)) return std::u16string(kDefaultColour);
+  // No colour name is made of hex digits only, so six hex digits are never a name.
+  bool hex = quoted.size() == 6;
+  for (char16_t c : quoted) hex = hex && isHexDigit(c);
+  if (hex) return u"ff" + std::u16string(quoted);
+  return u"T" + lowerCase(quoted) + u"#";
 }
 
 std::u16string tagToCodeLine(std::u16string_view line) {

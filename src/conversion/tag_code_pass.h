@@ -15,11 +15,8 @@ namespace dm {
 // "<TC color="): "T" + the quoted text in lower case + "#" when it begins
 // with a colour name, "ff" + the six digits for six hex digits, else
 // "ff000000" (also when unquoted or when a '>' comes before the closing quote).
+// The names and the hex rule are the record checker's colour test.
 std::u16string colourText(std::u16string_view spec);
-
-// True when `quoted` (the text between the quotes) begins with one of the
-// colour names, compared without regard to case.
-bool startsWithColourName(std::u16string_view quoted);
 
 // One line: a line without TAB is returned unchanged; otherwise the text up
 // to the first TAB is kept and the value is rewritten.
