@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "driver/run_state.h"
+#include "intake/line_normaliser.h"
+#include "intake/record_checker.h"
 #include "intake_fixture.h"
 #include "platform/failure.h"
 #include "support/temp_dir.h"
@@ -113,6 +117,39 @@ TEST_F(IntakeRun, BinaryGarbageEndsInAReport) {
   runCheck("garbage.txt", garbage);
   EXPECT_GT(countErrors(state), 0u);
   EXPECT_EQ(readFile(state.sourceTextPath), garbage);
+}
+
+// Random texts built from the pieces the passes react to: every pass ends,
+// and every accepted line is one the checker read.
+TEST(IntakeStreams, RandomTextsPassThroughEveryStep) {
+  const std::u16string pieces[] = {
+      u"\t", u"\r\n", u"\n", u"\r", u"\"", u"\"\"", u"<N>", u"<P>", u"</P>", u"<V>", u"</V>", u"<B>", u"</B>",
+      u"<I>", u"</I>", u"<GB>", u"</GB>", u"<TC color=", u"</TC>", u"red", u"a.bmp", u"s.mp3", u"x.wav", u" ",
+      u"\u3000", u"1", u"１", u":", u"59", u"99", u"abc", u"問題", u"\uE012", u"<Sound>", u"<K>", u"<", u">",
+  };
+  test::FakeMedia media;
+  media.addPicture("a.bmp", 0);
+  media.addSound("s.mp3", -1);
+  std::uint32_t x = 2024;
+  auto next = [&x] {
+    x = x * 1664525u + 1013904223u;
+    return x >> 8;
+  };
+  for (int round = 0; round < 300; ++round) {
+    std::u16string text = u"\uFEFF";
+    const int n = static_cast<int>(next() % 400);
+    for (int i = 0; i < n; ++i) text += pieces[next() % std::size(pieces)];
+    std::istringstream in(test::bytesOf(text));
+    std::ostringstream normalised;
+    normaliseLines(in, normalised);
+    IntakeState state;
+    CheckContext context = media.context();
+    std::istringstream checkIn(normalised.str());
+    std::ostringstream checked;
+    const std::uint32_t valid = checkRecords(state, context, checkIn, checked);
+    EXPECT_LE(linesOf(wideOf(checked.str())).size(), valid + 3u);  // a lone LF may end the settings line
+    EXPECT_LE(checkReportLines(state.errors).size(), state.errors.size() + 3u);
+  }
 }
 
 TEST_F(IntakeRun, MissingFilesFailThePass) {
