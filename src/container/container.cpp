@@ -71,6 +71,8 @@ void assembleContainer(RunState& state) {
     moveIntoFolder(menuDir / "Menu.bin", destin);
   }
 
+  const fs::path ruleList = findWorkFile(dictDir, "tag_rule.lst");
+  if (!regularFileSize(ruleList)) throw PassFailure("can't open file " + ruleList.string());
   require(BuildTagRuleImage(dictDir, std::string(kInternalName) + "_tag.h", true), dictDir / "TagRule.bin");
   moveIntoFolder(dictDir / "TagRule.bin", destin);
 

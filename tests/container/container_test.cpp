@@ -300,7 +300,7 @@ TEST_F(FinalAssembly, MissingTagRuleListFailsThePassNamingIt) {
     assembleContainer(state_);
     ADD_FAILURE() << "no failure";
   } catch (const PassFailure& e) {
-    EXPECT_NE(std::string(e.what()).find("TagRule.bin"), std::string::npos);
+    EXPECT_NE(std::string(e.what()).find("tag_rule.lst"), std::string::npos);
   }
   testing::internal::GetCapturedStdout();
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "support/temp_dir.h"
+#include "images/random_input.h"
 
 namespace dm {
 namespace {
@@ -113,6 +114,20 @@ TEST(ConvertComponent, MeasureWritesNoFile) {
   EXPECT_EQ(r->lines, 2u);
   EXPECT_EQ(r->size, 8u);
   EXPECT_FALSE(fs::exists(dir / "entry_add.dat_"));
+}
+
+TEST(ConvertComponent, RandomInputNeverFaults) {
+  for (const std::string& text : test::randomInputs(300, 400, 11)) {
+    for (int kind : {kHexNibbles, kHexTriplets}) {
+      std::istringstream in(text);
+      std::ostringstream out;
+      ComponentResult r = convertComponent(in, out, kind);
+      EXPECT_EQ(r.size, out.str().size());
+      if (kind == kHexTriplets) {
+        EXPECT_EQ(r.size, 3 * r.lines);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "images/compiler_fixture.h"
+#include "images/random_input.h"
 
 namespace dm {
 namespace {
@@ -70,6 +71,16 @@ TEST(DictHeader, WdBaseNumbers) {
   EXPECT_EQ(parseWdBaseNumbers(in), (std::vector<int>{1, -1, 12, 0}));
   std::istringstream none("nothing here\n");
   EXPECT_TRUE(parseWdBaseNumbers(none).empty());
+}
+
+TEST(DictHeader, RandomInputNeverFaults) {
+  for (const std::string& text : test::randomInputs(300, 600, 12)) {
+    std::istringstream in("ROMTYPE BYTE\tDICT_WDNO[][6] =\n" + text);
+    DictHeader h = parseDictHeader(in);
+    EXPECT_EQ(h.tables[0].rows.size(), h.libraries.size());
+    std::istringstream base("X WdBaseNo[] =\n{\n" + text);
+    parseWdBaseNumbers(base);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "images/images.h"
 #include "platform/failure.h"
 #include "support/temp_dir.h"
+#include "images/random_input.h"
 
 namespace dm {
 namespace {
@@ -60,6 +61,14 @@ TEST(MenuData, MissingMenuIndexFailsThePass) {
   testing::internal::CaptureStdout();
   EXPECT_THROW(ProcessMenuData(state), PassFailure);
   testing::internal::GetCapturedStdout();
+}
+
+TEST(MenuData, RandomInputNeverFaults) {
+  for (const std::string& text : test::randomInputs(300, 400, 14)) {
+    std::istringstream in(text);
+    std::ostringstream out;
+    convertMenuIndex(in, out, MenuParams{});
+  }
 }
 
 }  // namespace

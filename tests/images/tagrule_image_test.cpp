@@ -6,6 +6,7 @@
 
 #include "images/byte_order.h"
 #include "images/compiler_fixture.h"
+#include "images/random_input.h"
 
 namespace dm {
 namespace {
@@ -77,6 +78,16 @@ TEST(TagRuleImage, MenuImageHasNoRulesAndMissingListFailsDrillImage) {
   writeFile(drill / "Drill_tag.h", test::kDrillTagH);
   EXPECT_EQ(BuildTagRuleImage(drill.path(), "Drill_tag.h", true), -1);
   EXPECT_FALSE(fs::exists(drill / "TagRule.bin"));
+}
+
+TEST(TagRuleImage, RandomInputNeverFaults) {
+  for (const std::string& text : test::randomInputs(300, 400, 13)) {
+    std::istringstream header(text), rules(text);
+    const std::uint32_t tags = countTagDefines(header);
+    std::uint32_t lines = 0;
+    std::string image = tagRuleImageBytes(tags, {1, -1}, &rules, &lines);
+    EXPECT_EQ(image.size(), 16 + 4 * tags + 8 * lines);
+  }
 }
 
 }  // namespace
