@@ -151,6 +151,87 @@ TEST_F(CompileDictionaryTest, MissingSourceIsAPassFailure) {
   EXPECT_THROW(CompileDictionary(state_, 0), PassFailure);
 }
 
+TEST_F(CompileDictionaryTest, ManyDistinctTokensDecodeBack) {
+  // Thousands of distinct words: codes of two and three nibbles.
+  std::vector<std::string> lines;
+  std::uint32_t seed = 1;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+  for (int i = 0; i < 400; ++i) {
+    std::string q;
+    for (int w = 0; w < 12; ++w) {
+      const std::uint32_t word = next() >> 20;  // one of 4096 words
+      for (int k = 0; k < 3 + static_cast<int>(word % 3); ++k) q += static_cast<char>('a' + (word >> (2 * k)) % 26);
+      q += ' ';
+    }
+    lines.insert(lines.end(), {"START_BLOCK_Word\t", "DF_q\t" + q, "DF_a\t" + q.substr(0, 20), "END_BLOCK_Word\t", ""});
+  }
+  test::writeFile(f_.middata / "Source/Drill.cln", test::blockText(lines));
+  state_.tagList = test::census(lines);
+  CompileDictionary(state_, 0);
+  test::DictDecoder decoder(f_.destin / "Dict", "Drill");
+  EXPECT_EQ(decoder.decode(), sourceLines(lines));
+  // Library a5 (the questions) needs codes of more than one nibble.
+  const std::string header = readFile(f_.destin / "Dict/dict.h");
+  const std::size_t row = header.rfind("  {", header.find("}, \t//WDL_a5.DAT"));
+  EXPECT_NE(header.substr(row, 8), "  {0x0f,");
+}
+
+TEST_F(CompileDictionaryTest, WriterTypeAndEntryNumberWidthComeFromTheOptions) {
+  const std::vector<std::string> lines{"START_BLOCK_Word\t", "END_BLOCK_Word\t", "", "START_BLOCK_Word\t", ""};
+  test::writeFile(f_.middata / "Source/Drill.cln", test::blockText(lines));
+  state_.tagList = test::census(lines);
+  state_.options.romWidths[0] = 0;
+  state_.options.entryNumberWidth = 4;
+  CompileDictionary(state_, 0);
+  EXPECT_EQ(readFile(f_.destin / "Dict/entry_add.dat"), "0000\n0007\n");
+  EXPECT_FALSE(fs::exists(f_.destin / "Dict/entry_add.seg"));
+  EXPECT_FALSE(fs::exists(f_.destin / "Dict/entry_add.off"));
+}
+
+// Sources that no conversion writes still compile without fault.
+struct MalformedSource {
+  const char* name;
+  std::string bytes;
+};
+
+class MalformedSourceTest : public ::testing::TestWithParam<MalformedSource> {};
+
+TEST_P(MalformedSourceTest, CompilesWithoutFault) {
+  test::CompileFolders f;
+  RunState state;
+  state.paths = WorkPaths::under(f.dir.path());
+  test::writeFile(f.middata / "Source/Drill.cln", GetParam().bytes);
+  state.tagList = {u"DF_q", u"END_BLOCK_Word", u"START_BLOCK_Word"};
+  EXPECT_NO_THROW(CompileDictionary(state, 0));
+  EXPECT_TRUE(fs::exists(f.destin / "Dict/Drill.dic"));
+  EXPECT_TRUE(fs::exists(f.destin / "Dict/entry_add.seg"));
+}
+
+std::string randomBytes(std::size_t n) {
+  std::string s;
+  std::uint32_t x = 7;
+  for (std::size_t i = 0; i < n; ++i) s.push_back(static_cast<char>((x = x * 1664525u + 1013904223u) >> 24));
+  return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Catalogue, MalformedSourceTest,
+    ::testing::Values(
+        MalformedSource{"Empty", ""}, MalformedSource{"MarkOnly", "\xFF\xFE"},
+        MalformedSource{"OddByteCount", test::blockText({"START_BLOCK_Word\t", "DF_q\tx"}) + "D"},
+        MalformedSource{"NoMark", test::utf16le("START_BLOCK_Word\t\r\nDF_q\tabc\r\n")},
+        MalformedSource{"NoFinalLineEnd", test::blockText({"START_BLOCK_Word\t"}) + test::utf16le("DF_q\tlast")},
+        MalformedSource{"LoneCrAndControls",
+                        test::blockText({"START_BLOCK_Word\t", std::string("DF_q\ta\rb\x10" "c\x01") + '\0' + "d",
+                                         "\tno tag", "DF_q", "END_BLOCK_Word\t"})},
+        MalformedSource{"TextBeforeTheFirstEntry", test::blockText({"DF_q\tstray", "START_BLOCK_Word\t", "DF_q\tq"})},
+        MalformedSource{"NoEntryStart", test::blockText({"DF_q\tonly", "DF_q\tlines"})},
+        MalformedSource{"VeryLongLine", test::blockText({"START_BLOCK_Word\t", "DF_q\t" + std::string(120000, 'q')})},
+        MalformedSource{"RepeatedRun", test::blockText({"START_BLOCK_Word\t", "DF_q\t" + std::string(3000, 'a'),
+                                                        "DF_q\t" + std::string(3000, 'a')})},
+        MalformedSource{"RandomBytes", "\xFF\xFE" + randomBytes(20000)}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST(MenuDepthTest, ReportedDepthOrTheDeepestListedLevel) {
   const std::string list = test::blockText({"LV01\t", "LV02\ta", "LV03\tb", "LV05\tc"});
   EXPECT_EQ(menuDepthFor(3, list), 3);
