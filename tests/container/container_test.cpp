@@ -7,10 +7,13 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <set>
 #include <vector>
 
 #include "container/checksum.h"
 #include "container/scrambler.h"
+#include "dictcompiler/dictcompiler.h"
+#include "images/images.h"
 #include "driver/run_state.h"
 #include "images/byte_order.h"
 #include "images/compiler_fixture.h"
@@ -143,7 +146,8 @@ class FinalAssembly : public ::testing::Test {
     setenv("TZ", "UTC", 1);
     tzset();
     state_.paths = WorkPaths::under(dir_.path());
-    for (const fs::path& p : {state_.paths.middata, state_.paths.trash, state_.paths.destin / "Dict",
+    for (const fs::path& p : {state_.paths.middata / "Dict", state_.paths.middata / "Menu",
+                              state_.paths.middata / "Source", state_.paths.trash, state_.paths.destin / "Dict",
                               state_.paths.destin / "Menu"})
       fs::create_directories(p);
     test::writeDrillBody(state_.paths.destin / "Dict");
@@ -303,6 +307,73 @@ TEST_F(FinalAssembly, MissingTagRuleListFailsThePassNamingIt) {
     EXPECT_NE(std::string(e.what()).find("tag_rule.lst"), std::string::npos);
   }
   testing::internal::GetCapturedStdout();
+}
+
+
+// BlockText bytes (mark FF FE, UTF-16LE, CR LF) of UTF-8 lines.
+std::string blockText(const std::vector<std::string>& lines) {
+  std::string bytes = "\xFF\xFE";
+  for (const std::string& l : lines) bytes += test::utf16le(l + "\r\n");
+  return bytes;
+}
+
+// The whole chain from the compiler's real outputs: the drill body and the
+// menu compiled, the container assembled, the first entry decoded back.
+TEST_F(FinalAssembly, CompiledDrillAndMenuReadBack) {
+  const std::vector<std::string> entry = {
+      "START_BLOCK_Word\t", "HW\t\xE5\x95\x8F\xE9\xA1\x8C\xEF\xBC\x9A" "1", "GEN_t\t00:30",
+      "DF_q\tWhich city is the capital of France?", "DF_l\t", "START_BLOCK_Note\t", "DF_a\tParis",
+      "END_BLOCK_Note\t", "END_BLOCK_Word\t"};
+  std::vector<std::string> lines;
+  for (int i = 0; i < 25; ++i) {
+    lines.insert(lines.end(), entry.begin(), entry.end());
+    lines.back() = "END_BLOCK_Word\t";
+    lines.push_back("");
+    lines[lines.size() - 7] = "DF_q\tWhich city is the capital of country " + std::to_string(i) + "?";
+  }
+  writeFile(state_.paths.middata / "Source" / "Drill.cln", blockText(lines));
+  std::set<std::u16string> tags;
+  for (const std::string& l : lines)
+    if (!l.empty()) tags.insert(utf8ToUtf16(l.substr(0, l.find('\t'))));
+  state_.tagList.assign(tags.begin(), tags.end());
+  state_.entryCount = 25;
+  writeFile(state_.paths.middata / "Menu" / "menu.idx",
+            "LV01\t1\t00000000\t00000001\nLV02\t2\t00000001\tFFFFFFFF\nLV02\t2\t00000002\tFFFFFFFF\n");
+  writeFile(state_.paths.middata / "Menu" / "menu.lst",
+            blockText({"LV01\t", "LV02\tCapitals of Europe", "LV02\tCapitals of Asia"}));
+  state_.conversion.menuDepth = 2;
+  state_.options.menuPhase = 1;
+  testing::internal::CaptureStdout();
+  CompileDictionary(state_, 0);
+  ProcessMenuData(state_);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(readFile(state_.paths.destin / "Menu" / "menu.idx"),
+            "1\t1\t00000000\t00000001\n2\t2\t00000001\t7fffffff\n2\t2\t00000002\t7fffffff\n");
+
+  const std::string bin = assemble();
+  const std::string pre = readFile(state_.paths.destin / "Drill.pre");
+  ASSERT_EQ(bin.size(), pre.size());
+  EXPECT_EQ(readFile(state_.paths.destin / "MSDerror.txt"), "");
+  EXPECT_EQ(readFile(state_.paths.destin / "Dict" / "Liberror.txt"), "");
+
+  std::vector<Library> libs = readWordLib(component(pre, kSlotWordLib));
+  std::vector<std::u16string> want;
+  for (std::size_t i = 0; i < entry.size(); ++i) {
+    const std::string& l = i == 3 ? lines[3] : entry[i];
+    want.push_back(utf8ToUtf16(l.substr(l.find('\t') + 1)));
+  }
+  EXPECT_EQ(firstEntry(component(pre, kSlotDic), component(pre, kSlotTagRule), libs), want);
+
+  // Menu.bin: slots 0, 2, 3 and 4 filled, all others empty.
+  const std::string menu = component(pre, kSlotMenu);
+  ASSERT_FALSE(menu.empty());
+  EXPECT_EQ(menu, readFile(state_.paths.destin / "Menu.bin"));
+  const std::size_t tagRule = readFile(state_.paths.destin / "Menu" / "TagRule.bin").size();
+  const std::size_t libraries = loadLE16(menu, tagRule + 8);
+  const std::size_t slots = loadLE32(menu, tagRule + 48) + loadLE32(menu, tagRule + 52) + 88 + 8 * libraries;
+  for (int s = 0; s < 30; ++s)
+    EXPECT_EQ(loadLE32(menu, slots + 8 * s + 4) != 0, s == 0 || s == 2 || s == 3 || s == 4) << s;
+  EXPECT_EQ(loadLE32(menu, tagRule), tagRule + 64);
 }
 
 }  // namespace
