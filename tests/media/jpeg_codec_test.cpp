@@ -219,6 +219,18 @@ TEST_P(JpegExifTest, ReadsTheOrientation) {
 INSTANTIATE_TEST_SUITE_P(Catalogue, JpegExifTest, ::testing::ValuesIn(kExif),
                          [](const auto& p) { return std::string(p.param.name); });
 
+TEST(JpegScans, ProgressiveFilesOfTooManyScansAreRefusedByCheckAndDecoder) {
+  std::istringstream many(test::makeManyScanJpeg(24, 16, false));
+  JpegInfo info;
+  EXPECT_TRUE(probeJpeg(many, info));
+  CollectSink sink;
+  EXPECT_TRUE(decodeJpeg(many, 0, 0, sink));
+  std::istringstream tooMany(test::makeManyScanJpeg(24, 16, true));
+  EXPECT_FALSE(probeJpeg(tooMany, info));
+  CollectSink refused;
+  EXPECT_FALSE(decodeJpeg(tooMany, 0, 0, refused));
+}
+
 TEST(JpegProbe, ToleratesDataAfterTheEndAndManyOrdinaryScans) {
   std::string s = smallJpeg(true) + "trailing bytes";
   std::istringstream in(s);

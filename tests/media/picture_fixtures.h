@@ -36,6 +36,10 @@ std::string makeRleBmp(int width, int height, int bits, const Palette& palette,
 std::string makeJpeg(int width, int height, const PixelFn& rgb, bool progressive = false,
                      bool grey = false);
 
+// A progressive JPEG with one scan per AC coefficient and component: 191
+// scans, or 382 when every scan is refined once more.
+std::string makeManyScanJpeg(int width, int height, bool refine);
+
 // Inserts an EXIF segment holding orientation `orientation` after the start
 // of a JPEG; `tiff` replaces the whole TIFF block when not empty.
 std::string withExif(const std::string& jpeg, int orientation, const std::string& tiff = "");
