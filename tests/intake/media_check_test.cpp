@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "intake_fixture.h"
+#include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -134,6 +135,40 @@ TEST_F(MediaFixture, SoundReferencesAreCountedEachTime) {
   state.media.soundReferences = kMaxSoundReferences;
   checkSound(state, context, u"a.mp3", false);
   EXPECT_EQ(test::codesOf(state), (std::vector<std::pair<int, int>>{{51, kLineEntry}}));
+}
+
+// A 2 x 2 picture of 24-bit pixels.
+std::string smallBmp() {
+  auto le = [](std::uint32_t v, int n) {
+    std::string b;
+    for (int i = 0; i < n; ++i) b.push_back(static_cast<char>(v >> (8 * i)));
+    return b;
+  };
+  std::string bmp = "BM" + le(54 + 16, 4) + le(0, 4) + le(54, 4);
+  bmp += le(40, 4) + le(2, 4) + le(2, 4) + le(1, 2) + le(24, 2) + le(0, 4) + le(16, 4) + le(0, 16);
+  bmp += std::string(16, '\x7F');
+  return bmp;
+}
+
+TEST(MediaCheckFiles, RealPicturesAndSoundsThroughTheLibraries) {
+  test::TempDir dir;
+  MediaList list;
+  auto add = [&](const std::string& name, const std::string& bytes) {
+    test::writeFile(dir / name, bytes);
+    list[name] = dir / name;
+  };
+  add("good.bmp", smallBmp());
+  add("noise.bmp", "not a picture at all");
+  add("empty.mp3", "");
+  add("noise.mp3", std::string(300, 'n'));
+  CheckContext context;
+  context.mediaList = &list;
+  IntakeState state;
+  EXPECT_GE(checkPicture(state, context, u"good.bmp", true), 1);
+  EXPECT_EQ(checkPicture(state, context, u"noise.bmp", true), 22);
+  EXPECT_EQ(checkSound(state, context, u"empty.mp3", true), 0);
+  EXPECT_EQ(checkSound(state, context, u"noise.mp3", true), -1);
+  EXPECT_EQ(test::codesOf(state), (std::vector<std::pair<int, int>>{{22, kPictureEntry}, {22, kSoundEntry}}));
 }
 
 TEST_F(MediaFixture, NothingListedMeansNotFound) {
