@@ -1,0 +1,33 @@
+#include "dictcompiler/split_file.h"
+
+#include <gtest/gtest.h>
+
+#include "fixtures.h"
+#include "platform/failure.h"
+
+namespace dm {
+namespace {
+
+TEST(SplitFileTest, LinesOfDictionaryNumberTagAndText) {
+  Dictionary dict;
+  dict.name = "Drill";
+  dict.addTag("DF_q", u"DF_q", "a5");
+  const std::vector<SplitLine> lines{{0x1a2b3c, 0, u"問い\tx"}, {0, 0, u""}};
+  EXPECT_EQ(encodeSplitFile(dict, lines),
+            "\xFF\xFE" + test::utf16le("Drill\t001a2b3c\tDF_q\t問い\tx\nDrill\t00000000\tDF_q\t\n"));
+  EXPECT_EQ(encodeSplitFile(dict, {}), "\xFF\xFE");
+}
+
+TEST(SplitFileTest, UnreadableFileIsAPassFailureWithItsMessage) {
+  test::TempDir dir;
+  CompileContext ctx;
+  std::ostringstream log;
+  ctx.log = &log;
+  CompileState s(ctx);
+  EXPECT_THROW(readWholeFile(dir / "missing", s, "can't open x\n"), PassFailure);
+  EXPECT_EQ(log.str(), "can't open x\n");
+  EXPECT_THROW(writeWholeFile(dir / "no/such/folder/file", "x"), PassFailure);
+}
+
+}  // namespace
+}  // namespace dm
