@@ -17,6 +17,8 @@
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <chrono>
+#include <thread>
 
 #include "driver/delivery.h"
 #include "driver/passes.h"
@@ -106,9 +108,13 @@ MainWindow::MainWindow(WindowSetup setup, QWidget* parent)
 
 MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
-  // A pass still waiting for this window is released and goes on alone.
+  // A pass still waiting for this window is released and goes on alone;
+  // the worker then ends with it.
   observer_->close();
-  QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+  while (worker_.busy()) {
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 void MainWindow::buildWidgets() {

@@ -398,6 +398,15 @@ TEST_F(MainWindowTest, APassFailureShowsItsTextAndLeavesTheWindowUsable) {
   EXPECT_EQ(w.display().current(), status::kCreated) << "the next run works";
 }
 
+TEST_F(MainWindowTest, ClosingDuringARunReleasesTheWaitingPass) {
+  MainWindow& w = window();
+  w.addFile(file("src/my.drill.txt", kSource));
+  w.make();
+  EXPECT_TRUE(w.runInProgress());
+  window_.reset();  // the check pass waits for the window's answer: it must not hang
+  EXPECT_EQ(dialogs.reviews, 0);
+}
+
 TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
   setup.keepWorkTree = true;
   MainWindow& w = window();
