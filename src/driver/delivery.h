@@ -12,8 +12,8 @@ namespace dm {
 class OverwriteConfirmer {
  public:
   virtual ~OverwriteConfirmer() = default;
-  // True to replace `existing` by `replacement`.
-  virtual bool confirmOverwrite(const fs::path& existing, const fs::path& replacement) = 0;
+  // True to replace the file `existing` by a copy of `replacement`.
+  virtual bool confirmOverwrite(const fs::path& replacement, const fs::path& existing) = 0;
 };
 
 // Copies `from` to `to`; when `to` exists, only after `confirm` agrees.

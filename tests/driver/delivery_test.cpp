@@ -16,8 +16,8 @@ using test::writeFile;
 class Answer : public OverwriteConfirmer {
  public:
   explicit Answer(bool yes) : yes_(yes) {}
-  bool confirmOverwrite(const fs::path& existing, const fs::path& replacement) override {
-    asked.emplace_back(existing, replacement);
+  bool confirmOverwrite(const fs::path& replacement, const fs::path& existing) override {
+    asked.emplace_back(replacement, existing);
     return yes_;
   }
   std::vector<std::pair<fs::path, fs::path>> asked;
