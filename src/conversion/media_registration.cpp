@@ -42,12 +42,12 @@ PictureRegistration registerPicture(RunState& state, const PictureConverter& con
   if (name.empty() || unsafeFileName(name)) return defaultPicture();
   const fs::path* source = findMedia(state.mediaList, name);
   if (!source) return defaultPicture();
-  if (media.nextMonochrome + conv.nextOtherPicture >= kPictureNumberLimit) return defaultPicture();
-
+  // A picture registered before keeps its id even once the numbers run out.
   std::u16string key = lowerCase(name);
   if (auto it = media.otherIds.find(key); it != media.otherIds.end()) return {it->second, true};
   if (auto it = media.monochromeIds.find(key); it != media.monochromeIds.end()) return {it->second, false};
   if (media.refusedPictures.count(key)) return defaultPicture();
+  if (media.nextMonochrome + conv.nextOtherPicture >= kPictureNumberLimit) return defaultPicture();
 
   fs::path folder = stagefiles::convertedPictureFolder(state.paths);
   std::error_code ec;

@@ -171,6 +171,49 @@ TEST_F(ConvertDrill, OnlyHeaderLines) {
   EXPECT_EQ(wideLines(readFile(sf::compilerInput(state.paths))), std::vector<std::string>{"<mark>"});
 }
 
+// A 1-bit 8x8 BMP, as a drawing program writes it.
+std::string monochromeBmp() {
+  std::string b;
+  auto u16 = [&](unsigned v) {
+    b.push_back(static_cast<char>(v & 0xFF));
+    b.push_back(static_cast<char>(v >> 8));
+  };
+  auto u32 = [&](unsigned v) {
+    u16(v & 0xFFFF);
+    u16(v >> 16);
+  };
+  const unsigned rowBytes = 4, pixels = 14 + 40 + 8;
+  b += "BM";
+  u32(pixels + rowBytes * 8);
+  u32(0);
+  u32(pixels);
+  u32(40);
+  u32(8);
+  u32(8);
+  u16(1);
+  u16(1);
+  u32(0);
+  u32(rowBytes * 8);
+  u32(2835);
+  u32(2835);
+  u32(2);
+  u32(2);
+  u32(0x00000000);
+  u32(0x00FFFFFF);
+  for (int row = 0; row < 8; ++row) u32(row % 2 ? 0xAAu : 0x55u);
+  return b;
+}
+
+TEST_F(ConvertDrill, WithThePictureLibrary) {
+  list("mono.bmp", monochromeBmp());
+  writeSource({"x\t\t\t\t\t", "heading", "A\t\t\t1\t<P>mono.bmp</P>\t1\t\t\tyes"});
+  convertDrill(state);
+  EXPECT_EQ(state.conversion.media.monochromeList,
+            (std::vector<std::u16string>{u"0014default.bmp", u"0015mono.bmp"}));
+  EXPECT_TRUE(fs::exists(state.paths.middata / "BmpExt" / "mono.bmp"));
+  EXPECT_TRUE(has(wideLines(readFile(sf::compilerInput(state.paths))), "BMP\t[P]0015[/P]"));
+}
+
 TEST_F(ConvertDrill, MissingSourceFailsThePass) {
   EXPECT_THROW(convertDrill(state, converter()), PassFailure);
 }

@@ -82,9 +82,13 @@ TEST_F(Registration, PictureByteLimit) {
 
 TEST_F(Registration, PictureNumberLimit) {
   picture("a.jpg", {1, 5, 1});
-  state.conversion.nextOtherPicture = 65000;  // 21 + 65000 = 65021
-  EXPECT_EQ(pic(u"a.jpg").id, u"0014");
-  EXPECT_EQ(conversions, 0);
+  picture("b.jpg", {1, 5, 1});
+  state.conversion.nextOtherPicture = 64999;
+  EXPECT_EQ(pic(u"a.jpg").id, u"02fde7");  // the last number: 21 + 65000 = 65021 after it
+  EXPECT_EQ(pic(u"b.jpg").id, u"0014");
+  EXPECT_EQ(conversions, 1);
+  // A picture registered before the numbers ran out keeps its id.
+  EXPECT_EQ(pic(u"A.jpg").id, u"02fde7");
 }
 
 TEST_F(Registration, OtherPictureCounterOutlivesTheReset) {
