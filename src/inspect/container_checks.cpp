@@ -6,6 +6,7 @@
 #include "inspect/component_checks.h"
 #include "inspect/entry_decoder.h"
 #include "inspect/inspect.h"
+#include "textio/wide_line.h"
 
 namespace dm::inspect {
 
@@ -41,24 +42,16 @@ void add(Report& r, std::string name, bool ok, std::string detail) {
   r.checks.push_back({std::move(name), ok, std::move(detail)});
 }
 
+// The zero-terminated UTF-16LE text of `bytes`, as UTF-8.
 std::string utf16leToUtf8(std::string_view bytes) {
-  std::string out;
+  std::u16string text;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    char32_t c = static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8);
+    const char16_t c = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) |
+                                             (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
     if (c == 0) break;
-    if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;  // the menu location holds no surrogate pairs
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    text.push_back(c);
   }
-  return out;
+  return utf16ToUtf8(text);
 }
 
 // The checksum: 32-bit words summed, then the buffer that holds the last word

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "inspect/byte_reader.h"
+#include "textio/wide_line.h"
 
 namespace dm::inspect {
 
@@ -247,18 +248,7 @@ std::string readableText(std::u16string_view text) {
   std::u16string out16;
   std::string out;
   auto flush = [&] {
-    for (char16_t c : out16) {
-      if (c < 0x80) {
-        out += static_cast<char>(c);
-      } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      }
-    }
+    out += utf16ToUtf8(out16);
     out16.clear();
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
