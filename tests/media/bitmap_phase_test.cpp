@@ -170,7 +170,7 @@ TEST_F(BitmapPhaseTest, TablesOfAnEarlierBuildAreRemoved) {
 
 TEST_F(BitmapPhaseTest, ManyPictureNamesOfWhichNoneExists) {
   std::vector<std::u16string> list = {u"0014default.bmp"};
-  for (std::uint32_t n = 0x15; n < 0x15 + 5000; ++n) {
+  for (std::uint32_t n = 0x15; n < 0x15 + 65000; ++n) {
     char number[8];
     std::snprintf(number, sizeof number, "%04x", n);
     std::u16string entry(number, number + 4);
@@ -178,7 +178,8 @@ TEST_F(BitmapPhaseTest, ManyPictureNamesOfWhichNoneExists) {
   }
   runMonochrome(list);
   const std::string inf = dst("bitmap.inf");
-  EXPECT_EQ(std::count(inf.begin(), inf.end(), '\n'), 20 + 1 + 5000);
+  EXPECT_EQ(std::count(inf.begin(), inf.end(), '\n'), 20 + 1 + 65000);
+  EXPECT_EQ(inf.substr(inf.size() - 20), "F\tFFF\tFFFF\tFFFFFFFF\n");
 }
 
 TEST_F(BitmapPhaseTest, EntriesOutOfOrderOrMalformedAreLeftOut) {
