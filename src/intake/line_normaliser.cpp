@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "intake/wide_reader.h"
+#include "textio/wide_stream.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -212,11 +212,11 @@ std::u16string normaliseRecord(std::u16string_view record) {
 
 void normaliseLines(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
-  WideLineReader reader(in);
+  WideLineReader reader(in, kWholeLines);
   std::u16string line;
   std::u16string record;
   QuoteScan scan;
-  while (reader.next(line)) {
+  while (reader.read(line)) {
     record += line;
     scanQuotes(record, scan);
     if (scan.inQuote) continue;

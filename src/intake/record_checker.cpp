@@ -5,7 +5,7 @@
 #include "intake/markup_check.h"
 #include "intake/media_check.h"
 #include "intake/record_split.h"
-#include "intake/wide_reader.h"
+#include "textio/wide_stream.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -299,11 +299,11 @@ bool checkRecord(IntakeState& state, std::u16string_view line) {
 std::uint32_t checkRecords(IntakeState& state, const CheckContext& context, std::istream& in, std::ostream& out) {
   state.reset();
   std::uint32_t valid = 0;
-  WideLineReader reader(in);
+  WideLineReader reader(in, kWholeLines);
   std::u16string line;
   while (true) {
     ++state.lineNumber;
-    if (!reader.next(line)) break;
+    if (!reader.read(line)) break;
     state.media.reportedPictures.clear();
     state.media.reportedSounds.clear();
     if (isBlankWideLine(line) && state.lineNumber != 2) continue;

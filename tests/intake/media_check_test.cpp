@@ -141,7 +141,7 @@ TEST_F(MediaFixture, SoundReferencesAreCountedEachTime) {
 std::string smallBmp() {
   auto le = [](std::uint32_t v, int n) {
     std::string b;
-    for (int i = 0; i < n; ++i) b.push_back(static_cast<char>(v >> (8 * i)));
+    for (int i = 0; i < n; ++i) b.push_back(i < 4 ? static_cast<char>(v >> (8 * i)) : '\0');
     return b;
   };
   std::string bmp = "BM" + le(54 + 16, 4) + le(0, 4) + le(54, 4);
