@@ -204,12 +204,13 @@ Report inspectContainer(std::string_view delivered, bool withEntries) {
   add(r, "trailer fill", fill, fill ? "0x80808080 x 4" : "wrong fill words");
 
   if (!layoutOk) return r;
-  std::string_view dic, wordLib, tagRule;
+  std::string_view dic, wordLib, tagRule, menuImage;
   for (const Component& c : r.description.components) {
     checkComponent(c, b.slice(c.offset, c.size), r);
     if (c.name == "Dic.bin") dic = b.slice(c.offset, c.size);
     if (c.name == "WordLib.bin") wordLib = b.slice(c.offset, c.size);
     if (c.name == "TagRule.bin") tagRule = b.slice(c.offset, c.size);
+    if (c.name == "Menu.bin") menuImage = b.slice(c.offset, c.size);
   }
 
   // The drill body must decode completely, one entry per item address.
@@ -220,9 +221,19 @@ Report inspectContainer(std::string_view delivered, bool withEntries) {
     add(r, "entry count", body.entries.size() == r.description.entries,
         std::to_string(body.entries.size()) + " decoded, " + std::to_string(r.description.entries) + " addressed");
   }
+  DecodedMenu menu;
+  if (!menuImage.empty()) {
+    menu = decodeMenu(menuImage);
+    add(r, "menu decodes", menu.error.empty(),
+        menu.error.empty() ? std::to_string(menu.items.size()) + " menu items" : menu.error);
+  }
   if (withEntries) {
-    for (const DecodedEntry& e : body.entries) {
+    for (std::size_t n = 0; n < body.entries.size(); ++n) {
+      const DecodedEntry& e = body.entries[n];
       EntryText t;
+      if (menu.error.empty())
+        for (const std::u16string& c : categoryPath(menu, static_cast<std::uint32_t>(n)))
+          t.categories.push_back(readableText(c));
       for (const DecodedLine& line : e.lines)
         if (!line.text.empty()) t.lines.push_back(readableText(line.text));
       r.entries.push_back(std::move(t));

@@ -41,8 +41,10 @@ struct Description {
   std::vector<Component> components;
 };
 
-// One decoded entry: its non-empty lines, device codes shown readably.
+// One decoded entry: its category path from the menu and its non-empty
+// lines, device codes shown readably.
 struct EntryText {
+  std::vector<std::string> categories;
   std::vector<std::string> lines;
 };
 

@@ -63,7 +63,10 @@ void printText(const Report& report, std::ostream& out) {
     out << line;
   }
   for (std::size_t i = 0; i < report.entries.size(); ++i) {
-    out << "\nentry " << i << ":\n";
+    out << "\nentry " << i << ":";
+    for (std::size_t k = 0; k < report.entries[i].categories.size(); ++k)
+      out << (k ? " > " : " ") << report.entries[i].categories[k];
+    out << '\n';
     for (const std::string& line : report.entries[i].lines) out << "  " << line << '\n';
   }
   std::size_t failed = 0;
@@ -98,10 +101,13 @@ void printJson(const Report& report, std::ostream& out) {
   }
   out << "\n  ],\n  \"entries\": [";
   for (std::size_t i = 0; i < report.entries.size(); ++i) {
-    out << (i ? ",\n" : "\n") << "    [";
+    out << (i ? ",\n" : "\n") << "    {\"categories\": [";
+    const auto& categories = report.entries[i].categories;
+    for (std::size_t k = 0; k < categories.size(); ++k) out << (k ? ", " : "") << jsonString(categories[k]);
+    out << "], \"lines\": [";
     const auto& lines = report.entries[i].lines;
     for (std::size_t k = 0; k < lines.size(); ++k) out << (k ? ", " : "") << jsonString(lines[k]);
-    out << "]";
+    out << "]}";
   }
   out << "\n  ]\n}\n";
 }

@@ -42,5 +42,19 @@ TEST(DecodeBody, MalformedImagesEndWithAnErrorNotACrash) {
   EXPECT_FALSE(decodeBody(dic, wordlib, std::string(16, '\0')).error.empty());
 }
 
+TEST(CategoryPath, ClimbsThroughTheCategoriesThatSpanAnItem) {
+  DecodedMenu menu;
+  // root; A (children 2..3); B (child 4); question 0 under A; question 1 under A; question 2 under B
+  menu.items = {{1, 1, 2, 1, u""},   {2, 3, 2, 3, u"A"},  {2, 3, 1, 5, u"B"},
+                {3, 0, 0, 0x7fffffff, u"q0"}, {3, 0, 1, 0x7fffffff, u"q1"}, {3, 0, 2, 0x7fffffff, u"q2"}};
+  EXPECT_EQ(categoryPath(menu, 1), std::vector<std::u16string>{u"A"});
+  EXPECT_EQ(categoryPath(menu, 2), std::vector<std::u16string>{u"B"});
+  EXPECT_TRUE(categoryPath(menu, 9).empty());
+}
+
+TEST(DecodeMenu, MalformedMenuImagesEndWithAnError) {
+  for (std::size_t n : {0u, 15u, 16u, 100u}) EXPECT_FALSE(decodeMenu(std::string(n, '\0')).error.empty()) << n;
+}
+
 }  // namespace
 }  // namespace dm::inspect

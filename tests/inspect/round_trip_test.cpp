@@ -38,7 +38,10 @@ TEST(RoundTrip, TheBundledExampleVerifiesAndReadsBack) {
   Report r = inspectContainer(drl, true);
   for (const Check& c : r.checks) EXPECT_TRUE(c.ok) << c.name << ": " << c.detail;
   EXPECT_EQ(r.description.menuLocation, "ドリル");
-  EXPECT_EQ(r.entries.size(), 7u);  // six questions and the how-to-use entry
+  ASSERT_EQ(r.entries.size(), 7u);  // six questions and the how-to-use entry
+  EXPECT_EQ(r.entries[0].categories, (std::vector<std::string>{"算数", "たし算", "1けた"}));
+  EXPECT_EQ(r.entries[5].categories, (std::vector<std::string>{"英語", "単語", "色"}));
+  EXPECT_TRUE(r.entries[6].categories.empty());
   const std::string text = allText(r);
   for (const char* expected : {"3 + 4 = ?", "3に4をたすと7です。", "«B»9 - 3«/B» = ?", "«I»9から3をひく«/I»と6です。",
                                "「ねこ」は英語で?", "[picture 0015]", "ねこは cat です。", "(2) cat", "(3) red",
@@ -66,6 +69,8 @@ TEST(RoundTrip, AUtf16DrillWithCategoriesAndTenChoices) {
   EXPECT_EQ(r.description.menuLocation, "英語１");
   EXPECT_FALSE(r.description.hasHowToUse);
   ASSERT_EQ(r.entries.size(), 2u);
+  EXPECT_EQ(r.entries[0].categories, (std::vector<std::string>{"動物", "哺乳類", "陸"}));
+  EXPECT_EQ(r.entries[1].categories, (std::vector<std::string>{"動物", "鳥類", "空"}));
   const std::string text = allText(r);
   for (const char* expected : {"Which one barks?", "Dogs bark.", "(10) dog", "Two", "lines", "(1) yes"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << " missing from:\n" << text;
