@@ -1,7 +1,7 @@
 // The container reader on arbitrary bytes.
 #include <string_view>
 
-#include "inspect/inspect.h"
+#include "readback/readback.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   dm::inspect::inspectContainer(std::string_view(reinterpret_cast<const char*>(data), size), true);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "driver/batch.h"
-#include "inspect/inspect.h"
+#include "readback/readback.h"
 #include "platform/platform.h"
 #ifdef DRILLMAKER_WITH_WINDOW
 #include "ui/ui.h"

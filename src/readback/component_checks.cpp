@@ -1,8 +1,8 @@
-#include "inspect/component_checks.h"
+#include "readback/component_checks.h"
 
 #include <string>
 
-#include "inspect/byte_reader.h"
+#include "readback/byte_reader.h"
 
 namespace dm::inspect {
 

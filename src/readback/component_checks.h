@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "inspect/inspect.h"
+#include "readback/readback.h"
 
 namespace dm::inspect {
 

@@ -2,10 +2,10 @@
 #include <cstdio>
 #include <string>
 
-#include "inspect/byte_reader.h"
-#include "inspect/component_checks.h"
-#include "inspect/entry_decoder.h"
-#include "inspect/inspect.h"
+#include "readback/byte_reader.h"
+#include "readback/component_checks.h"
+#include "readback/entry_decoder.h"
+#include "readback/readback.h"
 #include "textio/wide_line.h"
 
 namespace dm::inspect {

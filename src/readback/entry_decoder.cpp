@@ -1,10 +1,10 @@
-#include "inspect/entry_decoder.h"
+#include "readback/entry_decoder.h"
 
 #include <cstdio>
 #include <map>
 #include <optional>
 
-#include "inspect/byte_reader.h"
+#include "readback/byte_reader.h"
 #include "textio/wide_line.h"
 
 namespace dm::inspect {

@@ -3,7 +3,7 @@
 #include <iterator>
 #include <ostream>
 
-#include "inspect/inspect.h"
+#include "readback/readback.h"
 
 namespace dm::inspect {
 

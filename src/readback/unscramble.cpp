@@ -1,4 +1,4 @@
-#include "inspect/inspect.h"
+#include "readback/readback.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "inspect/component_checks.h"
+#include "readback/component_checks.h"
 
 #include <gtest/gtest.h>
 

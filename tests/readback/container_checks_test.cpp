@@ -3,7 +3,7 @@
 #include <array>
 #include <sstream>
 
-#include "inspect/inspect.h"
+#include "readback/readback.h"
 
 namespace dm::inspect {
 namespace {

@@ -1,4 +1,4 @@
-#include "inspect/entry_decoder.h"
+#include "readback/entry_decoder.h"
 
 #include <gtest/gtest.h>
 

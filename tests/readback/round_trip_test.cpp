@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "driver/batch.h"
-#include "inspect/inspect.h"
+#include "readback/readback.h"
 #include "support/temp_dir.h"
 
 namespace dm::inspect {
