@@ -6,25 +6,13 @@
 #include "media/bitmap_tables.h"
 #include "media/picture_library.h"
 #include "textio/wide_line.h"
+#include "textio/tokenizer.h"
 
 namespace dm::bitmap {
 
 namespace {
 
-bool parseNumber(std::u16string_view entry, std::uint32_t& number) {
-  if (entry.size() < 4) return false;
-  number = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    const char16_t c = entry[i];
-    int v = -1;
-    if (c >= u'0' && c <= u'9') v = c - u'0';
-    else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
-    if (v < 0) return false;
-    number = number << 4 | static_cast<std::uint32_t>(v);
-  }
-  return true;
-}
+bool parseNumber(std::u16string_view entry, std::uint32_t& number) { return parseHexPrefix(entry, 4, number); }
 
 // A plain file name: nothing that leaves the folder.
 bool plainName(const std::string& name) {

@@ -15,6 +15,7 @@
 #include "platform/failure.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
+#include "textio/tokenizer.h"
 
 namespace dm::bitmap {
 
@@ -48,20 +49,7 @@ std::vector<ListLine> readList(const fs::path& path) {
   return lines;
 }
 
-bool parseNumber(std::u16string_view entry, std::uint32_t& number) {
-  if (entry.size() < 4) return false;
-  number = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    const char16_t c = entry[i];
-    int v = -1;
-    if (c >= u'0' && c <= u'9') v = c - u'0';
-    else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
-    if (v < 0) return false;
-    number = number << 4 | static_cast<std::uint32_t>(v);
-  }
-  return true;
-}
+bool parseNumber(std::u16string_view entry, std::uint32_t& number) { return parseHexPrefix(entry, 4, number); }
 
 // The file name as it may stand in a list line: no line breaks or TABs.
 std::string listText(std::u16string_view name) {

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
+#include "textio/tokenizer.h"
 
 namespace dm::sound {
 
@@ -20,20 +21,7 @@ struct ListEntry {
   bool found = false;
 };
 
-bool parseId(std::u16string_view entry, std::uint32_t& number) {
-  if (entry.size() < 8) return false;
-  number = 0;
-  for (std::size_t i = 0; i < 8; ++i) {
-    const char16_t c = entry[i];
-    int v = -1;
-    if (c >= u'0' && c <= u'9') v = c - u'0';
-    else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
-    if (v < 0) return false;
-    number = number << 4 | static_cast<std::uint32_t>(v);
-  }
-  return true;
-}
+bool parseId(std::u16string_view entry, std::uint32_t& number) { return parseHexPrefix(entry, 8, number); }
 
 bool isRmp(const fs::path& path) {
   const std::string name = path.filename().string();

@@ -16,6 +16,21 @@ std::optional<std::u16string_view> FieldCursor::nextField(std::u16string_view de
   return token;
 }
 
+bool parseHexPrefix(std::u16string_view text, std::size_t digits, std::uint32_t& number) {
+  if (text.size() < digits) return false;
+  number = 0;
+  for (std::size_t i = 0; i < digits; ++i) {
+    const char16_t c = text[i];
+    int v = -1;
+    if (c >= u'0' && c <= u'9') v = c - u'0';
+    else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
+    else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
+    if (v < 0) return false;
+    number = number << 4 | static_cast<std::uint32_t>(v);
+  }
+  return true;
+}
+
 std::u16string widen(std::string_view narrow) {
   std::u16string out;
   out.reserve(narrow.size());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,11 @@ inline std::size_t lastOf(std::string_view text, char unit) { return text.rfind(
 
 // True for "." and "..".
 inline bool isDotEntry(std::string_view name) { return name == "." || name == ".."; }
+
+// Reads the first `digits` code units of `text` as a hexadecimal number
+// (either letter case). False when the text is shorter or a unit is not a
+// hex digit.
+bool parseHexPrefix(std::u16string_view text, std::size_t digits, std::uint32_t& number);
 
 // Copies each byte to one code unit, sign-extended (for ASCII work paths).
 std::u16string widen(std::string_view narrow);

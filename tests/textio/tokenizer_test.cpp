@@ -46,5 +46,15 @@ TEST(PathPieces, LastOfDotEntryAndWiden) {
   EXPECT_EQ(widen("\x80"), std::u16string(1, char16_t(0xFF80)));  // sign-extended
 }
 
+TEST(ParseHexPrefix, ReadsTheLeadingDigitsOnly) {
+  std::uint32_t n = 0;
+  EXPECT_TRUE(parseHexPrefix(u"00aFrest", 4, n));
+  EXPECT_EQ(n, 0xAFu);
+  EXPECT_TRUE(parseHexPrefix(u"ffffffff", 8, n));
+  EXPECT_EQ(n, 0xFFFFFFFFu);
+  EXPECT_FALSE(parseHexPrefix(u"12g4", 4, n));
+  EXPECT_FALSE(parseHexPrefix(u"123", 4, n));
+}
+
 }  // namespace
 }  // namespace dm
