@@ -14,14 +14,8 @@ namespace {
 const dm::MediaList& media() {
   static const dm::MediaList list = [] {
     dm::MediaList l;
-    // A 2 x 2 one-bit BMP and three silent MPEG frames.
-    const std::string bmp = std::string("BM\x46\0\0\0\0\0\0\0\x3e\0\0\0\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x01\0", 30) +
-                            std::string(24, '\0') + std::string("\xff\xff\xff\0\0\0\0\0", 8) +
-                            std::string("\x80\0\0\0\x40\0\0\0", 8);
-    l["a.bmp"] = dm::fuzz::writeScratch("a.bmp", bmp);
-    std::string mp3;
-    for (int i = 0; i < 3; ++i) mp3 += std::string("\xFF\xFB\x90\x44", 4) + std::string(413, '\0');
-    l["s.mp3"] = dm::fuzz::writeScratch("s.mp3", mp3);
+    l["a.bmp"] = dm::fuzz::writeScratch("a.bmp", dm::fuzz::tinyBmp());
+    l["s.mp3"] = dm::fuzz::writeScratch("s.mp3", dm::fuzz::tinyMp3());
     return l;
   }();
   return list;
