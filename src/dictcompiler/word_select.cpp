@@ -52,24 +52,13 @@ Corpus buildCorpus(const std::vector<SplitLine>& lines) {
   return c;
 }
 
-// Prints "\r<what> <lines>" after every 50000th line of a walk over the lines.
-class Progress {
- public:
-  Progress(const CompileState* s, const char* what) : s_(s), what_(what) {}
-  void line() {
-    ++lines_;
-    if (--left_ == 0) {
-      left_ = kProgressLines;
-      if (s_) s_->print("\r%s %d       \r", what_, static_cast<int>(lines_));
-    }
-  }
-
- private:
-  const CompileState* s_;
-  const char* what_;
-  std::uint32_t lines_ = 0;
-  std::uint32_t left_ = kProgressLines;
-};
+// Prints "\r<what> <n>" for every n = 50000, 100000, ... up to the number of
+// lines, as a walk over the lines reports its progress.
+void reportLines(const CompileState* s, const char* what, std::size_t lines) {
+  if (!s) return;
+  for (std::size_t n = kProgressLines; n <= lines; n += kProgressLines)
+    s->print("\r%s %d       \r", what, static_cast<int>(n));
+}
 
 void raise(std::uint8_t& level, std::uint32_t v) {
   if (v > level) level = static_cast<std::uint8_t>(v);
@@ -157,9 +146,8 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
     counted.clear();
     keys.clear();
     ids.clear();
-    Progress scanned(s, "scan lines");
+    reportLines(s, "scan lines", c.lines());
     for (std::size_t i = 0; i < c.lines(); ++i) {
-      scanned.line();
       if (c.level[i] < prev) continue;
       const std::uint32_t e = c.end(i);
       for (std::uint32_t k = c.begin(i); k < e; ++k) {
@@ -181,10 +169,7 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
     if (s) s->print("\rscan len=%d words=%d\n", static_cast<int>(2 * n), static_cast<int>(counter.size()));
     if (counter.size() == 0) return;
     const std::vector<std::uint32_t> counts = counter.counts();
-    if (s) {
-      Progress marked(s, "mark lines");
-      for (std::size_t i = 0; i < c.lines(); ++i) marked.line();
-    }
+    reportLines(s, "mark lines", c.lines());
     std::size_t line = 0;
     for (std::size_t j = 0; j < counted.size(); ++j) {
       if (counts[ids[j]] < 3) continue;
@@ -217,66 +202,108 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
   }
 }
 
-// Walks the positions of one line as the selection does. `visit(k)` is called
-// for every candidate and returns whether the walk jumps over it.
+// The positions a pass of the selection visits, in text order: those whose
+// mark m satisfies n <= m < kWordRest. A scan mark never reaches past its
+// line (k + mark[k] <= end of line), so neither does a candidate. As n falls
+// the set only gains the positions marked n and loses those taken by words,
+// so each pass merges the previous list with the positions marked n.
+class Candidates {
+ public:
+  Candidates(const Corpus& c, std::uint32_t lowest, std::uint32_t first) {
+    // Positions marked lowest .. first - 1 sorted by mark (counting sort),
+    // each group in text order; the first pass takes every mark from `first`.
+    std::array<std::uint32_t, 257> begin{};
+    for (std::size_t k = 0; k < c.mark.size(); ++k) {
+      const std::uint8_t m = c.mark[k];
+      if (m >= lowest && m < first) ++begin[m + 1];
+      else if (m >= first && m < kWordRest) list_.push_back(static_cast<std::uint32_t>(k));
+    }
+    for (std::size_t m = 1; m < begin.size(); ++m) begin[m] += begin[m - 1];
+    bucketStart_ = begin;
+    byMark_.resize(begin[256]);
+    for (std::size_t k = 0; k < c.mark.size(); ++k) {
+      const std::uint8_t m = c.mark[k];
+      if (m >= lowest && m < first) byMark_[begin[m]++] = static_cast<std::uint32_t>(k);
+    }
+  }
+
+  // Moves to pass n (called with n falling by one from `first`, except for
+  // the first pass): drops positions taken by words, adds those marked n.
+  void extend(const Corpus& c, std::uint32_t n) {
+    merged_.clear();
+    merged_.reserve(list_.size() + bucketStart_[n + 1] - bucketStart_[n]);
+    auto a = list_.begin();
+    const auto* b = byMark_.data() + bucketStart_[n];
+    const auto* bEnd = byMark_.data() + bucketStart_[n + 1];
+    while (a != list_.end() || b != bEnd) {
+      if (b == bEnd || (a != list_.end() && *a < *b)) {
+        if (c.mark[*a] < kWordRest) merged_.push_back(*a);
+        ++a;
+      } else {
+        merged_.push_back(*b++);
+      }
+    }
+    list_.swap(merged_);
+  }
+
+  const std::vector<std::uint32_t>& list() const { return list_; }
+
+ private:
+  std::vector<std::uint32_t> list_, merged_, byMark_;
+  std::array<std::uint32_t, 257> bucketStart_{};
+};
+
+// Walks the candidates of pass n in text order as the selection does: a
+// candidate is visited when the last character of its substring is not in
+// a word, and `visit(j, k)` (j its index in the list) returns whether the
+// walk jumps over the substring.
 template <class Visit>
-void walkLine(const Corpus& c, std::size_t i, std::uint32_t n, Visit visit) {
-  const std::uint32_t e = c.end(i);
-  std::uint32_t k = c.begin(i);
-  while (k < e) {
-    const std::uint8_t m = c.mark[k];
-    if (m == kWordStart) {
-      ++k;
-      while (k < e && c.mark[k] >= kWordRest) ++k;
-      continue;
-    }
-    if (m >= n && m < kWordRest && k + n <= e && c.mark[k + n - 1] < kWordRest && visit(k)) {
-      k += n;
-    } else {
-      ++k;
-    }
+void walkCandidates(const Corpus& c, const std::vector<std::uint32_t>& list, std::uint32_t n, Visit visit) {
+  std::uint32_t next = 0;
+  for (std::size_t j = 0; j < list.size(); ++j) {
+    const std::uint32_t k = list[j];
+    if (k < next || c.mark[k] >= kWordRest || c.mark[k + n - 1] >= kWordRest) continue;
+    if (visit(j, k)) next = k + n;
   }
 }
 
 void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, int minLen, int maxLen,
             const CompileState* s) {
-  constexpr std::uint32_t kAhead = 4;
-  // The id counted at a position in the current pass, for the replacing walk.
-  std::vector<std::uint32_t> idAt(c.text.size());
-  std::vector<std::uint8_t> countedIn(c.text.size(), 0);
-  for (int len = std::min(maxLen, 200); len >= minLen && len >= 2; len -= 2) {
+  constexpr std::size_t kAhead = 4;
+  const int firstLen = std::min(maxLen, 200);
+  if (firstLen < minLen || firstLen < 2) return;
+  int lastLen = firstLen;
+  while (lastLen - 2 >= minLen && lastLen - 2 >= 2) lastLen -= 2;
+  const auto first = static_cast<std::uint32_t>(firstLen / 2);
+  Candidates candidates(c, static_cast<std::uint32_t>(lastLen / 2), first);
+  // The id counted for each candidate in the current pass, for the
+  // replacing walk (kNone: not counted).
+  std::vector<std::uint32_t> idAt;
+  for (int len = firstLen; len >= lastLen; len -= 2) {
     const auto n = static_cast<std::uint32_t>(len / 2);
+    if (n != first) candidates.extend(c, n);
+    const std::vector<std::uint32_t>& list = candidates.list();
     const std::uint32_t threshold = minFreq[static_cast<std::size_t>(len)];
     counter.reset(n);
-    Progress selected(s, "select lines");
-    for (std::size_t i = 0; i < c.lines(); ++i) {
-      selected.line();
-      if (c.level[i] < n) continue;
-      const std::uint32_t e = c.end(i);
-      walkLine(c, i, n, [&](std::uint32_t k) {
-        // The walk mostly moves on by one, so the slot of a position a few
-        // steps ahead is fetched early.
-        if (k + kAhead + n <= e) counter.prefetch(k + kAhead);
-        const std::uint32_t id = counter.add(k);
-        idAt[k] = id;
-        countedIn[k] = static_cast<std::uint8_t>(n);
-        return counter.count(id) >= threshold;
-      });
-    }
+    idAt.assign(list.size(), SubstringCounter::kNone);
+    reportLines(s, "select lines", c.lines());
+    walkCandidates(c, list, n, [&](std::size_t j, std::uint32_t k) {
+      // The slots of the candidates a few steps ahead are fetched early.
+      if (j + kAhead < list.size()) counter.prefetch(list[j + kAhead]);
+      const std::uint32_t id = counter.add(k);
+      idAt[j] = id;
+      return counter.count(id) >= threshold;
+    });
     if (s) s->print("\rMark select len=%d words=%d\n", len, static_cast<int>(counter.size()));
     if (counter.size() == 0) continue;
-    Progress replaced(s, "replace lines");
-    for (std::size_t i = 0; i < c.lines(); ++i) {
-      replaced.line();
-      if (c.level[i] < n) continue;
-      walkLine(c, i, n, [&](std::uint32_t k) {
-        const std::uint32_t id = countedIn[k] == n ? idAt[k] : counter.find(k);
-        if (id == SubstringCounter::kNone || counter.count(id) < threshold) return false;
-        c.mark[k] = kWordStart;
-        std::fill(c.mark.begin() + k + 1, c.mark.begin() + k + n, kWordRest);
-        return true;
-      });
-    }
+    reportLines(s, "replace lines", c.lines());
+    walkCandidates(c, list, n, [&](std::size_t j, std::uint32_t k) {
+      const std::uint32_t id = idAt[j] != SubstringCounter::kNone ? idAt[j] : counter.find(k);
+      if (id == SubstringCounter::kNone || counter.count(id) < threshold) return false;
+      c.mark[k] = kWordStart;
+      std::fill(c.mark.begin() + k + 1, c.mark.begin() + k + n, kWordRest);
+      return true;
+    });
   }
 }
 
