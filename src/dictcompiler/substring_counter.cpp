@@ -51,9 +51,8 @@ bool SubstringCounter::sameText(std::uint32_t a, std::uint32_t b) const {
   return a == b || std::memcmp(text_.data() + a, text_.data() + b, length_ * sizeof(char16_t)) == 0;
 }
 
-std::uint32_t SubstringCounter::add(std::uint32_t pos) {
+std::uint32_t SubstringCounter::add(std::uint32_t pos, std::uint64_t h) {
   if ((counts_.size() + 1) * 2 > slots_.size()) grow();
-  const std::uint64_t h = hashAt(pos);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = h & mask;; i = (i + 1) & mask) {
     Slot& s = slots_[i];
@@ -70,8 +69,7 @@ std::uint32_t SubstringCounter::add(std::uint32_t pos) {
   }
 }
 
-std::uint32_t SubstringCounter::find(std::uint32_t pos) const {
-  const std::uint64_t h = hashAt(pos);
+std::uint32_t SubstringCounter::find(std::uint32_t pos, std::uint64_t h) const {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = h & mask;; i = (i + 1) & mask) {
     const Slot& s = slots_[i];

@@ -20,12 +20,26 @@ class SubstringCounter {
 
   // Empties the counter and sets the substring length in characters.
   void reset(std::uint32_t length);
+  // The hash of the substring at `pos` for the calls below that take one;
+  // computing it once saves work when a position is hinted and then added.
+  std::uint64_t hash(std::uint32_t pos) const { return hashAt(pos); }
   // Counts the substring at `pos` (pos + length <= text size); returns its id.
-  std::uint32_t add(std::uint32_t pos);
+  std::uint32_t add(std::uint32_t pos) { return add(pos, hashAt(pos)); }
+  std::uint32_t add(std::uint32_t pos, std::uint64_t hash);
   // The id of the substring at `pos`, kNone when it was never added.
-  std::uint32_t find(std::uint32_t pos) const;
-  // A hint that the substring at `pos` will be looked up soon.
-  void prefetch(std::uint32_t pos) const { __builtin_prefetch(&slots_[hashAt(pos) & (slots_.size() - 1)]); }
+  std::uint32_t find(std::uint32_t pos) const { return find(pos, hashAt(pos)); }
+  std::uint32_t find(std::uint32_t pos, std::uint64_t hash) const;
+  // A hint that a substring of this hash will be looked up soon.
+  void prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
+  // The second stage of a hint, a few steps after prefetch(hash): fetches
+  // the text and count of the substring in the slot the hash leads to.
+  void prefetchEntry(std::uint64_t hash) const {
+    const Slot& s = slots_[hash & (slots_.size() - 1)];
+    if (s.id != kNone) {
+      __builtin_prefetch(text_.data() + s.pos);
+      __builtin_prefetch(counts_.data() + s.id);
+    }
+  }
   // The count of an id.
   std::uint32_t count(std::uint32_t id) const { return counts_[id]; }
   // Number of distinct substrings counted since the reset.

@@ -21,14 +21,13 @@ constexpr std::uint32_t kProgressLines = 50000;
 constexpr std::uint32_t kScanLength = 8;
 
 // The texts of a library joined, each line followed by a sentinel whose mark
-// stays 0, with one mark per character and a level per line.
+// stays 0, with one mark per character.
 struct Corpus {
   std::vector<char16_t> text;
   std::vector<std::uint8_t> mark;
   std::vector<std::uint32_t> start;  // line i: [start[i], start[i+1] - 1)
-  std::vector<std::uint8_t> level;
 
-  std::size_t lines() const { return level.size(); }
+  std::size_t lines() const { return start.size() - 1; }
   std::uint32_t begin(std::size_t i) const { return start[i]; }
   std::uint32_t end(std::size_t i) const { return start[i + 1] - 1; }
 };
@@ -48,7 +47,6 @@ Corpus buildCorpus(const std::vector<SplitLine>& lines) {
     c.mark.push_back(0);
   }
   c.start.push_back(static_cast<std::uint32_t>(c.text.size()));
-  c.level.assign(lines.size(), 1);
   return c;
 }
 
@@ -58,10 +56,6 @@ void reportLines(const CompileState* s, const char* what, std::size_t lines) {
   if (!s) return;
   for (std::size_t n = kProgressLines; n <= lines; n += kProgressLines)
     s->print("\r%s %d       \r", what, static_cast<int>(n));
-}
-
-void raise(std::uint8_t& level, std::uint32_t v) {
-  if (v > level) level = static_cast<std::uint8_t>(v);
 }
 
 // Counts 64-bit keys and gives each a dense id (open addressing; the count
@@ -134,32 +128,39 @@ class KeyCounter {
 // marking the third and later occurrences at once and the first two in a
 // second walk, this comes to the same marks.) A substring of n characters is
 // keyed by the class of its first n-1 characters and its last character.
+// A mark m at k means k + m <= end of line, and a line's sentinel is marked
+// 0, so substrings never reach past their line.
 void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
   const std::size_t size = c.text.size();
   std::vector<std::uint32_t> cls(size, 0);  // class of the n-1 characters at k
+  std::vector<std::uint32_t> marked;        // positions marked n-1, in order
   std::vector<std::uint32_t> counted;       // positions of this pass
   std::vector<std::uint64_t> keys;          // their substrings
   std::vector<std::uint32_t> ids;           // and ids
   KeyCounter counter;
+  bool firstPass = true;
   for (std::uint32_t n = static_cast<std::uint32_t>(minLen / 2); n >= 2 && n <= kScanLength; ++n) {
     const std::uint8_t prev = static_cast<std::uint8_t>(n - 1);
     counted.clear();
     keys.clear();
     ids.clear();
     reportLines(s, "scan lines", c.lines());
-    for (std::size_t i = 0; i < c.lines(); ++i) {
-      if (c.level[i] < prev) continue;
-      const std::uint32_t e = c.end(i);
-      for (std::uint32_t k = c.begin(i); k < e; ++k) {
-        if (c.mark[k] != prev || c.mark[k + 1] != prev || k + n > e) continue;
-        const std::uint64_t head = n == 2 ? c.text[k] : cls[k];
-        counted.push_back(k);
-        keys.push_back(head << 16 | c.text[k + n - 1]);
-      }
+    auto consider = [&](std::uint32_t k) {
+      if (c.mark[k] != prev || c.mark[k + 1] != prev) return;
+      const std::uint64_t head = n == 2 ? c.text[k] : cls[k];
+      counted.push_back(k);
+      keys.push_back(head << 16 | c.text[k + n - 1]);
+    };
+    if (firstPass) {
+      for (std::uint32_t k = 0; k + 1 < size; ++k) consider(k);
+      firstPass = false;
+    } else {
+      for (std::uint32_t k : marked) consider(k);
     }
     // Counting in position order; the slots of the keys a little ahead are
     // fetched early, since the table outgrows the caches.
-    counter.reset(keys.size() / 8);
+    // Sized for about as many distinct keys as the last pass had.
+    counter.reset(counter.size() + counter.size() / 4);
     ids.resize(keys.size());
     constexpr std::size_t kAhead = 16;
     for (std::size_t j = 0; j < keys.size(); ++j) {
@@ -170,31 +171,27 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
     if (counter.size() == 0) return;
     const std::vector<std::uint32_t> counts = counter.counts();
     reportLines(s, "mark lines", c.lines());
-    std::size_t line = 0;
+    marked.clear();
     for (std::size_t j = 0; j < counted.size(); ++j) {
       if (counts[ids[j]] < 3) continue;
       const std::uint32_t k = counted[j];
-      while (c.end(line) < k) ++line;
       c.mark[k] = static_cast<std::uint8_t>(n);
       cls[k] = ids[j];
-      raise(c.level[line], n);
+      marked.push_back(k);
     }
     if (n == kScanLength) {
       // A run of m marks 8 becomes 8+m-1, ..., 9, 8 (capped at maxLen / 2).
+      // Runs end at the sentinels.
       const std::uint32_t cap = static_cast<std::uint32_t>(std::max(maxLen / 2, 8));
-      for (std::size_t i = 0; i < c.lines(); ++i) {
-        const std::uint32_t b = c.begin(i);
-        std::uint32_t j = c.end(i);
-        while (j > b) {
+      std::size_t j = size;
+      while (j > 0) {
+        --j;
+        if (c.mark[j] != kScanLength) continue;
+        std::uint32_t v = kScanLength;
+        while (j > 0 && c.mark[j - 1] == kScanLength) {
           --j;
-          if (c.mark[j] != kScanLength) continue;
-          std::uint32_t v = kScanLength;
-          while (j > b && c.mark[j - 1] == kScanLength) {
-            --j;
-            v = std::min(v + 1, cap);
-            c.mark[j] = static_cast<std::uint8_t>(v);
-            raise(c.level[i], v);
-          }
+          v = std::min(v + 1, cap);
+          c.mark[j] = static_cast<std::uint8_t>(v);
         }
       }
       return;
@@ -279,6 +276,7 @@ void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, i
   // The id counted for each candidate in the current pass, for the
   // replacing walk (kNone: not counted).
   std::vector<std::uint32_t> idAt;
+  std::vector<std::uint64_t> hashes;  // of the candidates' substrings
   for (int len = firstLen; len >= lastLen; len -= 2) {
     const auto n = static_cast<std::uint32_t>(len / 2);
     if (n != first) candidates.extend(c, n);
@@ -286,11 +284,15 @@ void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, i
     const std::uint32_t threshold = minFreq[static_cast<std::size_t>(len)];
     counter.reset(n);
     idAt.assign(list.size(), SubstringCounter::kNone);
+    hashes.resize(list.size());
+    for (std::size_t j = 0; j < list.size(); ++j) hashes[j] = counter.hash(list[j]);
     reportLines(s, "select lines", c.lines());
     walkCandidates(c, list, n, [&](std::size_t j, std::uint32_t k) {
-      // The slots of the candidates a few steps ahead are fetched early.
-      if (j + kAhead < list.size()) counter.prefetch(list[j + kAhead]);
-      const std::uint32_t id = counter.add(k);
+      // The table outgrows the caches: the slots of the candidates a few
+      // steps ahead are fetched early, then the text and count they hold.
+      if (j + 2 * kAhead < list.size()) counter.prefetch(hashes[j + 2 * kAhead]);
+      if (j + kAhead < list.size()) counter.prefetchEntry(hashes[j + kAhead]);
+      const std::uint32_t id = counter.add(k, hashes[j]);
       idAt[j] = id;
       return counter.count(id) >= threshold;
     });
@@ -298,7 +300,7 @@ void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, i
     if (counter.size() == 0) continue;
     reportLines(s, "replace lines", c.lines());
     walkCandidates(c, list, n, [&](std::size_t j, std::uint32_t k) {
-      const std::uint32_t id = idAt[j] != SubstringCounter::kNone ? idAt[j] : counter.find(k);
+      const std::uint32_t id = idAt[j] != SubstringCounter::kNone ? idAt[j] : counter.find(k, hashes[j]);
       if (id == SubstringCounter::kNone || counter.count(id) < threshold) return false;
       c.mark[k] = kWordStart;
       std::fill(c.mark.begin() + k + 1, c.mark.begin() + k + n, kWordRest);
