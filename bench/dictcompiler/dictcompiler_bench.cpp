@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
 
   const fs::path root =
       keep.empty() ? fs::temp_directory_path() / ("dictcompiler-bench-" + std::to_string(::getpid())) : keep;
-  std::printf("Seconds per phase, processor time of the compiling thread (elapsed time in brackets).\n");
+  std::printf("Seconds per phase: processor time of all threads (elapsed time in brackets).\n");
   std::printf("%9s %10s %15s %15s %15s %15s %15s %15s %15s\n", "questions", "cln bytes", "load", "select",
               "generate", "pack", "tables", "headers", "total");
   for (int n : counts) {

@@ -92,7 +92,7 @@ struct Dictionary {
 };
 
 // Seconds spent in the compile's phases, for benchmarks: elapsed time and
-// the processor time of the compiling thread.
+// the processor time of the process (all its threads).
 struct PhaseTime {
   double wall = 0;
   double cpu = 0;

@@ -1,10 +1,14 @@
 #include "dictcompiler/word_select.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <bit>
 #include <cctype>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "dictcompiler/split_file.h"
 #include "dictcompiler/substring_counter.h"
@@ -431,10 +435,45 @@ void selectWords(std::vector<SplitLine>& lines, const MinFreqTable& minFreq, int
 }
 
 void SelectWordLibs(CompileState& s) {
-  for (WordLib& lib : s.libs) {
-    s.print("\rselect word lib %s       \n", lib.name.c_str());
-    selectWords(lib.lines, loadMinFreq(lib.rulePath), lib.minLen, lib.maxLen, &s);
-    writeSplitFile(lib.splitPath, s.dict, lib.lines);
+  // The libraries are independent, so they are selected on up to as many
+  // threads as the machine has cores, the largest first. Each keeps its
+  // progress texts, which are printed in library order at the end.
+  struct Job {
+    std::ostringstream log;
+    std::exception_ptr failure;
+  };
+  std::vector<Job> jobs(s.libs.size());
+  std::vector<std::size_t> order(s.libs.size());
+  std::vector<std::size_t> units(s.libs.size(), 0);
+  for (std::size_t i = 0; i < s.libs.size(); ++i) {
+    order[i] = i;
+    for (const SplitLine& l : s.libs[i].lines) units[i] += l.text.size();
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] > units[b]; });
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t t; (t = next.fetch_add(1)) < order.size();) {
+      WordLib& lib = s.libs[order[t]];
+      Job& job = jobs[order[t]];
+      try {
+        CompileState local(s.ctx);
+        local.out = s.out ? &job.log : nullptr;
+        local.print("\rselect word lib %s       \n", lib.name.c_str());
+        selectWords(lib.lines, loadMinFreq(lib.rulePath), lib.minLen, lib.maxLen, &local);
+        writeSplitFile(lib.splitPath, s.dict, lib.lines);
+      } catch (...) {
+        job.failure = std::current_exception();
+      }
+    }
+  };
+  const std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), order.size());
+  std::vector<std::thread> helpers;
+  for (std::size_t i = 1; i < threads; ++i) helpers.emplace_back(work);
+  work();
+  for (std::thread& t : helpers) t.join();
+  for (Job& job : jobs) {
+    if (s.out) *s.out << job.log.str();
+    if (job.failure) std::rethrow_exception(job.failure);
   }
 }
 

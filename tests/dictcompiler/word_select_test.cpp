@@ -4,6 +4,9 @@
 
 #include <sstream>
 
+#include "dictcompiler/split_file.h"
+#include "platform/failure.h"
+#include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -121,6 +124,48 @@ TEST(SelectWordsTest, ReportsProgressOfTheScanAndTheSelection) {
   EXPECT_NE(log.str().find("\rscan len=4 words="), std::string::npos);
   EXPECT_NE(log.str().find("\rMark select len=200 words=0\n"), std::string::npos);
   EXPECT_NE(log.str().find("\rout split file...     \r"), std::string::npos);
+}
+
+// Libraries are selected side by side; each must come out as if selected
+// alone, with the progress texts in library order and a failure of any
+// library reported.
+TEST(SelectWordLibsTest, EveryLibraryAsAloneWithProgressInLibraryOrder) {
+  test::TempDir dir;
+  CompileContext ctx;
+  std::ostringstream log;
+  ctx.log = &log;
+  CompileState s(ctx);
+  s.dict.addTag("DF_q", u"DF_q", "a1");
+  const std::vector<std::u16string> texts{u"short", u"abcabcabcabcabcabcabcabcabcabcabcabc", u"xyzxyz", u""};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    WordLib lib;
+    lib.name = "a" + std::to_string(i + 1);
+    lib.splitPath = dir / (lib.name + ".spl");
+    for (int k = 0; k < 12; ++k) lib.lines.push_back(SplitLine{static_cast<std::uint32_t>(k), 0, texts[i]});
+    s.libs.push_back(lib);
+  }
+  SelectWordLibs(s);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    std::vector<SplitLine> alone;
+    for (int k = 0; k < 12; ++k) alone.push_back(SplitLine{static_cast<std::uint32_t>(k), 0, texts[i]});
+    selectWords(alone, defaultMinFreq(), 4, 200, nullptr);
+    for (std::size_t k = 0; k < alone.size(); ++k) EXPECT_EQ(s.libs[i].lines[k].text, alone[k].text) << i;
+    EXPECT_EQ(test::readFile(s.libs[i].splitPath), encodeSplitFile(s.dict, alone)) << i;
+  }
+  std::size_t at = 0;
+  for (const char* name : {"a1", "a2", "a3", "a4"}) {
+    const std::size_t found = log.str().find(std::string("select word lib ") + name, at);
+    ASSERT_NE(found, std::string::npos) << name;
+    at = found;
+  }
+
+  s.libs[2].splitPath = dir / "missing" / "a3.spl";
+  try {
+    SelectWordLibs(s);
+    FAIL() << "an unwritable split file must fail the compile";
+  } catch (const PassFailure& e) {
+    EXPECT_NE(std::string(e.what()).find("a3.spl"), std::string::npos) << e.what();
+  }
 }
 
 }  // namespace
