@@ -40,7 +40,12 @@ void prepareWorkTree(RunState& state) {
   state.tagList.clear();
 
   std::error_code ec;
-  if (!canEnter(state.paths.root)) fs::create_directories(state.paths.root, ec);
+  // A TempUsr that is a link (or a file) is replaced by a real folder, so the
+  // tree is never built, nor anything emptied, where the link points.
+  if (!canEnter(state.paths.root)) {
+    if (fs::exists(fs::symlink_status(state.paths.root, ec))) fs::remove(state.paths.root, ec);
+    fs::create_directories(state.paths.root, ec);
+  }
 
   ensureFolder(state.paths.middata);
   ensureFolder(state.paths.destin);

@@ -11,8 +11,10 @@ namespace dm {
 
 // Sets the work paths from state.workBase and ensures every folder of the
 // tree in its fixed order: a missing folder is created, an existing one loses
-// the files directly inside it (its sub-folders stay). Creation failures are
-// not reported here: the first phase that cannot open its file fails.
+// the files directly inside it (its sub-folders stay). A TempUsr or work
+// folder that is a symbolic link is replaced by a real folder, never
+// written through. Creation failures are not reported here: the first phase
+// that cannot open its file fails.
 void prepareWorkTree(RunState& state);
 
 // Deletes every file below the work root; folders stay for the next run.

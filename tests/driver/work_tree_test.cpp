@@ -63,6 +63,20 @@ TEST(WorkTree, FolderLinkedOutsideIsReplacedNotEmptied) {
   EXPECT_TRUE(fs::is_directory(fs::symlink_status(state.paths.trash)));
 }
 
+TEST(WorkTree, RootLinkedOutsideIsReplacedNotBuiltIn) {
+  TempDir dir;
+  writeFile(dir / "user" / "Destin" / "thesis.txt", "precious");
+  RunState state;
+  state.workBase = dir / "base";
+  fs::create_directories(state.workBase);
+  fs::create_directory_symlink(dir / "user", state.workBase / "TempUsr");
+  prepareWorkTree(state);
+  EXPECT_EQ(readFile(dir / "user" / "Destin" / "thesis.txt"), "precious");
+  EXPECT_FALSE(fs::exists(dir / "user" / "Middata"));
+  EXPECT_TRUE(fs::is_directory(fs::symlink_status(state.paths.root)));
+  EXPECT_TRUE(fs::is_directory(state.paths.trash));
+}
+
 TEST(WorkTree, DeleteWorkFilesKeepsFoldersAndNeverFollowsLinks) {
   TempDir dir;
   writeFile(dir / "user" / "photo.jpg", "precious");

@@ -1,0 +1,130 @@
+// Whole batch runs over a real drill folder, checking that nothing of the
+// user's is changed or lost: the drill folder stays as it was, outputs land
+// only in the start folder, a failed build delivers nothing and leaves an
+// earlier container alone, and links are replaced rather than written
+// through.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "driver/batch.h"
+#include "support/temp_dir.h"
+
+namespace dm {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+// Every file below `root` with its bytes and modification time.
+struct Snapshot {
+  std::map<fs::path, std::pair<std::string, fs::file_time_type>> files;
+  explicit Snapshot(const fs::path& root) {
+    for (const auto& e : fs::recursive_directory_iterator(root))
+      if (e.is_regular_file()) files[e.path()] = {readFile(e.path()), e.last_write_time()};
+  }
+  bool operator==(const Snapshot&) const = default;
+};
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+struct DrillFixture {
+  TempDir dir;
+  BatchEnvironment env;
+  std::ostringstream err;
+  fs::path drill;
+  DrillFixture() {
+    env.workBase = dir / "base";
+    env.startDir = dir / "cwd";
+    env.documents = dir / "docs";
+    drill = env.startDir / "drill";
+    fs::create_directories(drill);
+    fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", drill);
+  }
+  int run() {
+    CommandLine cl;
+    cl.action = CommandLine::Action::Batch;
+    cl.folder = "drill";
+    return runBatch(cl, env, err);
+  }
+  fs::path source() const { return drill / "quickstart.txt"; }
+};
+
+TEST(Safety, BatchRunsChangeNothingInTheDrillFolderAndDeliverOnlyIntoTheStartFolder) {
+  struct Case {
+    const char* name;
+    std::string extraLines;  // appended to the bundled source
+    std::vector<std::string> delivered;
+  };
+  const std::vector<Case> cases{
+      {"valid", "", {"quickstart.drl"}},
+      {"faulty records", "x\ty\tz\t1\t<B>open\t9\t\t99:99\t1\n\t\t\t\t<P>none.bmp</P>\t1\n",
+       {"error-quickstart.txt", "quickstart.drl"}},
+  };
+  for (const Case& c : cases) {
+    DrillFixture f;
+    if (!c.extraLines.empty()) {
+      std::string text = readFile(f.source());
+      writeFile(f.source(), text + c.extraLines);
+    }
+    writeFile(f.env.startDir / "notes.txt", "mine");
+    const Snapshot before(f.dir.path() / "cwd");
+    EXPECT_EQ(f.run(), exitcode::kDone) << c.name << f.err.str();
+    // The drill folder and the user's other files, byte for byte and time.
+    Snapshot after(f.dir.path() / "cwd");
+    after.files.erase(f.env.startDir / "quickstart.drl");
+    after.files.erase(f.env.startDir / "error-quickstart.txt");
+    EXPECT_TRUE(before == after) << c.name;
+    std::vector<std::string> expected = c.delivered;
+    expected.insert(expected.end(), {"drill", "notes.txt"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(namesIn(f.env.startDir), expected) << c.name;
+    EXPECT_EQ(namesIn(f.drill), (std::vector<std::string>{"cat.bmp", "cat.mp3", "quickstart.txt"})) << c.name;
+    // Nothing but the base's own files outside the start folder.
+    for (const auto& e : fs::recursive_directory_iterator(f.env.workBase / "TempUsr"))
+      EXPECT_TRUE(e.is_directory()) << c.name << ": left behind " << e.path();
+  }
+}
+
+TEST(Safety, AFailedBuildDeliversNothingAndKeepsTheEarlierContainer) {
+  DrillFixture f;
+  writeFile(f.env.startDir / "quickstart.drl", "last week's drill");
+  // A folder where the final image must be written makes the build fail.
+  fs::create_directories(f.env.workBase / "TempUsr" / "Destin" / "Drill.bin" / "x");
+  EXPECT_EQ(f.run(), exitcode::kPassFailed) << f.err.str();
+  EXPECT_EQ(readFile(f.env.startDir / "quickstart.drl"), "last week's drill");
+  EXPECT_EQ(namesIn(f.env.startDir), (std::vector<std::string>{"drill", "quickstart.drl"}));
+}
+
+TEST(Safety, DeliveryReplacesALinkInTheStartFolderNotItsTarget) {
+  DrillFixture f;
+  writeFile(f.dir / "elsewhere" / "precious.drl", "precious");
+  fs::create_symlink(f.dir / "elsewhere" / "precious.drl", f.env.startDir / "quickstart.drl");
+  EXPECT_EQ(f.run(), exitcode::kDone) << f.err.str();
+  EXPECT_EQ(readFile(f.dir / "elsewhere" / "precious.drl"), "precious");
+  EXPECT_FALSE(fs::is_symlink(f.env.startDir / "quickstart.drl"));
+  EXPECT_GT(fs::file_size(f.env.startDir / "quickstart.drl"), 1000u);
+}
+
+TEST(Safety, AWorkRootLinkedOutsideIsNeitherBuiltInNorEmptied) {
+  DrillFixture f;
+  writeFile(f.dir / "user" / "Middata" / "thesis.txt", "precious");
+  writeFile(f.dir / "user" / "Trash" / "draft.txt", "precious too");
+  fs::create_directories(f.env.workBase);
+  fs::create_directory_symlink(f.dir / "user", f.env.workBase / "TempUsr");
+  EXPECT_EQ(f.run(), exitcode::kDone) << f.err.str();
+  EXPECT_EQ(readFile(f.dir / "user" / "Middata" / "thesis.txt"), "precious");
+  EXPECT_EQ(readFile(f.dir / "user" / "Trash" / "draft.txt"), "precious too");
+  EXPECT_EQ(namesIn(f.dir / "user"), (std::vector<std::string>{"Middata", "Trash"}));
+  EXPECT_FALSE(fs::is_symlink(f.env.workBase / "TempUsr"));
+}
+
+}  // namespace
+}  // namespace dm
