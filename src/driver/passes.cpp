@@ -37,11 +37,21 @@ PassResult guarded(RunState& state, Body body) {
   return result;
 }
 
+void refuseOversizedSource(const fs::path& source) {
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(source, ec);
+  if (ec || size <= kMaxSourceBytes) return;
+  throw PassFailure("The source text " + source.filename().string() + " has " + std::to_string(size) +
+                    " bytes; the largest source drillmaker accepts has " + std::to_string(kMaxSourceBytes) +
+                    " bytes (16 MiB). Split the drill into smaller ones.");
+}
+
 }  // namespace
 
 PassResult CheckPass(RunState& state) {
   state.validRecordCount = 0;
   PassResult result = guarded(state, [&] {
+    refuseOversizedSource(state.sourceTextPath);
     prepareWorkTree(state);
     resetConversion(state);
     state.resetOptions();

@@ -84,5 +84,24 @@ TEST(Passes, CheckPassResetsOptionsAndReportsItsEnd) {
   EXPECT_TRUE(observer.codes.empty()) << "batch mode sends no 180";
 }
 
+TEST(Passes, ASourceOverTheSizeLimitFailsTheCheckSayingSo) {
+  test::TempDir dir;
+  RunState state;
+  test::RecordingObserver observer;
+  state.observer = &observer;
+  state.workBase = dir / "base";
+  state.sourceTextPath = dir / "src" / "big.txt";
+  test::writeFile(state.sourceTextPath, "\xFF\xFE");
+  // Exactly at the limit the source is read (and found empty of records).
+  fs::resize_file(state.sourceTextPath, kMaxSourceBytes);
+  EXPECT_TRUE(CheckPass(state).ok);
+  fs::resize_file(state.sourceTextPath, kMaxSourceBytes + 1);
+  PassResult r = CheckPass(state);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(observer.codes.back(), status::kPassFailed);
+  EXPECT_NE(r.failureText.find("big.txt has 16777217 bytes"), std::string::npos) << r.failureText;
+  EXPECT_NE(r.failureText.find("16 MiB"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace dm
