@@ -126,5 +126,33 @@ TEST(Safety, AWorkRootLinkedOutsideIsNeitherBuiltInNorEmptied) {
   EXPECT_FALSE(fs::is_symlink(f.env.workBase / "TempUsr"));
 }
 
+// Fields at the longest length accepted build; a line far beyond it ends in
+// a finding for that line, and the rest of the drill is still built.
+TEST(Safety, FieldsAtTheLimitBuildAndALineFarBeyondItIsAFinding) {
+  DrillFixture f;
+  fs::remove(f.source());
+  auto field = [](const std::string& unit, std::size_t units) {
+    std::string s;
+    for (std::size_t i = 0; i < units; ++i) s += unit;
+    return s;
+  };
+  std::string heading = "分類1\t分類2\t分類3\t問題番号\t問題\t正解\t解説\t制限時間";
+  for (int i = 1; i <= 10; ++i) heading += "\t選択肢" + std::to_string(i);
+  // 4000 units: bold spans and plain text, cut nowhere near a tag boundary.
+  const std::string longest = field("<B>問題</B>文章、", 4000 / 12) + field("あ", 4000 % 12);
+  std::string full = "長\t中\t小\t1\t" + longest + "\t3\t" + longest + "\t1:00";
+  for (int i = 0; i < 10; ++i) full += "\t" + field(std::to_string(i), 4000);
+  const std::string huge = "長\t中\t小\t2\t" + field("x", 1 << 20) + "\t1\t\t\ta\tb";
+  const std::string plain = "長\t中\t小\t3\t普通の問題\t2\t\t\tはい\tいいえ";
+  writeFile(f.drill / "limits.txt",
+            "\xFF\xFE" + test::utf16le("設定\t使い方\t\tドリル\t\t\r\n" + heading + "\r\n" + full + "\r\n" + huge +
+                                    "\r\n" + plain + "\r\n"));
+  EXPECT_EQ(f.run(), exitcode::kDone) << f.err.str();
+  EXPECT_GT(fs::file_size(f.env.startDir / "limits.drl"), 20000u);
+  const std::string report = readFile(f.env.startDir / "error-limits.txt");
+  EXPECT_NE(report.find(test::utf16le("00000004")), std::string::npos) << "the huge line is reported";
+  EXPECT_EQ(report.find(test::utf16le("00000003")), std::string::npos) << "the longest fields are accepted";
+}
+
 }  // namespace
 }  // namespace dm
