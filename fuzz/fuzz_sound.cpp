@@ -14,6 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   dm::findRiffDataChunk(bytes, dm::kRmpFirstChunk);
   std::istringstream in{std::string(bytes)};
   std::ostringstream out;
-  dm::unwrapRmp(in, out);
+  dm::sound::unwrapRmp(in, out);
   return 0;
 }
