@@ -319,6 +319,29 @@ TEST(PictureZoom, NeverDeletesItsOwnSource) {
   EXPECT_EQ(test::readFile(dir / "same.jpg"), "not a picture");
 }
 
+// Found by fuzzing: 80 bytes of GIF whose logical screen is 1083 x 16576
+// with two 2 x 2 frames. The whole screen is decoded and scaled, which takes
+// a fraction of a second here but timed out under coverage instrumentation;
+// it must convert like any tall picture.
+TEST(ConvertPicture, TinyGifWithAHugeScreen) {
+  const std::string gif(
+      "\x47\x49\x46\x38\x39\x61\x3b\x04\xc0\x40\xe3\xb5\xaf\x23\x60\x9f\x2a\x70\x71\xce\x7f\xa0\x01\x38"
+      "\x90\x6f\x3f\xa0\x12\x46\xb0\x4f\x4d\x06\x00\x04\x00\x00\x04\xc9\x1e\x12\x01\x00\x2c\x01\x00\x01"
+      "\x00\x02\x00\x02\x04\x00\x00\x04\xc9\x1e\x12\x01\x00\x2c\x01\x00\x01\x00\x02\x00\x02\x00\x00\x04\x04"
+      "\x70\xc8\x11\x01\x00\x3b\x79",
+      80);
+  std::istringstream probe(gif);
+  PictureInfo info;
+  ASSERT_EQ(picture::checkPicture(probe, info), picture::kUsable);
+  EXPECT_EQ(info.width, 800);
+  std::istringstream in(gif);
+  std::vector<std::uint8_t> out;
+  PictureInfo result;
+  ASSERT_EQ(picture::convertPicture(in, 800, -1, out, result), picture::kWritten);
+  EXPECT_EQ(result.width, info.width);
+  EXPECT_EQ(result.height, info.height);
+}
+
 TEST(ConvertPicture, WorksOnStreams) {
   std::istringstream in(colourBmp(10, 4));
   std::vector<std::uint8_t> out;
