@@ -40,10 +40,11 @@ void prepareWorkTree(RunState& state) {
   state.tagList.clear();
 
   std::error_code ec;
-  // A TempUsr that is a link (or a file) is replaced by a real folder, so the
-  // tree is never built, nor anything emptied, where the link points.
+  // A TempUsr that is a link is replaced by a real folder, so the tree is
+  // never built, nor anything emptied, where the link points. (A file there
+  // is left alone: the run then fails when it cannot write its work files.)
   if (!canEnter(state.paths.root)) {
-    if (fs::exists(fs::symlink_status(state.paths.root, ec))) fs::remove(state.paths.root, ec);
+    if (fs::is_symlink(fs::symlink_status(state.paths.root, ec))) fs::remove(state.paths.root, ec);
     fs::create_directories(state.paths.root, ec);
   }
 
