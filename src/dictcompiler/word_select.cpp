@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "dictcompiler/split_file.h"
@@ -468,7 +469,13 @@ void SelectWordLibs(CompileState& s) {
   };
   const std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), order.size());
   std::vector<std::thread> helpers;
-  for (std::size_t i = 1; i < threads; ++i) helpers.emplace_back(work);
+  for (std::size_t i = 1; i < threads; ++i) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no more threads: the ones running take the rest
+    }
+  }
   work();
   for (std::thread& t : helpers) t.join();
   for (Job& job : jobs) {
