@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
 #include <bit>
 #include <cctype>
+#include <exception>
 #include <fstream>
 #include <sstream>
 #include <string>
