@@ -52,6 +52,16 @@ TEST(ComponentChecks, SoundImage) {
     bad[c.at] = static_cast<char>(bad[c.at] ^ 0xA0);
     EXPECT_FALSE(run("Sound.bin", bad).ok) << c.what;
   }
+  // Found by fuzzing: a total size of nearly 4 GiB in a small image made
+  // the check sum that many bytes. The image is refused at once and not
+  // described.
+  std::string huge = soundImage();
+  huge[4] = huge[5] = huge[6] = '\xFF';
+  Report hugeReport;
+  Check refused = run("Sound.bin", huge, &hugeReport);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_NE(refused.detail.find("total size says 4294967"), std::string::npos) << refused.detail;
+  EXPECT_EQ(hugeReport.description.sounds, 0u);
 }
 
 TEST(ComponentChecks, ExtBmpImage) {
