@@ -32,6 +32,7 @@ std::u16string_view errorMessage(int code) {
     case 55: return u"音声ファイルの総容量は1GBです。";
     case 56: return u"文字色の設定に誤りがあります。もう一度確認して下さい。";
     case 57: return u"(注)GIF画像のため1枚目の画像のみ表示されます。";
+    case 58: return u"指摘が多すぎるため、この行から後は確認していません。";
     default: return u"";
   }
 }

@@ -60,6 +60,10 @@ inline constexpr int kPictureBytes = 54;
 inline constexpr int kSoundBytes = 55;
 inline constexpr int kBadColour = 56;
 inline constexpr int kMultiFrameGif = 57;
+// Not in the original catalogue: the check stopped after kMaxFindings
+// findings, so that a source of nothing but faulty lines cannot fill memory
+// (and a report of hundreds of megabytes) with them.
+inline constexpr int kTooManyFindings = 58;
 }  // namespace errc
 
 // The catalogue message of a code ("" for a code not in the catalogue).

@@ -21,6 +21,7 @@ inline constexpr std::int32_t kMaxCategoryCounter = 1000;  // first-level catego
 inline constexpr std::int32_t kMaxSecondLevelCount = 1000; // third-level categories + 2 per second level
 inline constexpr std::int32_t kMaxLeafRecords = 999;       // questions per third-level category
 inline constexpr std::size_t kMaxFieldUnits = 4000;
+inline constexpr std::size_t kMaxFindings = 100000;  // the check stops with finding 58 beyond
 inline constexpr std::uint32_t kMaxPictures = 65000;
 inline constexpr std::uint64_t kMaxSoundReferences = 400000000;
 inline constexpr std::uint64_t kMaxPictureBytes = 838860800;   // 800 MiB

@@ -304,6 +304,10 @@ std::uint32_t checkRecords(IntakeState& state, const CheckContext& context, std:
   while (true) {
     ++state.lineNumber;
     if (!reader.read(line)) break;
+    if (state.errors.size() >= kMaxFindings) {
+      addError(state, errc::kTooManyFindings, std::nullopt, kLineEntry, true);
+      break;
+    }
     state.media.reportedPictures.clear();
     state.media.reportedSounds.clear();
     if (isBlankWideLine(line) && state.lineNumber != 2) continue;

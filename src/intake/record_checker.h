@@ -56,7 +56,8 @@ bool checkRecord(IntakeState& state, std::u16string_view line);
 
 // The whole check over streams: Drill_1.uni bytes in, Drill_2.uni bytes out.
 // Starts from a fresh state, adds the whole-file findings (52, 54, 55) and
-// returns the number of records written.
+// returns the number of records written. Once kMaxFindings findings are
+// listed, the next line gets finding 58 and the rest is not checked.
 std::uint32_t checkRecords(IntakeState& state, const CheckContext& context, std::istream& in, std::ostream& out);
 
 }  // namespace dm

@@ -295,6 +295,22 @@ TEST(CheckRecords, OversizedLinesEndInFindings) {
   EXPECT_EQ(plainCodes(r.state), (std::vector<int>{43, 12, 43, 37}));
 }
 
+// A source of nothing but faulty lines must not fill memory with findings:
+// the check stops at the line after the 100,000th, saying so.
+TEST(CheckRecords, TooManyFindingsEndTheCheckAtTheNextLine) {
+  std::u16string source = u"\uFEFFs\r\nh\r\n";
+  for (std::size_t i = 0; i < kMaxFindings + 5; ++i) source += u"x\r\n";
+  CheckRun r;
+  r.run(source);
+  ASSERT_EQ(r.state.errors.size(), kMaxFindings + 2);
+  // Lines 3 .. 100002 have one finding each; line 100003 ends the check.
+  EXPECT_EQ(r.state.errors.count(makeErrorEntry(errc::kTooFewTabs, std::nullopt, kLineEntry, 100002)), 1u);
+  EXPECT_EQ(r.state.errors.count(makeErrorEntry(errc::kTooManyFindings, std::nullopt, kLineEntry, 100003)), 1u);
+  EXPECT_EQ(r.state.errors.count(makeErrorEntry(errc::kTooFewTabs, std::nullopt, kLineEntry, 100003)), 0u);
+  EXPECT_EQ(errorMessage(errc::kTooManyFindings), u"指摘が多すぎるため、この行から後は確認していません。");
+  EXPECT_EQ(r.valid, 0u);
+}
+
 TEST(CheckSettingsLine, HowToUseMenuLocationAndCover) {
   struct Case {
     const char* what;
