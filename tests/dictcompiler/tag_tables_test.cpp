@@ -23,7 +23,9 @@ TEST(TagTablesTest, SplitSuffixIsCutAtItsFirstOccurrence) {
   const TagDef* row = findTagDef(entryTagTable(), baseTagName("JUMP_s00"));
   ASSERT_NE(row, nullptr);
   EXPECT_EQ(row->attr, 0x00002001u);
-  EXPECT_EQ(findTagDef(entryTagTable(), "SPEC"), nullptr);
+  // The legend entry's tag is not in the built-in entry table.
+  const char* legendTag = "SPEC";
+  EXPECT_EQ(findTagDef(entryTagTable(), legendTag), nullptr);
 }
 
 }  // namespace
