@@ -110,7 +110,12 @@ std::string makeRleBmp(int width, int height, int bits, const Palette& palette,
   return s;
 }
 
-std::string makeJpeg(int width, int height, const PixelFn& rgb, bool progressive, bool grey) {
+namespace {
+
+// Compresses the pixels with libjpeg; `configure` adjusts the settings after
+// the defaults are set.
+std::string compressJpeg(int width, int height, const PixelFn& rgb, bool grey,
+                         const std::function<void(jpeg_compress_struct&)>& configure) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -123,8 +128,7 @@ std::string makeJpeg(int width, int height, const PixelFn& rgb, bool progressive
   cinfo.input_components = grey ? 1 : 3;
   cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 95, TRUE);
-  if (progressive) jpeg_simple_progression(&cinfo);
+  configure(cinfo);
   jpeg_start_compress(&cinfo, TRUE);
   std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * cinfo.input_components);
   while (cinfo.next_scanline < cinfo.image_height) {
@@ -149,6 +153,15 @@ std::string makeJpeg(int width, int height, const PixelFn& rgb, bool progressive
   return out;
 }
 
+}  // namespace
+
+std::string makeJpeg(int width, int height, const PixelFn& rgb, bool progressive, bool grey) {
+  return compressJpeg(width, height, rgb, grey, [&](jpeg_compress_struct& cinfo) {
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    if (progressive) jpeg_simple_progression(&cinfo);
+  });
+}
+
 std::string makeManyScanJpeg(int width, int height, bool refine) {
   std::vector<jpeg_scan_info> scans;
   const int al = refine ? 1 : 0;
@@ -160,36 +173,13 @@ std::string makeManyScanJpeg(int width, int height, bool refine) {
     for (int c = 0; c < 3; ++c)
       for (int k = 1; k < 64; ++k) scans.push_back({1, {c, 0, 0, 0}, k, k, 1, 0});
   }
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr err;
-  cinfo.err = jpeg_std_error(&err);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  cinfo.scan_info = scans.data();
-  cinfo.num_scans = static_cast<int>(scans.size());
-  jpeg_start_compress(&cinfo, TRUE);
-  std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    for (int x = 0; x < width; ++x) {
-      row[3 * x] = static_cast<JSAMPLE>(x * 7);
-      row[3 * x + 1] = static_cast<JSAMPLE>(cinfo.next_scanline * 5);
-      row[3 * x + 2] = static_cast<JSAMPLE>(x ^ cinfo.next_scanline);
-    }
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&cinfo, &p, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::string out(reinterpret_cast<char*>(buffer), size);
-  std::free(buffer);
-  return out;
+  const PixelFn rgb = [](int x, int y) {
+    return static_cast<std::uint32_t>(((x * 7) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | ((x ^ y) & 0xFF));
+  };
+  return compressJpeg(width, height, rgb, false, [&](jpeg_compress_struct& cinfo) {
+    cinfo.scan_info = scans.data();
+    cinfo.num_scans = static_cast<int>(scans.size());
+  });
 }
 
 std::string withExif(const std::string& jpeg, int orientation, const std::string& tiff) {
