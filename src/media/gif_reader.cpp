@@ -99,7 +99,7 @@ bool probeGif(std::istream& in, GifInfo& info) {
         // A code takes at least codeSize + 1 bits and stands for at most
         // 4096 pixels: a frame with less data lies about its size.
         if (pixels > dataBytes * 8 / (codeSize + 1) * kMaxLzwString) return false;
-        if (++info.frames >= kMaxGifFrames) return true;
+        if (++info.frames > kMaxGifFrames) return false;
         break;
       }
       case EXTENSION_RECORD_TYPE: {

@@ -10,18 +10,19 @@
 
 namespace dm::picture {
 
-// Frames walked at most; a file with more is taken as having this many.
+// Most frames a GIF may have; a file with more is refused.
 inline constexpr int kMaxGifFrames = 4096;
 
 struct GifInfo {
   std::int32_t width = 0;   // logical screen
   std::int32_t height = 0;
-  int frames = 0;           // counted up to kMaxGifFrames
+  int frames = 0;           // at most kMaxGifFrames
 };
 
 // Checks a GIF 87a or 89a stream: an allowed screen size, every frame
 // non-empty, inside the screen and with a colour table, every data block
-// present. The file may end without its trailer after a whole frame.
+// present, and no more than kMaxGifFrames frames. The file may end without
+// its trailer after a whole frame.
 bool probeGif(std::istream& in, GifInfo& info);
 
 // Decodes the first frame into `sink` as the logical screen, top row first:

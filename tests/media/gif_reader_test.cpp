@@ -40,6 +40,31 @@ TEST(GifProbe, AcceptsAMissingTrailerAfterAWholeFrame) {
   EXPECT_TRUE(probeGif(in, info));
 }
 
+TEST(GifProbe, FrameLimit) {
+  const GifFrame dot = test::gifFrame(0, 0, 1, 1, [](int, int) { return 1u; });
+  struct Case {
+    int frames;
+    bool trailer;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {kMaxGifFrames, true, true},
+      {kMaxGifFrames, false, true},
+      {kMaxGifFrames + 1, true, false},
+      {kMaxGifFrames + 1, false, false},
+  };
+  for (const Case& c : cases) {
+    std::string s = test::makeGif(1, 1, kFour, std::vector<GifFrame>(c.frames, dot));
+    if (!c.trailer) s.pop_back();
+    std::istringstream in(s);
+    GifInfo info;
+    EXPECT_EQ(probeGif(in, info), c.accepted) << c.frames << (c.trailer ? " frames" : " frames, no trailer");
+    if (c.accepted) {
+      EXPECT_EQ(info.frames, c.frames);
+    }
+  }
+}
+
 TEST(GifDecode, FirstFrameOnWhiteWithTransparency) {
   GifFrame first = checker(1, 1, 3, 2);
   first.transparent = 2;
