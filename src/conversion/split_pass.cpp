@@ -38,16 +38,17 @@ bool isLatin(char16_t c) {
          (c >= 0xFF41 && c <= 0xFF5A);
 }
 
-// May a piece end after value[i]? Numbers, words in brackets and text
-// before a middle dot or apostrophe are kept together.
+// May a piece end after value[i]? Numbers and words joined by a full-width
+// ．）： and text before a middle dot or apostrophe are kept together; the
+// ASCII . ) : end a piece wherever they stand.
 bool cutAllowedAfter(std::u16string_view v, std::size_t i) {
   const char16_t c = v[i];
   const char16_t prev = i > 0 ? v[i - 1] : 0;
   const char16_t next = i + 1 < v.size() ? v[i + 1] : 0;
   if (c == kFullComma || c == kFullSlash) return false;
-  if ((c == kFullStop || c == u'.') && (isDigit(prev) || isDigit(next))) return false;
-  if ((c == kFullParenClose || c == u')') && (isLatin(prev) || isLatin(next))) return false;
-  if ((c == kFullColon || c == u':') && isDigit(prev) && isDigit(next)) return false;
+  if (c == kFullStop && (isDigit(prev) || isDigit(next))) return false;
+  if (c == kFullParenClose && (isLatin(prev) || isLatin(next))) return false;
+  if (c == kFullColon && isDigit(prev) && isDigit(next)) return false;
   if (next == kMiddleDot || next == kRightQuote || next == u'\'') return false;
   return true;
 }

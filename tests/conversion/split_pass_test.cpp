@@ -103,14 +103,38 @@ TEST(SplitPass, CutRules) {
     std::size_t cut;
   };
   const Case cases[] = {
-      {"x。x", 241},  {"x，x", 2},  {"3．1", 2},  {"x．x", 241}, {"3.1", 2},   {"x.x", 241},
-      {"a）b", 2},    {"1）1", 241}, {"1：2", 2},  {"a：b", 241}, {"1：b", 241}, {"x。・", 242},
-      {"x!'", 2},     {"x?’", 2},   {"x。。　x", 243},
+      {"x。x", 241},  {"x，x", 2},  {"3．1", 2},  {"x．x", 241}, {"3.1", 241}, {"x.x", 241},
+      {"a）b", 2},    {"1）1", 241}, {"a)b", 241}, {"1：2", 2},   {"1:2", 241}, {"a：b", 241},
+      {"1：b", 241}, {"x。・", 242}, {"x!'", 2},    {"x?’", 2},   {"x。。　x", 243},
   };
   for (const Case& c : cases) {
     std::u16string value = codes("a。" + rep("x", 237) + c.around);
     value.append(600 - value.size(), u'x');
     EXPECT_EQ(findSplitCut(value, 4), c.cut) << c.around;
+  }
+}
+
+TEST(SplitPass, NumbersAndWordsKeptTogetherOnlyByFullWidthMarks) {
+  // The ASCII . ) : are plain break characters: a cut may follow them
+  // whatever stands beside them. Their full-width forms are not cut between
+  // digits or Latin letters, so those lines fall back to a cut before 499.
+  struct Case {
+    std::string head;
+    std::vector<std::string> out;
+  };
+  const std::string tail = rep("あ", 600);
+  const Case cases[] = {
+      {"x)y", {"DF_q\tx)", "DF_q_s00\ty" + rep("あ", 497), "DF_q_s00\t" + rep("あ", 103)}},
+      {"1:5", {"DF_q\t1:", "DF_q_s00\t5" + rep("あ", 497), "DF_q_s00\t" + rep("あ", 103)}},
+      {"3.14", {"DF_q\t3.", "DF_q_s00\t14" + rep("あ", 496), "DF_q_s00\t" + rep("あ", 104)}},
+      {"x）y", {"DF_q\tx）y" + rep("あ", 495), "DF_q_s00\t" + rep("あ", 105)}},
+      {"1：5", {"DF_q\t1：5" + rep("あ", 495), "DF_q_s00\t" + rep("あ", 105)}},
+      {"3．14", {"DF_q\t3．14" + rep("あ", 494), "DF_q_s00\t" + rep("あ", 106)}},
+  };
+  for (const Case& c : cases) {
+    Split s = split("DF_q\t" + c.head + tail);
+    EXPECT_EQ(s.lines, c.out) << c.head;
+    EXPECT_TRUE(s.trace.empty()) << c.head;
   }
 }
 
