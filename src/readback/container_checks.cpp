@@ -1,6 +1,9 @@
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "readback/byte_reader.h"
 #include "readback/component_checks.h"
@@ -54,21 +57,84 @@ std::string utf16leToUtf8(std::string_view bytes) {
   return utf16ToUtf8(text);
 }
 
-// The checksum: 32-bit words summed, then the buffer that holds the last word
-// (its low bytes replaced by the tail bytes) added once more.
-std::uint32_t checksum(std::string_view data) {
-  Bytes b(data);
-  std::uint32_t sum = 0;
-  std::size_t words = data.size() / 4;
-  std::array<std::uint8_t, 4> last{};
-  for (std::size_t i = 0; i < words; ++i) {
-    sum += b.u32(4 * i);
-    for (int k = 0; k < 4; ++k) last[k] = b.u8(4 * i + k);
+// Bytes held in memory.
+class MemorySource : public ContainerSource {
+ public:
+  explicit MemorySource(std::string_view data) : data_(data) {}
+  std::uint64_t size() const override { return data_.size(); }
+  void read(std::uint64_t at, std::size_t n, char* out) const override {
+    std::memcpy(out, data_.data() + at, n);
   }
-  for (std::size_t k = 0; k < data.size() % 4; ++k) last[k] = b.u8(4 * words + k);
-  sum += static_cast<std::uint32_t>(last[0] | (last[1] << 8) | (last[2] << 16)) |
-         (static_cast<std::uint32_t>(last[3]) << 24);
-  return sum;
+
+ private:
+  std::string_view data_;
+};
+
+// The `n` bytes at `at` of the work file as the writer left it: the restored
+// `header` over its first bytes, the delivered bytes after it. The range
+// lies inside the file.
+void readWorkFile(const ContainerSource& src, const std::string& header, std::uint64_t at, std::size_t n,
+                  char* out) {
+  src.read(at, n, out);
+  for (std::size_t i = 0; i < n && at + i < header.size(); ++i) out[i] = header[at + i];
+}
+
+std::string readWorkFile(const ContainerSource& src, const std::string& header, std::uint64_t at,
+                         std::size_t n) {
+  std::string out(n, '\0');
+  readWorkFile(src, header, at, n, out.data());
+  return out;
+}
+
+// Whether the `n` bytes at `at` of the work file lie inside it and are zero.
+bool allZero(const ContainerSource& src, const std::string& header, std::uint64_t at, std::size_t n) {
+  if (at > src.size() || n > src.size() - at) return false;
+  const std::string bytes = readWorkFile(src, header, at, n);
+  return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == 0; });
+}
+
+// Window of the passes over the whole file.
+constexpr std::size_t kWindow = std::size_t{1} << 20;
+
+struct Sums {
+  std::uint32_t checksum = 0;
+  unsigned every = 0, at64k = 0, at128k = 0, at192k = 0;
+};
+
+// One pass over the work file: the checksum over the bytes before
+// `bodyEnd` (32-bit words summed, then the buffer that holds the last word,
+// its low bytes replaced by the tail bytes, added once more) and the
+// trailer sums over the bytes before `trailer`.
+Sums sumWorkFile(const ContainerSource& src, const std::string& header, std::uint64_t bodyEnd,
+                 std::uint64_t trailer) {
+  Sums s;
+  const std::uint64_t words = bodyEnd / 4;
+  std::vector<char> window(static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, trailer)));
+  for (std::uint64_t pos = 0; pos < trailer;) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(window.size(), trailer - pos));
+    readWorkFile(src, header, pos, n, window.data());
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::uint64_t i = pos + k;
+      const std::uint8_t v = static_cast<std::uint8_t>(window[k]);
+      s.every += v;
+      if (i % 0x10000 == 0) s.at64k += v;
+      if (i % 0x20000 == 0) s.at128k += v;
+      if (i % 0x30000 == 0) s.at192k += v;
+      // Summing the bytes at their place in the word is summing the words.
+      if (i < words * 4) s.checksum += static_cast<std::uint32_t>(v) << (8 * (i % 4));
+    }
+    pos += n;
+  }
+  std::array<std::uint8_t, 4> last{};
+  const std::uint64_t lastFrom = words > 0 ? 4 * (words - 1) : 0;
+  const std::string tail = readWorkFile(src, header, lastFrom, static_cast<std::size_t>(bodyEnd - lastFrom));
+  if (words > 0)
+    for (std::size_t k = 0; k < 4; ++k) last[k] = static_cast<std::uint8_t>(tail[k]);
+  for (std::size_t k = 0; k < bodyEnd % 4; ++k)
+    last[k] = static_cast<std::uint8_t>(tail[4 * words - lastFrom + k]);
+  s.checksum += static_cast<std::uint32_t>(last[0] | (last[1] << 8) | (last[2] << 16)) |
+                (static_cast<std::uint32_t>(last[3]) << 24);
+  return s;
 }
 
 }  // namespace
@@ -80,15 +146,25 @@ bool Report::allOk() const {
 }
 
 Report inspectContainer(std::string_view delivered, bool withEntries) {
+  return inspectContainer(MemorySource(delivered), withEntries);
+}
+
+Report inspectContainer(const ContainerSource& source, bool withEntries) {
   Report r;
-  const std::size_t size = delivered.size();
+  const std::uint64_t size = source.size();
   if (size < kHeaderSize + kTailSize) {
     add(r, "file size", false, std::to_string(size) + " bytes: too small for a container");
     return r;
   }
   add(r, "file size", true, std::to_string(size) + " bytes");
 
-  const std::string_view marker = delivered.substr(322, 14);
+  std::string delivered(kHeaderSize, '\0');
+  source.read(0, kHeaderSize, delivered.data());
+  std::string tail(kTailSize, '\0');
+  source.read(size - kTailSize, kTailSize, tail.data());
+  const Bytes tailBytes(tail);
+
+  const std::string_view marker = std::string_view(delivered).substr(322, 14);
   add(r, "marker", marker == "VELMOR ENCRYPT", "bytes 322-335: \"" + std::string(marker) + "\"");
 
   const std::uint16_t stored = static_cast<std::uint16_t>(static_cast<std::uint8_t>(delivered[350]) |
@@ -96,10 +172,10 @@ Report inspectContainer(std::string_view delivered, bool withEntries) {
   const std::uint16_t expected = expectedCheckValue(delivered);
   add(r, "check value", stored == expected, "stored " + hex(stored, 4) + ", computed " + hex(expected, 4));
 
-  // The work file as the writer left it: restored header, then the rest.
-  std::string pre = unscrambleHeader(delivered);
-  pre.append(delivered.substr(kHeaderSize));
-  Bytes b(pre);
+  // The header of the work file as the writer left it; the rest of the
+  // work file is the rest of the delivered file.
+  const std::string pre = unscrambleHeader(delivered);
+  const Bytes b(pre);
 
   const bool headerOk = b.u8(0) == 1 && b.u16(1) == kSlots && (b.u8(3) == 0 || b.u8(3) == 0x80) &&
                         b.u8(9) == 1 && b.allZero(10, 6);
@@ -127,11 +203,11 @@ Report inspectContainer(std::string_view delivered, bool withEntries) {
   r.description.guid = guid;
 
   // Directory: identifiers, contiguous images with zero reserves between.
-  const std::size_t bodyEnd = size - kTailSize;
+  const std::uint64_t bodyEnd = size - kTailSize;
   bool idsOk = true, layoutOk = true, reservesOk = true, slotBytesOk = true;
   std::string layoutProblem;
-  std::size_t expectedOffset = kHeaderSize;
-  std::size_t previousEnd = 0;
+  std::uint64_t expectedOffset = kHeaderSize;
+  std::uint64_t previousEnd = 0;
   bool any = false;
   for (std::size_t s = 0; s < kSlots; ++s) {
     const std::size_t at = 16 + 16 * s;
@@ -148,18 +224,18 @@ Report inspectContainer(std::string_view delivered, bool withEntries) {
       layoutOk = false;
       layoutProblem = "slot " + std::to_string(s) + " is never listed";
     }
-    if (any && !b.allZero(previousEnd, kReserve)) reservesOk = false;
+    if (any && !allZero(source, pre, previousEnd, kReserve)) reservesOk = false;
     if (offset != expectedOffset && layoutOk) {
       layoutOk = false;
       layoutProblem = std::string(kSlotNames[s].name) + " at " + std::to_string(offset) + ", expected " +
                       std::to_string(expectedOffset);
     }
-    if (static_cast<std::size_t>(offset) + length > bodyEnd && layoutOk) {
+    if (static_cast<std::uint64_t>(offset) + length > bodyEnd && layoutOk) {
       layoutOk = false;
       layoutProblem = std::string(kSlotNames[s].name) + " runs past the end of the file";
     }
     r.description.components.push_back({static_cast<int>(s), kSlotNames[s].id, kSlotNames[s].name, offset, length});
-    previousEnd = static_cast<std::size_t>(offset) + length;
+    previousEnd = static_cast<std::uint64_t>(offset) + length;
     expectedOffset = previousEnd + kReserve;
     any = true;
   }
@@ -175,42 +251,45 @@ Report inspectContainer(std::string_view delivered, bool withEntries) {
                : layoutProblem);
   add(r, "reserves", reservesOk, reservesOk ? "zero" : "a reserve holds data");
 
-  const std::uint32_t storedSum = b.u32(bodyEnd);
-  const std::uint32_t sum = checksum(std::string_view(pre).substr(0, bodyEnd));
-  add(r, "checksum", storedSum == sum, "stored " + hex(storedSum, 8) + ", computed " + hex(sum, 8));
+  const Sums sums = sumWorkFile(source, pre, bodyEnd, size - 32);
+  const std::uint32_t storedSum = tailBytes.u32(0);
+  add(r, "checksum", storedSum == sums.checksum,
+      "stored " + hex(storedSum, 8) + ", computed " + hex(sums.checksum, 8));
 
-  // Trailer sums over everything before it.
-  const std::size_t trailer = size - 32;
-  unsigned every = 0, at64k = 0, at128k = 0, at192k = 0;
-  for (std::size_t i = 0; i < trailer; ++i) {
-    const std::uint8_t v = b.u8(i);
-    every += v;
-    if (i % 0x10000 == 0) at64k += v;
-    if (i % 0x20000 == 0) at128k += v;
-    if (i % 0x30000 == 0) at192k += v;
-  }
-  auto sumOk = [&](std::size_t at, unsigned s) { return b.u16(trailer + at) == static_cast<std::uint16_t>(0xA5A5 - s); };
-  const bool trailerSums = sumOk(0, at64k) && sumOk(2, every) && sumOk(10, at128k) && sumOk(14, at192k);
+  // Trailer sums over everything before it; the trailer is the last 32
+  // bytes of the tail.
+  const std::size_t trailer = kTailSize - 32;
+  auto sumOk = [&](std::size_t at, unsigned s) {
+    return tailBytes.u16(trailer + at) == static_cast<std::uint16_t>(0xA5A5 - s);
+  };
+  const bool trailerSums =
+      sumOk(0, sums.at64k) && sumOk(2, sums.every) && sumOk(10, sums.at128k) && sumOk(14, sums.at192k);
   add(r, "trailer sums", trailerSums, trailerSums ? "all four agree" : "a trailer sum disagrees");
-  const int day = b.u8(trailer + 4), monthByte = b.u8(trailer + 5), year = b.u16(trailer + 6);
-  const bool dateOk = day >= 1 && day <= 31 && monthByte <= 11 && year >= 1980 && b.u16(trailer + 8) == 0 &&
-                      b.u16(trailer + 12) == 0;
+  const int day = tailBytes.u8(trailer + 4), monthByte = tailBytes.u8(trailer + 5);
+  const int year = tailBytes.u16(trailer + 6);
+  const bool dateOk = day >= 1 && day <= 31 && monthByte <= 11 && year >= 1980 &&
+                      tailBytes.u16(trailer + 8) == 0 && tailBytes.u16(trailer + 12) == 0;
   char date[32];
   std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, monthByte == 0 ? 12 : monthByte, day);
   r.description.buildDate = date;
   add(r, "trailer date", dateOk, date);
   bool fill = true;
-  for (std::size_t i = 16; i < 32; ++i) fill = fill && b.u8(trailer + i) == 0x80;
+  for (std::size_t i = 16; i < 32; ++i) fill = fill && tailBytes.u8(trailer + i) == 0x80;
   add(r, "trailer fill", fill, fill ? "0x80808080 x 4" : "wrong fill words");
 
+  // The layout holds: every image lies inside the file.
   if (!layoutOk) return r;
+  std::vector<std::string> images;
+  images.reserve(r.description.components.size());
   std::string_view dic, wordLib, tagRule, menuImage;
   for (const Component& c : r.description.components) {
-    checkComponent(c, b.slice(c.offset, c.size), r);
-    if (c.name == "Dic.bin") dic = b.slice(c.offset, c.size);
-    if (c.name == "WordLib.bin") wordLib = b.slice(c.offset, c.size);
-    if (c.name == "TagRule.bin") tagRule = b.slice(c.offset, c.size);
-    if (c.name == "Menu.bin") menuImage = b.slice(c.offset, c.size);
+    images.push_back(readWorkFile(source, pre, c.offset, c.size));
+    const std::string_view image = images.back();
+    checkComponent(c, image, r);
+    if (c.name == "Dic.bin") dic = image;
+    if (c.name == "WordLib.bin") wordLib = image;
+    if (c.name == "TagRule.bin") tagRule = image;
+    if (c.name == "Menu.bin") menuImage = image;
   }
 
   // The drill body must decode completely, one entry per item address.

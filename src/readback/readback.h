@@ -60,8 +60,23 @@ struct Report {
 // which the marker and the check value replace, come back as zero.
 std::string unscrambleHeader(std::string_view delivered);
 
-// Verifies and describes a delivered container held in memory; with
-// `withEntries` also returns the decoded text of every entry.
+// Positioned reads of a delivered container.
+class ContainerSource {
+ public:
+  virtual ~ContainerSource() = default;
+  virtual std::uint64_t size() const = 0;
+  // Fills `out` with the `n` bytes at `at`, all of which lie before size();
+  // throws std::runtime_error when they cannot be read.
+  virtual void read(std::uint64_t at, std::size_t n, char* out) const = 0;
+};
+
+// Verifies and describes a delivered container; with `withEntries` also
+// returns the decoded text of every entry. Reads the header and the tail,
+// passes over the rest in bounded windows for the sums, and holds no more
+// in memory than the component images the directory declares (and only
+// when they lie inside the file). Throws what `source` throws.
+Report inspectContainer(const ContainerSource& source, bool withEntries = false);
+// The same for a container held in memory.
 Report inspectContainer(std::string_view delivered, bool withEntries = false);
 
 // Writes the report as text lines (one per check, then the description and
@@ -70,7 +85,9 @@ void printText(const Report& report, std::ostream& out);
 void printJson(const Report& report, std::ostream& out);
 
 // `drillmaker inspect FILE.drl [--entries] [--json]`: returns 0 when every check holds,
-// 1 otherwise, 2 for a usage error or an unreadable file.
+// 1 otherwise, 2 for a usage error or a file it refuses: one that cannot be
+// read, is not a regular file (a directory, a FIFO, a device) or has 4 GiB
+// or more, larger than any container.
 int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace dm::inspect

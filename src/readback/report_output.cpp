@@ -1,8 +1,10 @@
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <exception>
+#include <memory>
+#include <new>
 #include <ostream>
 
+#include "readback/container_file.h"
 #include "readback/readback.h"
 
 namespace dm::inspect {
@@ -131,13 +133,22 @@ int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
     err << "Usage: drillmaker inspect FILE.drl [--entries] [--json]\n";
     return 2;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    err << "drillmaker inspect: cannot read " << path << '\n';
+  std::string problem;
+  const std::unique_ptr<ContainerFile> file = ContainerFile::open(path, problem);
+  if (!file) {
+    err << "drillmaker inspect: " << problem << '\n';
     return 2;
   }
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const Report report = inspectContainer(bytes, entries);
+  Report report;
+  try {
+    report = inspectContainer(*file, entries);
+  } catch (const std::bad_alloc&) {
+    err << "drillmaker inspect: too little memory to inspect " << path << '\n';
+    return 2;
+  } catch (const std::exception& e) {
+    err << "drillmaker inspect: " << e.what() << '\n';
+    return 2;
+  }
   if (json) {
     printJson(report, out);
   } else {

@@ -49,6 +49,31 @@ TEST(RoundTrip, TheBundledExampleVerifiesAndReadsBack) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << " missing from:\n" << text;
 }
 
+TEST(RoundTrip, TheCommandReadsTheFileAsTheBytesInMemory) {
+  TempDir dir;
+  const std::string drl = build(dir, fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", "quickstart");
+  ASSERT_FALSE(drl.empty());
+  test::writeFile(dir / "copy.drl", drl);
+  const Report r = inspectContainer(drl, true);
+  std::ostringstream text, json;
+  printText(r, text);
+  printJson(r, json);
+  struct Case {
+    std::vector<std::string> args;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{(dir / "copy.drl").string(), "--entries"}, text.str()},
+      {{(dir / "copy.drl").string(), "--entries", "--json"}, json.str()},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(runInspect(c.args, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), c.expected);
+    EXPECT_EQ(err.str(), "");
+  }
+}
+
 TEST(RoundTrip, AUtf16DrillWithCategoriesAndTenChoices) {
   TempDir dir;
   std::u16string source =
