@@ -101,6 +101,15 @@ struct Sums {
   unsigned every = 0, at64k = 0, at128k = 0, at192k = 0;
 };
 
+// The sum of those of the `n` bytes of `w` whose file position is a
+// multiple of `step`; `w` starts at file position `pos`.
+unsigned sumEvery(const char* w, std::size_t n, std::uint64_t pos, std::uint64_t step) {
+  unsigned sum = 0;
+  for (std::uint64_t i = (pos + step - 1) / step * step; i < pos + n; i += step)
+    sum += static_cast<std::uint8_t>(w[i - pos]);
+  return sum;
+}
+
 // One pass over the work file: the checksum over the bytes before
 // `bodyEnd` (32-bit words summed, then the buffer that holds the last word,
 // its low bytes replaced by the tail bytes, added once more) and the
@@ -109,20 +118,23 @@ Sums sumWorkFile(const ContainerSource& src, const std::string& header, std::uin
                  std::uint64_t trailer) {
   Sums s;
   const std::uint64_t words = bodyEnd / 4;
+  // kWindow is a multiple of 4: every window starts at a word.
   std::vector<char> window(static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, trailer)));
   for (std::uint64_t pos = 0; pos < trailer;) {
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(window.size(), trailer - pos));
+    const char* w = window.data();
     readWorkFile(src, header, pos, n, window.data());
-    for (std::size_t k = 0; k < n; ++k) {
-      const std::uint64_t i = pos + k;
-      const std::uint8_t v = static_cast<std::uint8_t>(window[k]);
-      s.every += v;
-      if (i % 0x10000 == 0) s.at64k += v;
-      if (i % 0x20000 == 0) s.at128k += v;
-      if (i % 0x30000 == 0) s.at192k += v;
-      // Summing the bytes at their place in the word is summing the words.
-      if (i < words * 4) s.checksum += static_cast<std::uint32_t>(v) << (8 * (i % 4));
-    }
+    for (std::size_t k = 0; k < n; ++k) s.every += static_cast<std::uint8_t>(w[k]);
+    s.at64k += sumEvery(w, n, pos, 0x10000);
+    s.at128k += sumEvery(w, n, pos, 0x20000);
+    s.at192k += sumEvery(w, n, pos, 0x30000);
+    const std::size_t wordBytes =
+        pos < words * 4 ? static_cast<std::size_t>(std::min<std::uint64_t>(n, words * 4 - pos)) : 0;
+    for (std::size_t k = 0; k + 4 <= wordBytes; k += 4)
+      s.checksum += static_cast<std::uint32_t>(static_cast<std::uint8_t>(w[k])) |
+                    (static_cast<std::uint32_t>(static_cast<std::uint8_t>(w[k + 1])) << 8) |
+                    (static_cast<std::uint32_t>(static_cast<std::uint8_t>(w[k + 2])) << 16) |
+                    (static_cast<std::uint32_t>(static_cast<std::uint8_t>(w[k + 3])) << 24);
     pos += n;
   }
   std::array<std::uint8_t, 4> last{};

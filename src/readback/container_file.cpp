@@ -32,8 +32,7 @@ std::unique_ptr<ContainerFile> ContainerFile::open(const std::string& path, std:
     return nullptr;
   }
   if (!S_ISREG(st.st_mode)) {
-    problem = path + (S_ISDIR(st.st_mode) ? " is a directory" : " is not a regular file") +
-              ", not a container";
+    problem = path + (S_ISDIR(st.st_mode) ? " is a directory, not a container" : " is not a regular file");
     ::close(fd);
     return nullptr;
   }
