@@ -141,6 +141,9 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   };
 
   if (!CheckPass(state).ok) return failed();
+  if (state.intake.sourceEncoding != SourceEncoding::ShiftJis)
+    err << "drillmaker: read " << state.sourceTextPath.filename().string() << " as "
+        << encodingName(state.intake.sourceEncoding) << '\n';
   try {
     writeCheckReport(state);
   } catch (const std::exception& e) {

@@ -39,8 +39,10 @@ void finish(std::ofstream& out, const fs::path& path) {
 }  // namespace
 
 void convertSource(RunState& state) {
-  convertSourceFile(state.sourceTextPath, state.paths.trash / intakefiles::kConverted,
-                    state.paths.trash / intakefiles::kConversionLog);
+  state.intake.sourceEncoding = SourceEncoding::ShiftJis;
+  state.intake.sourceEncoding =
+      convertSourceFile(state.sourceTextPath, state.paths.trash / intakefiles::kConverted,
+                        state.paths.trash / intakefiles::kConversionLog);
 }
 
 void normaliseSource(RunState& state) {

@@ -20,8 +20,9 @@ inline constexpr const char* kConversionLog = "Drill_tsv.chk";  // Trash: codes 
 inline constexpr const char* kCheckReport = "Drill.chk";     // Destin: the check report
 }  // namespace intakefiles
 
-// Source text -> Trash/Drill.uni (UTF-16LE); Trash/Drill_tsv.chk for a
-// Shift-JIS source.
+// Source text -> Trash/Drill.uni (UTF-16LE, lines ending with CR LF);
+// Trash/Drill_tsv.chk for a Shift-JIS source. Records the encoding read in
+// state.intake.sourceEncoding.
 void convertSource(RunState& state);
 // Trash/Drill.uni -> Trash/Drill_1.uni (one record per line).
 void normaliseSource(RunState& state);

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "intake/error_list.h"
+#include "intake/source_encoding.h"
 
 namespace dm {
 
@@ -62,8 +63,16 @@ struct IntakeState {
   MediaCounters media;
   std::uint8_t howToUsePresent = 0;  // the settings line carries a how-to-use text
 
-  // The reset of every check pass.
-  void reset() { *this = IntakeState{}; }
+  // The encoding the source text was read in, set by the code conversion.
+  SourceEncoding sourceEncoding = SourceEncoding::ShiftJis;
+
+  // The reset of the record check, which follows the code conversion in
+  // every check pass: everything but the encoding read starts afresh.
+  void reset() {
+    const SourceEncoding read = sourceEncoding;
+    *this = IntakeState{};
+    sourceEncoding = read;
+  }
 };
 
 // Adds one finding (kept once per distinct entry). A rejecting finding also

@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "intake/sjis_table.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "textio/wide_line.h"
 
 namespace dm {
 
@@ -59,22 +62,91 @@ void logConversionError(std::uint16_t code, std::ostream& errorLog, std::ostream
 
 bool isLeadByte(unsigned b) { return b > 0x80 && !(b >= 0xA1 && b <= 0xDF); }
 
-void copyRest(std::istream& in, std::ostream& out) {
+constexpr std::string_view kMarkLe("\xFF\xFE", 2);
+constexpr std::string_view kMarkBe("\xFE\xFF", 2);
+constexpr std::string_view kMarkUtf8("\xEF\xBB\xBF", 3);
+
+// The rest of the stream; the stream's own failure is left for the caller.
+std::string readRest(std::istream& in) {
+  std::string bytes;
   std::vector<char> chunk(kChunkBytes);
   while (in) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    out.write(chunk.data(), in.gcount());
+    bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
   }
+  return bytes;
 }
 
-bool startsWithMark(std::istream& in) {
-  char mark[2] = {0, 0};
-  in.read(mark, 2);
-  const bool utf16 = in.gcount() == 2 && static_cast<unsigned char>(mark[0]) == 0xFF &&
-                     static_cast<unsigned char>(mark[1]) == 0xFE;
-  in.clear();
-  in.seekg(0);
-  return utf16;
+void appendUnit(std::string& out, char16_t unit) {
+  out.push_back(static_cast<char>(unit & 0xFF));
+  out.push_back(static_cast<char>(unit >> 8));
+}
+
+char16_t unitAt(std::string_view wide, std::size_t k) {
+  return static_cast<char16_t>(static_cast<unsigned char>(wide[2 * k]) |
+                               static_cast<unsigned char>(wide[2 * k + 1]) << 8);
+}
+
+// UTF-16LE bytes, mark first, of a UTF-16 or UTF-8 source.
+std::string unicodeCopy(std::string&& bytes, SourceEncoding encoding) {
+  if (encoding == SourceEncoding::Utf16Le) return std::move(bytes);
+  std::string out;
+  if (encoding == SourceEncoding::Utf16Be) {
+    // Swapping each pair turns the mark FE FF into FF FE; an odd last byte
+    // holds no character and is dropped.
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+      out.push_back(bytes[i + 1]);
+      out.push_back(bytes[i]);
+    }
+    return out;
+  }
+  std::string_view text(bytes);
+  if (text.starts_with(kMarkUtf8)) text.remove_prefix(kMarkUtf8.size());
+  const std::u16string units = utf8ToUtf16(text);
+  out.reserve(2 * units.size() + 2);
+  out.append(kMarkLe);
+  for (char16_t unit : units) appendUnit(out, unit);
+  return out;
+}
+
+// Puts a CR before every LF of the UTF-16LE text `wide` when it holds no CR
+// LF at all; a text with any CR LF stays as it is.
+void endLinesWithCrLf(std::string& wide) {
+  const std::size_t units = wide.size() / 2;
+  std::size_t lineFeeds = 0;
+  for (std::size_t k = 0; k < units; ++k) {
+    if (unitAt(wide, k) != u'\n') continue;
+    if (k > 0 && unitAt(wide, k - 1) == u'\r') return;
+    ++lineFeeds;
+  }
+  if (lineFeeds == 0) return;
+  std::string out;
+  out.reserve(wide.size() + 2 * lineFeeds);
+  for (std::size_t k = 0; k < units; ++k) {
+    if (unitAt(wide, k) == u'\n') appendUnit(out, u'\r');
+    out.append(wide, 2 * k, 2);
+  }
+  if (wide.size() % 2 == 1) out.push_back(wide.back());
+  wide.swap(out);
+}
+
+// The working copy of a source read whole: `errorLog` is used only for a
+// Shift-JIS source.
+std::string workingCopy(std::string&& bytes, SourceEncoding encoding, std::ostream& errorLog,
+                        std::ostream* trace) {
+  std::string wide;
+  if (encoding == SourceEncoding::ShiftJis) {
+    std::istringstream in(std::move(bytes));
+    std::ostringstream out;
+    out.write(kMarkLe.data(), static_cast<std::streamsize>(kMarkLe.size()));
+    decodeShiftJis(in, out, errorLog, trace);
+    wide = std::move(out).str();
+  } else {
+    wide = unicodeCopy(std::move(bytes), encoding);
+  }
+  endLinesWithCrLf(wide);
+  return wide;
 }
 
 }  // namespace
@@ -135,38 +207,54 @@ std::uint64_t decodeShiftJis(std::istream& in, std::ostream& out, std::ostream& 
   return dropped;
 }
 
-bool convertSourceStream(std::istream& in, std::ostream& out, std::ostream& errorLog, std::ostream* trace) {
-  if (startsWithMark(in)) {
-    copyRest(in, out);
-    return true;
-  }
-  out.write("\xFF\xFE", 2);
-  decodeShiftJis(in, out, errorLog, trace);
-  return false;
+SourceEncoding detectSourceEncoding(std::string_view bytes) {
+  if (bytes.starts_with(kMarkLe)) return SourceEncoding::Utf16Le;
+  if (bytes.starts_with(kMarkBe)) return SourceEncoding::Utf16Be;
+  if (bytes.starts_with(kMarkUtf8)) return SourceEncoding::Utf8;
+  const bool multiByte =
+      std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  return multiByte && isValidUtf8(bytes) ? SourceEncoding::Utf8 : SourceEncoding::ShiftJis;
 }
 
-void convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
-                       const std::filesystem::path& errorLog) {
+SourceEncoding convertSourceStream(std::istream& in, std::ostream& out, std::ostream& errorLog,
+                                   std::ostream* trace) {
+  std::string bytes = readRest(in);
+  const SourceEncoding encoding = detectSourceEncoding(bytes);
+  const std::string wide = workingCopy(std::move(bytes), encoding, errorLog, trace);
+  out.write(wide.data(), static_cast<std::streamsize>(wide.size()));
+  return encoding;
+}
+
+SourceEncoding convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
+                                 const std::filesystem::path& errorLog) {
   std::ifstream in(source, std::ios::binary);
   if (!in) {
     throw PassFailure("can't open the source text " + source.string() + ": " +
                       platform::systemErrorText(errno));
   }
-  const bool utf16 = startsWithMark(in);
+  std::string bytes = readRest(in);
+  if (in.bad()) {
+    throw PassFailure("can't read the source text " + source.string() + ": " +
+                      platform::systemErrorText(errno));
+  }
+  const SourceEncoding encoding = detectSourceEncoding(bytes);
 
   std::ofstream out(uni, std::ios::binary | std::ios::trunc);
   if (!out) throw PassFailure("can't open file " + uni.string() + ": " + platform::systemErrorText(errno));
-  if (utf16) {
-    copyRest(in, out);
-  } else {
+  std::string wide;
+  if (encoding == SourceEncoding::ShiftJis) {
     std::ofstream log(errorLog, std::ios::trunc);
     if (!log) throw PassFailure("can't open file " + errorLog.string() + ": " + platform::systemErrorText(errno));
-    out.write("\xFF\xFE", 2);
-    decodeShiftJis(in, out, log, &std::cout);
+    wide = workingCopy(std::move(bytes), encoding, log, &std::cout);
     log.close();
+  } else {
+    std::ostringstream unused;
+    wide = workingCopy(std::move(bytes), encoding, unused, nullptr);
   }
+  out.write(wide.data(), static_cast<std::streamsize>(wide.size()));
   out.close();
   if (!out) throw PassFailure("can't write file " + uni.string() + ": " + platform::systemErrorText(errno));
+  return encoding;
 }
 
 }  // namespace dm

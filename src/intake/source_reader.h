@@ -1,12 +1,17 @@
-// Code conversion of the user's source text: a UTF-16LE source with its mark
-// is taken byte for byte, anything else is decoded as Shift-JIS into UTF-16LE
-// with a mark. Codes without a conversion are dropped and logged.
+// Code conversion of the user's source text into the UTF-16LE working copy
+// with a mark: a UTF-16LE source with its mark is taken as it is, a UTF-16BE
+// or UTF-8 source is converted, anything else is decoded as Shift-JIS (codes
+// without a conversion are dropped and logged). A source whose lines end with
+// LF alone gets CR LF line ends.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <istream>
 #include <ostream>
+#include <string_view>
+
+#include "intake/source_encoding.h"
 
 namespace dm {
 
@@ -22,16 +27,27 @@ char16_t decodeSjisCode(std::uint16_t code);
 std::uint64_t decodeShiftJis(std::istream& in, std::ostream& out, std::ostream& errorLog,
                              std::ostream* trace = nullptr);
 
-// The whole conversion over a seekable stream. When `in` begins with FF FE it is copied
-// to `out` unchanged and `errorLog` is left untouched; otherwise the mark is
-// written and the source decoded as Shift-JIS. Returns true for a UTF-16 source.
-bool convertSourceStream(std::istream& in, std::ostream& out, std::ostream& errorLog,
-                         std::ostream* trace = nullptr);
+// The encoding of a whole source text: the mark FF FE, FE FF or EF BB BF
+// names it; without a mark, well-formed UTF-8 holding at least one multi-byte
+// character is UTF-8, and anything else (plain ASCII too) is Shift-JIS.
+SourceEncoding detectSourceEncoding(std::string_view bytes);
+
+// The whole conversion over a stream, read from its current position to its
+// end. A UTF-16LE source is copied unchanged; a UTF-16BE or UTF-8 source is
+// converted to UTF-16LE, its mark (if any) becoming the mark FF FE; anything
+// else gets the mark and is decoded as Shift-JIS, with `errorLog` and `trace`
+// as for decodeShiftJis (they are left untouched for the other encodings).
+// Whatever the encoding, a text without any CR LF ends its lines with LF
+// alone: then a CR is put before every LF, so the copy always ends its lines
+// with CR LF. Returns the encoding read.
+SourceEncoding convertSourceStream(std::istream& in, std::ostream& out, std::ostream& errorLog,
+                                   std::ostream* trace = nullptr);
 
 // The conversion over files: `source` -> `uni`, Shift-JIS errors to `errorLog`
-// (created only for a Shift-JIS source). Throws PassFailure when a file cannot
-// be opened or written. The source is only read.
-void convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
-                       const std::filesystem::path& errorLog);
+// (created only for a Shift-JIS source) and traced to standard output. Throws
+// PassFailure when a file cannot be opened, read or written. The source is
+// only read. Returns the encoding read.
+SourceEncoding convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
+                                 const std::filesystem::path& errorLog);
 
 }  // namespace dm

@@ -51,39 +51,55 @@ std::u16string_view chompWide(std::u16string_view line) {
   return line;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `i` (1 to 4) with its code
+// point in `cp`, or 0 when the bytes there are not one: a stray continuation
+// byte, a truncated sequence, an overlong form, a surrogate or a code point
+// beyond U+10FFFF.
+std::size_t utf8SequenceAt(std::string_view text, std::size_t i, char32_t& cp) {
+  unsigned char c = static_cast<unsigned char>(text[i]);
+  if (c < 0x80) {
+    cp = c;
+    return 1;
+  }
+  std::size_t len = (c >= 0xF0 && c <= 0xF4) ? 4 : (c >= 0xE0) && c < 0xF0 ? 3 : (c >= 0xC2 && c < 0xE0) ? 2 : 0;
+  if (len == 0 || i + len > text.size()) return 0;
+  cp = c & (0xFF >> (len + 1));
+  for (std::size_t k = 1; k < len; ++k) {
+    unsigned char cc = static_cast<unsigned char>(text[i + k]);
+    if ((cc & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (cc & 0x3F);
+  }
+  if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000))) ||
+      (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+    return 0;
+  return len;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  char32_t cp = 0;
+  while (i < text.size()) {
+    const std::size_t len = utf8SequenceAt(text, i, cp);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
 std::u16string utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   std::size_t i = 0;
-  auto bad = [&] {
-    out.push_back(0xFFFD);
-    ++i;
-  };
+  char32_t cp = 0;
   while (i < text.size()) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      out.push_back(c);
+    const std::size_t len = utf8SequenceAt(text, i, cp);
+    if (len == 0) {
+      out.push_back(0xFFFD);
       ++i;
-      continue;
-    }
-    int len = (c >= 0xF0 && c <= 0xF4) ? 4 : (c >= 0xE0) && c < 0xF0 ? 3 : (c >= 0xC2 && c < 0xE0) ? 2 : 0;
-    if (len == 0 || i + len > text.size()) {
-      bad();
-      continue;
-    }
-    char32_t cp = c & (0xFF >> (len + 1));
-    bool ok = true;
-    for (int k = 1; k < len; ++k) {
-      unsigned char cc = static_cast<unsigned char>(text[i + k]);
-      if ((cc & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (!ok || (len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000))) ||
-        (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
-      bad();
       continue;
     }
     if (cp >= 0x10000) {

@@ -46,4 +46,8 @@ std::u16string_view chompWide(std::u16string_view line);
 std::u16string utf8ToUtf16(std::string_view text);
 std::string utf16ToUtf8(std::u16string_view text);
 
+// True when every byte of `text` belongs to a well-formed UTF-8 sequence (no
+// overlong forms, surrogates or code points beyond U+10FFFF).
+bool isValidUtf8(std::string_view text);
+
 }  // namespace dm

@@ -4,14 +4,19 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <sstream>
 
+#include "intake/source_reader.h"
 #include "platform/platform.h"
+#include "textio/wide_line.h"
 #include "support/temp_dir.h"
 
 namespace dm {
 namespace {
 
+using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
@@ -120,6 +125,77 @@ TEST(BatchExecutable, HelpVersionAndExitStatuses) {
   writeFile(dir / "drill/a.bmp", "x");
   EXPECT_EQ(runExe(dir.path(), dir / "base", "drill /D", &out), 2);
   EXPECT_NE(out.find("テキストファイルがありません"), std::string::npos) << out;
+}
+
+// Every regular file below `root`, by its path relative to `root`.
+std::map<fs::path, std::string> filesBelow(const fs::path& root) {
+  std::map<fs::path, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    if (e.is_regular_file()) files[fs::relative(e.path(), root)] = readFile(e.path());
+  return files;
+}
+
+// Sets SOURCE_DATE_EPOCH for its lifetime.
+struct FixedBuildDate {
+  FixedBuildDate() { ::setenv("SOURCE_DATE_EPOCH", "1796731200", 1); }  // 8 December 2026, 12:00 UTC
+  ~FixedBuildDate() { ::unsetenv("SOURCE_DATE_EPOCH"); }
+};
+
+TEST(Batch, AUtf8SourceWithLfLineEndsBuildsWhatItsShiftJisOriginalBuilds) {
+  FixedBuildDate date;
+  BatchFixture f;
+  const fs::path work = f.env.workBase / "TempUsr";
+  const fs::path drl = f.env.startDir / "quickstart.drl";
+  const fs::path source = f.env.startDir / "drill" / "quickstart.txt";
+  fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", f.env.startDir / "drill");
+  ASSERT_EQ(f.run("drill", true), exitcode::kDone) << f.err.str();
+  EXPECT_EQ(f.err.str().find("drillmaker: read "), std::string::npos) << f.err.str();
+  const std::map<fs::path, std::string> originalWork = filesBelow(work);
+  const std::string original = readFile(drl);
+  fs::remove_all(work);
+  fs::remove(drl);
+
+  // The example re-encoded as UTF-8 without a mark, its lines ending with
+  // LF, built again at the same places.
+  std::istringstream sjis(readFile(source));
+  std::ostringstream wide, log;
+  decodeShiftJis(sjis, wide, log);
+  ASSERT_EQ(log.str(), "");
+  std::u16string units;
+  const std::string bytes = wide.str();
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8));
+  std::string text = utf16ToUtf8(units);
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+  ASSERT_EQ(text.find('\r'), std::string::npos);
+  writeFile(source, text);
+  f.err.str("");
+  ASSERT_EQ(f.run("drill", true), exitcode::kDone) << f.err.str();
+  EXPECT_NE(f.err.str().find("drillmaker: read quickstart.txt as UTF-8\n"), std::string::npos) << f.err.str();
+
+  // The container and its work copies differ only in the GUID (offset 400,
+  // 16 bytes) and in the sums over it at the end (the checksum and the
+  // trailer, the last 36 bytes); only a Shift-JIS source has a conversion log.
+  auto sameButGuidAndSums = [](std::string container, const std::string& model) {
+    constexpr std::size_t kGuidAt = 400, kGuidBytes = 16, kSumBytes = 36;
+    if (container.size() != model.size() || container.size() < kGuidAt + kGuidBytes + kSumBytes) return false;
+    container.replace(kGuidAt, kGuidBytes, model, kGuidAt, kGuidBytes);
+    const std::size_t sums = container.size() - kSumBytes;
+    container.replace(sums, kSumBytes, model, sums, kSumBytes);
+    return container == model;
+  };
+  EXPECT_TRUE(sameButGuidAndSums(readFile(drl), original));
+  std::map<fs::path, std::string> rebuiltWork = filesBelow(work);
+  for (const char* name : {"Drill.pre", "Drill.bin"}) {
+    const fs::path container = fs::path("Destin") / name;
+    EXPECT_TRUE(sameButGuidAndSums(rebuiltWork[container], originalWork.at(container))) << container;
+    rebuiltWork[container] = originalWork.at(container);
+  }
+  EXPECT_EQ(originalWork.at(fs::path("Trash") / "Drill_tsv.chk"), "");
+  rebuiltWork[fs::path("Trash") / "Drill_tsv.chk"] = "";
+  ASSERT_EQ(originalWork.size(), rebuiltWork.size());
+  for (const auto& [path, bytes] : originalWork) EXPECT_TRUE(rebuiltWork[path] == bytes) << path;
 }
 
 }  // namespace

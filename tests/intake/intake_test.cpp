@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <sstream>
 
 #include "driver/run_state.h"
 #include "intake/line_normaliser.h"
 #include "intake/record_checker.h"
+#include "intake/sjis_table.h"
+#include "intake/source_encoding.h"
 #include "intake_fixture.h"
 #include "platform/failure.h"
 #include "support/temp_dir.h"
@@ -97,6 +101,129 @@ TEST_F(IntakeRun, Utf16SourceWithoutFindingsWritesNoReport) {
   EXPECT_EQ(state.validRecordCount, 1u);
   EXPECT_EQ(countErrors(state), 0u);
   EXPECT_FALSE(fs::exists(state.paths.destin / "Drill.chk"));
+}
+
+// The bytes of `text` in one of the encodings a source may come in; the
+// Shift-JIS form takes the characters of the conversion table and ASCII.
+std::string encoded(std::u16string_view text, SourceEncoding encoding, bool mark) {
+  std::string out;
+  switch (encoding) {
+    case SourceEncoding::ShiftJis:
+      for (char16_t c : text) {
+        if (c < 0x80) {
+          out.push_back(static_cast<char>(c));
+          continue;
+        }
+        const SjisPair* p = std::find_if(kSjisTable, kSjisTable + kSjisTableSize,
+                                         [c](const SjisPair& pair) { return pair.unit == c; });
+        EXPECT_NE(p, kSjisTable + kSjisTableSize) << "no Shift-JIS code for " << std::hex << int(c);
+        if (p == kSjisTable + kSjisTableSize) continue;
+        out.push_back(static_cast<char>(p->code >> 8));
+        out.push_back(static_cast<char>(p->code & 0xFF));
+      }
+      return out;
+    case SourceEncoding::Utf16Le:
+      return (mark ? std::string("\xFF\xFE") : std::string()) + test::bytesOf(text);
+    case SourceEncoding::Utf16Be:
+      out = mark ? std::string("\xFE\xFF") : std::string();
+      for (char16_t c : text) {
+        out.push_back(static_cast<char>(c >> 8));
+        out.push_back(static_cast<char>(c & 0xFF));
+      }
+      return out;
+    case SourceEncoding::Utf8:
+      return (mark ? std::string("\xEF\xBB\xBF") : std::string()) + utf16ToUtf8(text);
+  }
+  return out;
+}
+
+std::u16string joined(const std::vector<std::u16string>& lines, std::u16string_view lineEnd) {
+  std::u16string text;
+  for (const std::u16string& line : lines) (text += line) += lineEnd;
+  return text;
+}
+
+// One source form: its encoding, with or without a mark, and the encoding
+// the intake reads it as.
+struct SourceForm {
+  SourceEncoding encoding;
+  bool mark;
+  SourceEncoding read;
+};
+
+// Every work file and the report of a check run.
+struct CheckOutputs {
+  std::string converted, normalised, checked, report;
+  std::uint32_t valid;
+};
+
+// Runs the check over `lines` in every form, with CR LF and with LF line
+// ends, and expects what the first form with CR LF gives; the converted copy
+// differs between the line ends only in the breaks inside quoted cells,
+// which the normalisation resolves alike.
+CheckOutputs expectOneOutcome(IntakeRun& run, const std::vector<std::u16string>& lines,
+                              const std::vector<SourceForm>& forms) {
+  auto outputs = [&run] {
+    const fs::path report = run.state.paths.destin / "Drill.chk";
+    CheckOutputs o{readFile(run.state.paths.trash / "Drill.uni"), readFile(run.state.paths.trash / "Drill_1.uni"),
+                   readFile(run.state.paths.trash / "Drill_2.uni"), fs::exists(report) ? readFile(report) : "",
+                   run.state.validRecordCount};
+    fs::remove(report);
+    return o;
+  };
+  std::optional<CheckOutputs> reference;
+  for (std::u16string_view lineEnd : {u"\r\n", u"\n"}) {
+    std::optional<std::string> converted;
+    for (const SourceForm& form : forms) {
+      const std::string what = std::string(encodingName(form.encoding)) + (form.mark ? " with mark" : "") +
+                               (lineEnd == u"\n" ? ", LF" : ", CR LF");
+      run.runCheck("drill.txt", encoded(joined(lines, lineEnd), form.encoding, form.mark));
+      EXPECT_EQ(run.state.intake.sourceEncoding, form.read) << what;
+      const CheckOutputs o = outputs();
+      if (!reference) reference = o;
+      if (!converted) converted = o.converted;
+      EXPECT_EQ(o.converted, *converted) << what;
+      EXPECT_EQ(o.normalised, reference->normalised) << what;
+      EXPECT_EQ(o.checked, reference->checked) << what;
+      EXPECT_EQ(o.report, reference->report) << what;
+      EXPECT_EQ(o.valid, reference->valid) << what;
+    }
+  }
+  return *reference;
+}
+
+TEST_F(IntakeRun, EveryEncodingAndLineEndGivesTheSameRecordsAndReport) {
+  using E = SourceEncoding;
+  const std::vector<std::u16string> drill = {
+      u"設定\t使い方\t\t学習1",
+      u"分類1\t分類2\t分類3\t番号\t問題\t正解\t解説\t時間\t選択肢1\t選択肢2",
+      u"算数\tたし算\t1けた\t1\t\"3 + 4 =\n?\"\t2\t解説\t0:30\t6\t7",  // a cell with a line break
+      u"英語\t単語\t動物\t1\tねこ\t1\t解説\t",                          // too few tabs
+      u"英語\t単語\t動物\t2\t\"\"\"いぬ\"\"\nと ねこ\"\t1\t\t\tdog\tcat",
+  };
+  const CheckOutputs reference = expectOneOutcome(
+      *this, drill,
+      {{E::ShiftJis, false, E::ShiftJis}, {E::Utf16Le, true, E::Utf16Le}, {E::Utf16Be, true, E::Utf16Be},
+       {E::Utf8, true, E::Utf8}, {E::Utf8, false, E::Utf8}});
+  EXPECT_EQ(linesOf(wideOf(reference.checked)),
+            (std::vector<std::u16string>{
+                u"\uFEFF設定\t使い方\t\t学習１\r\n",
+                u"分類1\t分類2\t分類3\t番号\t問題\t正解\t解説\t時間\t選択肢1\t選択肢2\r\n",
+                u"算数\tたし算\t1けた\t1\t3 + 4 =<N>?\t2\t解説\t0:30\t6\t7\r\n",
+                u"英語\t単語\t動物\t2\t\"いぬ\"<N>と ねこ\t1\t\t\tdog\tcat\r\n",
+            }));
+  EXPECT_EQ(linesOf(wideOf(reference.report)), (std::vector<std::u16string>{
+                                                   u"\uFEFF00000004 行目  \tタブ数が8未満です。\r\n",
+                                               }));
+
+  // Plain ASCII without a mark stays Shift-JIS, whatever wrote it.
+  expectOneOutcome(*this, {u"s\thow\t\tmenu", u"heading", u"A\tB\tC\t1\t\"q\nq\"\t1\t\t\tx\ty"},
+                   {{E::ShiftJis, false, E::ShiftJis}, {E::Utf8, false, E::ShiftJis}, {E::Utf16Le, true, E::Utf16Le}});
+
+  // Characters beyond the BMP come through UTF-8 as the pairs UTF-16 holds.
+  expectOneOutcome(*this, {u"s\thow\t\t\U0001F600", u"heading", u"A\tB\tC\t1\t\U00020B9F\U0001F600\t1\t\t\tx\ty"},
+                   {{E::Utf16Le, true, E::Utf16Le}, {E::Utf16Be, true, E::Utf16Be}, {E::Utf8, true, E::Utf8},
+                    {E::Utf8, false, E::Utf8}});
 }
 
 TEST_F(IntakeRun, ReportLinesReachTheWindowHook) {

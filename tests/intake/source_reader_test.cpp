@@ -97,7 +97,7 @@ TEST(ConvertSourceStream, Utf16WithMarkIsCopiedByteForByte) {
   const std::string source = std::string("\xFF\xFE", 2) + std::string("a\0\x00\xE0\r\0\n\0\x7F", 9);
   std::istringstream in(source);
   std::ostringstream out, log;
-  EXPECT_TRUE(convertSourceStream(in, out, log));
+  EXPECT_EQ(convertSourceStream(in, out, log), SourceEncoding::Utf16Le);
   EXPECT_EQ(out.str(), source);
   EXPECT_EQ(log.str(), "");
 }
@@ -108,15 +108,99 @@ TEST(ConvertSourceStream, AnythingElseIsShiftJisWithAMark) {
     std::u16string text;
   } cases[] = {
       {"a\tb\r\n", u"\uFEFFa\tb\r\n"},
-      {std::string("\xFE\xFF\0a", 4), u"\uFEFFa"},  // big-endian mark: a lead and a trail byte
       {"", u"\uFEFF"},
       {"\xFF", u"\uFEFF"},
   };
   for (const Case& c : cases) {
     std::istringstream in(c.source);
     std::ostringstream out, log;
-    EXPECT_FALSE(convertSourceStream(in, out, log));
+    EXPECT_EQ(convertSourceStream(in, out, log), SourceEncoding::ShiftJis);
     EXPECT_EQ(wideOf(out.str()), c.text);
+  }
+}
+
+TEST(DetectSourceEncoding, MarksFirstThenWellFormedUtf8ElseShiftJis) {
+  using E = SourceEncoding;
+  struct Case {
+    const char* what;
+    std::string bytes;
+    E encoding;
+  } cases[] = {
+      {"little-endian mark", "\xFF\xFE" "a", E::Utf16Le},
+      {"big-endian mark", std::string("\xFE\xFF\0a", 4), E::Utf16Be},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "a", E::Utf8},
+      {"a lone UTF-8 mark", "\xEF\xBB\xBF", E::Utf8},
+      {"UTF-8 mark before bytes that are not UTF-8", "\xEF\xBB\xBF\x8A\x77", E::Utf8},
+      {"half a UTF-8 mark", "\xEF\xBB", E::ShiftJis},
+      {"UTF-8 without a mark", "\xE5\xAD\xA6\xE7\xBF\x92" "1\r\n", E::Utf8},
+      {"UTF-8 with one stray byte", "\xE5\xAD\xA6\xE7\xBF\x92\x82\xA0", E::ShiftJis},
+      {"UTF-8 cut in the last character", "\xE5\xAD\xA6\xE7\xBF", E::ShiftJis},
+      {"Shift-JIS", "\x8A\x77\x8F\x4B" "1", E::ShiftJis},
+      {"Shift-JIS half-width katakana", "\xB1\xB2", E::ShiftJis},
+      {"plain ASCII", "a\tb\r\n", E::ShiftJis},
+      {"nothing", "", E::ShiftJis},
+  };
+  for (const Case& c : cases) EXPECT_EQ(detectSourceEncoding(c.bytes), c.encoding) << c.what;
+}
+
+TEST(ConvertSourceStream, Utf16BigEndianAndUtf8BecomeLittleEndianWithOneMark) {
+  using E = SourceEncoding;
+  struct Case {
+    const char* what;
+    std::string source;
+    E encoding;
+    std::u16string text;
+  } cases[] = {
+      {"big-endian", std::string("\xFE\xFF\0a\x5B\x66\0\r\0\n", 10), E::Utf16Be, u"\uFEFFa学\r\n"},
+      {"big-endian, odd last byte dropped", std::string("\xFE\xFF\0a\x5B", 5), E::Utf16Be, u"\uFEFFa"},
+      {"big-endian outside the BMP keeps its pair", std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6), E::Utf16Be,
+       u"\uFEFF\U0001F600"},
+      {"a lone big-endian mark", "\xFE\xFF", E::Utf16Be, u"\uFEFF"},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF\xE5\xAD\xA6\xE7\xBF\x92" "1\r\n", E::Utf8, u"\uFEFF学習1\r\n"},
+      {"UTF-8 without a mark", "\xE5\xAD\xA6~\\\t\r\n", E::Utf8, u"\uFEFF学~\\\t\r\n"},
+      {"a lone UTF-8 mark", "\xEF\xBB\xBF", E::Utf8, u"\uFEFF"},
+      {"UTF-8 outside the BMP becomes a pair", "\xEF\xBB\xBF\xF0\x9F\x98\x80", E::Utf8, u"\uFEFF\U0001F600"},
+      {"UTF-8 keeps private-use and control codes", "\xEF\xBB\xBF\xEE\x80\x92\x7F", E::Utf8,
+       u"\uFEFF\uE012\u007F"},
+      {"a broken sequence after the UTF-8 mark", "\xEF\xBB\xBF" "a\x82\xA0", E::Utf8, u"\uFEFFa\uFFFD\uFFFD"},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(c.source);
+    std::ostringstream out, log, trace;
+    EXPECT_EQ(convertSourceStream(in, out, log, &trace), c.encoding) << c.what;
+    EXPECT_EQ(wideOf(out.str()), c.text) << c.what;
+    EXPECT_EQ(out.str().size() % 2, 0u) << c.what;
+    EXPECT_EQ(log.str(), "") << c.what;
+    EXPECT_EQ(trace.str(), "") << c.what;
+  }
+}
+
+TEST(ConvertSourceStream, LinesEndingWithLfAloneGetCrLfAndAnyCrLfKeepsTheText) {
+  struct Case {
+    const char* what;
+    std::string source;
+    std::string copy;  // UTF-16LE bytes
+  } cases[] = {
+      {"Shift-JIS, LF only", "a\tb\n\x8A\x77\n", test::bytesOf(u"\uFEFFa\tb\r\n学\r\n")},
+      {"Shift-JIS, LF only, no final line end", "a\nb", test::bytesOf(u"\uFEFFa\r\nb")},
+      {"Shift-JIS, one CR LF among LFs", "a\nb\r\nc\n", test::bytesOf(u"\uFEFFa\nb\r\nc\n")},
+      {"Shift-JIS, CR alone", "a\rb\r", test::bytesOf(u"\uFEFFa\rb\r")},
+      {"Shift-JIS, CR and LF apart", "a\rb\n", test::bytesOf(u"\uFEFFa\rb\r\n")},
+      {"Shift-JIS, no line end", "a", test::bytesOf(u"\uFEFFa")},
+      {"UTF-8, LF only", "\xE5\xAD\xA6\n\n", test::bytesOf(u"\uFEFF学\r\n\r\n")},
+      {"UTF-16LE, LF only", test::bytesOf(u"\uFEFFa\nb\n"), test::bytesOf(u"\uFEFFa\r\nb\r\n")},
+      {"UTF-16LE, LF only, odd last byte kept", test::bytesOf(u"\uFEFFa\n") + "\x7F",
+       test::bytesOf(u"\uFEFFa\r\n") + "\x7F"},
+      {"UTF-16LE, one CR LF among LFs", test::bytesOf(u"\uFEFFa\nb\r\n"), test::bytesOf(u"\uFEFFa\nb\r\n")},
+      {"UTF-16LE, a unit holding the bytes 0D 0A is no line end", test::bytesOf(u"\uFEFF\u0D00\u000Aa\n"),
+       test::bytesOf(u"\uFEFF\u0D00\r\na\r\n")},
+      {"UTF-16BE, LF only", std::string("\xFE\xFF\0a\0\n", 6), test::bytesOf(u"\uFEFFa\r\n")},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(c.source);
+    std::ostringstream out, log;
+    convertSourceStream(in, out, log);
+    EXPECT_EQ(out.str(), c.copy) << c.what;
   }
 }
 

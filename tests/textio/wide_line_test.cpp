@@ -84,5 +84,26 @@ TEST(Utf, RoundTripsAndReplacesInvalidBytes) {
   EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
+TEST(Utf, ValidityOfUtf8Text) {
+  struct Case {
+    const char* what;
+    std::string text;
+    bool valid;
+  } cases[] = {
+      {"empty", "", true},
+      {"ASCII with controls", std::string("a\t\r\n\0~", 6), true},
+      {"two, three and four bytes", "\xC2\xA9\xE5\xAD\xA6\xF0\x9F\x98\x80", true},
+      {"largest code point", "\xF4\x8F\xBF\xBF", true},
+      {"stray continuation byte", "a\x80", false},
+      {"truncated at the end", "\xE5\xAD", false},
+      {"overlong two bytes", "\xC0\xAF", false},
+      {"overlong three bytes", "\xE0\x80\xAF", false},
+      {"encoded surrogate", "\xED\xA0\x80", false},
+      {"beyond U+10FFFF", "\xF4\x90\x80\x80", false},
+      {"Shift-JIS kanji", "\x8A\x77\x8F\x4B", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(isValidUtf8(c.text), c.valid) << c.what;
+}
+
 }  // namespace
 }  // namespace dm
