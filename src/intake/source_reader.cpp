@@ -147,11 +147,8 @@ bool convertSourceStream(std::istream& in, std::ostream& out, std::ostream& erro
 
 void convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
                        const std::filesystem::path& errorLog) {
-  std::ifstream in(source, std::ios::binary);
-  if (!in) {
-    throw PassFailure("can't open the source text " + source.string() + ": " +
-                      platform::systemErrorText(errno));
-  }
+  platform::InputFile in(source);
+  if (!in.is_open()) throw PassFailure("can't open the source text " + source.string() + ": " + in.error().message());
   const bool utf16 = startsWithMark(in);
 
   std::ofstream out(uni, std::ios::binary | std::ios::trunc);
