@@ -1,10 +1,12 @@
 #include "container/index_image.h"
 
+#include <cerrno>
 #include <fstream>
 
 #include "images/byte_order.h"
 #include "images/work_file.h"
 #include "platform/failure.h"
+#include "platform/platform.h"
 
 namespace dm::container {
 
@@ -23,7 +25,7 @@ std::string indexImageBytes(const BuildHeader& header) {
 
 void writeIndexImage(const fs::path& path, const BuildHeader& header) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw PassFailure("can't create file " + path.string());
+  if (!out) throw PassFailure(platform::withSystemError("can't create file " + path.string(), errno));
   const std::string b = indexImageBytes(header);
   out.write(b.data(), static_cast<std::streamsize>(b.size()));
   out.flush();

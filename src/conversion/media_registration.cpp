@@ -5,6 +5,7 @@
 #include "conversion/block_text.h"
 #include "conversion/stage_files.h"
 #include "driver/run_state.h"
+#include "media/media_warnings.h"
 #include "textio/case_fold.h"
 
 namespace dm {
@@ -58,6 +59,8 @@ PictureRegistration registerPicture(RunState& state, const PictureConverter& con
                    : -1;
   if (rc < 0) {
     media.refusedPictures.insert(key);
+    if (const std::error_code failure = mediaReadFailure(*source))
+      state.warnings.push_back(unreadablePictureWarning(*source, failure));
     return defaultPicture();
   }
 

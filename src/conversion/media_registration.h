@@ -42,8 +42,10 @@ struct PictureRegistration {
 
 // Registers a picture by file name (trailing spaces ignored). New listed
 // pictures are converted into Middata/BmpExt/<lower-cased name>. Missing,
-// unconvertible or over-limit pictures get the default id 0014. The first
-// call of a build registers the default picture.
+// unconvertible or over-limit pictures get the default id 0014; a listed
+// picture that cannot be read any more also adds a warning naming it and the
+// reason to state.warnings. The first call of a build registers the default
+// picture.
 PictureRegistration registerPicture(RunState& state, const PictureConverter& convert,
                                     std::u16string_view name);
 

@@ -1,11 +1,13 @@
 #include "dictcompiler/rom_table.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "platform/failure.h"
+#include "platform/platform.h"
 
 namespace dm {
 
@@ -179,13 +181,15 @@ int WriteRomTable(const std::filesystem::path& listPath, int type, const std::fi
   std::filesystem::path offPath = baseName;
   offPath += ".off";
   std::ofstream seg(segPath, std::ios::binary | std::ios::trunc);
-  if (!seg) throw PassFailure("can't open file " + segPath.string() + "\n");
+  if (!seg) throw PassFailure(platform::withSystemError("can't open file " + segPath.string() + "\n", errno));
   std::ofstream off(offPath, std::ios::binary | std::ios::trunc);
-  if (!off) throw PassFailure("can't open file " + offPath.string() + "\n");
+  if (!off) throw PassFailure(platform::withSystemError("can't open file " + offPath.string() + "\n", errno));
   writeSegmentedTable(values, seg, off);
   seg.close();
+  int err = seg ? 0 : errno;
   off.close();
-  if (!seg || !off) throw PassFailure("can't write file " + baseName.string() + ".seg/.off\n");
+  if (!off && err == 0) err = errno;
+  if (!seg || !off) throw PassFailure(platform::withSystemError("can't write file " + baseName.string() + ".seg/.off\n", err));
   return 1;
 }
 

@@ -1,9 +1,11 @@
 #include "dictcompiler/split_file.h"
 
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
 #include "platform/failure.h"
+#include "platform/platform.h"
 #include "textio/tokenizer.h"
 
 namespace dm {
@@ -55,10 +57,10 @@ std::string readWholeFile(const std::filesystem::path& path, const CompileState&
 
 void writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw PassFailure("can't open file " + path.string() + "\n");
+  if (!out) throw PassFailure(platform::withSystemError("can't open file " + path.string() + "\n", errno));
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
-  if (!out) throw PassFailure("can't write file " + path.string() + "\n");
+  if (!out) throw PassFailure(platform::withSystemError("can't write file " + path.string() + "\n", errno));
 }
 
 }  // namespace dm

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "dictcompiler/word_select.h"
 #include "platform/failure.h"
+#include "platform/platform.h"
 
 namespace dm {
 
@@ -17,7 +19,7 @@ namespace {
 std::ofstream openChecked(const fs::path& path, const CompileState& s) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) {
-    const std::string message = "can't open file " + path.string() + "  with  mode w\n";
+    const std::string message = platform::withSystemError("can't open file " + path.string() + "  with  mode w\n", errno);
     s.print("%s", message.c_str());
     throw PassFailure(message);
   }
@@ -26,7 +28,7 @@ std::ofstream openChecked(const fs::path& path, const CompileState& s) {
 
 void closeChecked(std::ofstream& out, const fs::path& path) {
   out.close();
-  if (!out) throw PassFailure("can't write file " + path.string() + "\n");
+  if (!out) throw PassFailure(platform::withSystemError("can't write file " + path.string() + "\n", errno));
 }
 
 // Distinct tokens of a library with their counts (open addressing over

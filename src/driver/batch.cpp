@@ -46,6 +46,11 @@ class PrintStatus : public StatusObserver {
   std::ostream& err_;
 };
 
+// The build's warnings, after the run.
+void printWarnings(const RunState& state, std::ostream& err) {
+  for (const std::string& warning : state.warnings) err << "drillmaker: warning: " << warning << '\n';
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
@@ -154,10 +159,12 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   if (state.validRecordCount == 0) {
     state.reportOnly = true;
   } else if (!BuildPass(state).ok) {
+    printWarnings(state, err);
     return failed();
   }
 
   BatchDelivery delivered = deliverBatch(state);
+  printWarnings(state, err);
   if (delivered.error) {
     err << "drillmaker: cannot write " << delivered.failedPath.string() << ": " << delivered.error.message()
         << '\n';

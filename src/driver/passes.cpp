@@ -64,6 +64,7 @@ PassResult CheckPass(RunState& state) {
 }
 
 PassResult BuildPass(RunState& state) {
+  state.warnings.clear();
   PassResult result = guarded(state, [&] {
     convertDrill(state);
     TagCensus(state);

@@ -138,6 +138,10 @@ struct RunState {
   IntakeState intake;          // error list, check counters, media counters
   MediaPhaseState mediaPhases;  // cover picture flag of the bitmap phase
 
+  // Warnings of the build for the run's summary: pictures and sounds that
+  // were listed but could not be read when the build came to them.
+  std::vector<std::string> warnings;
+
   StatusObserver* observer = nullptr;
 
   void send(int code, const std::string& text = {}) const {

@@ -1,5 +1,6 @@
 #include "images/menu_data.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "images/images.h"
 #include "images/work_file.h"
 #include "platform/failure.h"
+#include "platform/platform.h"
 
 namespace dm {
 
@@ -97,8 +99,9 @@ void ProcessMenuData(RunState& state) {
   const fs::path target = findWorkFile(menuDir, "menu.idx");
   std::ofstream out(target, std::ios::binary | std::ios::trunc);
   if (!out) {
+    const int err = errno;
     std::printf("can't open file %s\n", target.string().c_str());
-    throw PassFailure("can't open file " + target.string());
+    throw PassFailure(platform::withSystemError("can't open file " + target.string(), err));
   }
   convertMenuIndex(in, out, state.params.menu);
   out.flush();

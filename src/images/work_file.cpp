@@ -1,10 +1,12 @@
 #include "images/work_file.h"
 
+#include <cerrno>
 #include <fstream>
 #include <vector>
 
 #include "images/byte_order.h"
 #include "platform/failure.h"
+#include "platform/platform.h"
 
 namespace dm {
 
@@ -95,8 +97,9 @@ bool copyFileBytes(const fs::path& file, std::uint64_t size, std::ostream& out) 
   return opened;
 }
 
-void requireWritten(const std::ostream& out, const fs::path& path) {
-  if (!out) throw PassFailure("can't write file " + path.string());
+void requireWritten(std::ostream& out, const fs::path& path) {
+  if (out) out.flush();
+  if (!out) throw PassFailure(platform::withSystemError("can't write file " + path.string(), errno));
 }
 
 }  // namespace dm

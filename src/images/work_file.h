@@ -37,7 +37,8 @@ std::string upperAscii(std::string_view text);
 // Lower-case ASCII copy.
 std::string lowerAscii(std::string_view text);
 
-// Throws PassFailure "can't write file <path>" when `out` has failed.
-void requireWritten(const std::ostream& out, const fs::path& path);
+// Flushes `out`; throws PassFailure "can't write file <path>: <system's
+// reason>" when it has failed.
+void requireWritten(std::ostream& out, const fs::path& path);
 
 }  // namespace dm

@@ -2,11 +2,11 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
+#include <istream>
 #include <string>
-#include <system_error>
 
 #include "intake/riff_chunk.h"
+#include "platform/platform.h"
 
 namespace dm {
 
@@ -40,7 +40,7 @@ std::uint64_t id3TagSize(std::string_view block) {
   return size;
 }
 
-std::string readBlock(std::ifstream& in) {
+std::string readBlock(std::istream& in) {
   std::string block(kSoundCheckBlock, '\0');
   in.read(block.data(), static_cast<std::streamsize>(block.size()));
   block.resize(static_cast<std::size_t>(in.gcount()));
@@ -54,7 +54,7 @@ std::string upperAscii(std::string s) {
   return s;
 }
 
-int checkMp3(std::ifstream& in) {
+int checkMp3(std::istream& in) {
   std::string block = readBlock(in);
   if (block.empty()) return 0;
   // A large ID3v2 tag is skipped: the check reads the block after it.
@@ -93,10 +93,8 @@ bool rmpBlockValid(std::string_view block) {
 
 int CheckSoundFile(const std::filesystem::path& path) {
   const std::string upper = upperAscii(path.string());
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return -1;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return -1;
+  platform::InputFile in(path);
+  if (!in.is_open()) return -1;
   if (upper.find(".MP3") != std::string::npos) return checkMp3(in);
   if (upper.find(".RMP") != std::string::npos) {
     const std::string block = readBlock(in);

@@ -227,11 +227,8 @@ SourceEncoding convertSourceStream(std::istream& in, std::ostream& out, std::ost
 
 SourceEncoding convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
                                  const std::filesystem::path& errorLog) {
-  std::ifstream in(source, std::ios::binary);
-  if (!in) {
-    throw PassFailure("can't open the source text " + source.string() + ": " +
-                      platform::systemErrorText(errno));
-  }
+  platform::InputFile in(source);
+  if (!in.is_open()) throw PassFailure("can't open the source text " + source.string() + ": " + in.error().message());
   std::string bytes = readRest(in);
   if (in.bad()) {
     throw PassFailure("can't read the source text " + source.string() + ": " +

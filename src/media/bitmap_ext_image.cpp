@@ -1,12 +1,14 @@
 #include "media/bitmap_ext_image.h"
 
 #include <array>
+#include <cerrno>
 #include <fstream>
 #include <optional>
 
 #include "images/component_converter.h"
 #include "media/bitmap_tables.h"
 #include "platform/failure.h"
+#include "platform/platform.h"
 
 namespace dm {
 
@@ -53,7 +55,7 @@ void buildExtBmpImage(const WorkPaths& paths, std::ostream& out) {
                                    convert(folder / bitmap::kColourData, kBinaryCopy, out)};
   const fs::path target = paths.destin / "ExtBmp.bin";
   std::ofstream image(target, std::ios::binary | std::ios::trunc);
-  if (!image) throw PassFailure("can't open file " + target.string() + "\n");
+  if (!image) throw PassFailure(platform::withSystemError("can't open file " + target.string() + "\n", errno));
 
   put8(image, 0);
   put16(image, 6);
@@ -87,7 +89,7 @@ void buildExtBmpImage(const WorkPaths& paths, std::ostream& out) {
     fs::remove(m.converted, ec);
   }
   zeros(image, 8 * (kMemberSlots - members.size()));
-  if (!image.flush()) throw PassFailure("can't write file " + target.string() + "\n");
+  if (!image.flush()) throw PassFailure(platform::withSystemError("can't write file " + target.string() + "\n", errno));
 }
 
 }  // namespace dm

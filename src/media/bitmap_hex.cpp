@@ -9,6 +9,7 @@
 #include "media/bitmap_tables.h"
 #include "media/bmp_reader.h"
 #include "media/picture_raster.h"
+#include "platform/platform.h"
 
 namespace dm::bitmap {
 
@@ -194,8 +195,8 @@ SourceResult readHexSource(std::istream& in, std::ostream* greyOut, HexBitmap& o
 }
 
 SourceResult readHexSource(const fs::path& source, const fs::path& greyTarget, HexBitmap& out) {
-  std::ifstream in(source, std::ios::binary);
-  if (!in) {
+  platform::InputFile in(source);
+  if (!in.is_open()) {
     out = HexBitmap{};
     return SourceResult::kUnreadable;
   }

@@ -1,5 +1,6 @@
 #include "media/bitmap_phase.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -11,8 +12,10 @@
 #include "media/bitmap_run_length.h"
 #include "media/bitmap_symbol_coder.h"
 #include "media/bitmap_tables.h"
+#include "media/media_warnings.h"
 #include "media/picture_library.h"
 #include "platform/failure.h"
+#include "platform/platform.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
 #include "textio/tokenizer.h"
@@ -61,7 +64,7 @@ std::string listText(std::u16string_view name) {
 
 std::ofstream create(const fs::path& path) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw PassFailure("can't open file " + path.string() + "\n");
+  if (!out) throw PassFailure(platform::withSystemError("can't open file " + path.string() + "\n", errno));
   return out;
 }
 
@@ -179,7 +182,8 @@ class InfoTable {
 }  // namespace
 
 void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
-                           const std::vector<std::u16string>& monochromeList, std::ostream& log) {
+                           const std::vector<std::u16string>& monochromeList, std::ostream& log,
+                           std::vector<std::string>* warnings) {
   const fs::path mid = paths.middata / kBmpFolder;
   const fs::path dst = paths.destin / kBmpFolder;
   std::error_code ec;
@@ -219,6 +223,8 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
         if (r == SourceResult::kOk) {
           writeHexBitmap(hex, bitmap);
           bits = bitmap.bits;
+        } else if (const std::error_code failure = mediaReadFailure(*source); failure && warnings) {
+          warnings->push_back(unreadablePictureWarning(*source, failure));
         }
         // Otherwise the file stays empty and the picture counts as missing.
       }
@@ -309,10 +315,13 @@ void writeColourPictures(RunState& state, std::ostream& log) {
       std::error_code ec;
       fs::create_directories(source, ec);
       PictureInfo info;
-      if (target.find('/') == std::string::npos &&
-          PictureZoom(*path, source / target, kCoverWidth, kCoverHeight, info) >= 0) {
-        reg.otherList.insert(reg.otherList.begin(), u"0000" + name);
-        state.mediaPhases.coverPictureFlag = (info.kind != 1 && info.kind != 4) ? 1 : 0;
+      if (target.find('/') == std::string::npos) {
+        if (PictureZoom(*path, source / target, kCoverWidth, kCoverHeight, info) >= 0) {
+          reg.otherList.insert(reg.otherList.begin(), u"0000" + name);
+          state.mediaPhases.coverPictureFlag = (info.kind != 1 && info.kind != 4) ? 1 : 0;
+        } else if (const std::error_code failure = mediaReadFailure(*path)) {
+          state.warnings.push_back(unreadableCoverWarning(*path, failure));
+        }
       }
     }
   }
@@ -322,7 +331,8 @@ void writeColourPictures(RunState& state, std::ostream& log) {
 
 void runBitmapPhase(RunState& state, std::ostream& log) {
   writeColourPictures(state, log);
-  writeMonochromeTables(state.paths, state.mediaList, state.conversion.media.monochromeList, log);
+  writeMonochromeTables(state.paths, state.mediaList, state.conversion.media.monochromeList, log,
+                        &state.warnings);
 }
 
 }  // namespace dm::bitmap

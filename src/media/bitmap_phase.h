@@ -23,12 +23,16 @@
 namespace dm::bitmap {
 
 // Steps 2 to 4 over `monochromeList` (entries "%04x" number + file name).
-// Files are looked up in `media`; progress and messages go to `log`.
+// Files are looked up in `media`; progress and messages go to `log`. A
+// listed picture that cannot be read any more becomes a missing one, with a
+// warning naming it and the reason in `warnings` (when given).
 void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
-                           const std::vector<std::u16string>& monochromeList, std::ostream& log);
+                           const std::vector<std::u16string>& monochromeList, std::ostream& log,
+                           std::vector<std::string>* warnings = nullptr);
 
 // Step 1: the cover picture and the colour picture store. Updates the
-// other-picture list and the cover picture flag of `state`.
+// other-picture list and the cover picture flag of `state`; a cover picture
+// that cannot be read any more is left out with a warning in state.warnings.
 void writeColourPictures(RunState& state, std::ostream& log);
 
 // The whole phase.

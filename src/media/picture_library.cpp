@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "media/picture_convert.h"
+#include "platform/platform.h"
 
 namespace dm {
 
@@ -35,17 +36,11 @@ bool writeWhole(const std::filesystem::path& target, const std::vector<std::uint
   return true;
 }
 
-bool isRegularFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
-}
-
 }  // namespace
 
 int CheckFileFormat(const std::filesystem::path& path, PictureInfo& info) {
-  if (!isRegularFile(path)) return picture::kUnreadable;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return picture::kUnreadable;
+  platform::InputFile in(path);
+  if (!in.is_open()) return picture::kUnreadable;
   return picture::checkPicture(in, info);
 }
 
@@ -59,13 +54,12 @@ int PictureZoom(const std::filesystem::path& source, const std::filesystem::path
     return code;
   };
   try {
-    if (!isRegularFile(source)) return fail(picture::kUnreadable);
     std::vector<std::uint8_t> bytes;
     PictureInfo converted;
     int status;
     {
-      std::ifstream in(source, std::ios::binary);
-      if (!in) return fail(picture::kUnreadable);
+      platform::InputFile in(source);
+      if (!in.is_open()) return fail(picture::kUnreadable);
       status = picture::convertPicture(in, width, height, bytes, converted);
     }
     if (status < 0) return fail(status);

@@ -1,10 +1,12 @@
 #include "media/sound_package.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 
 #include "intake/riff_chunk.h"
+#include "media/media_warnings.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 #include "textio/case_fold.h"
@@ -90,7 +92,8 @@ std::array<std::uint8_t, 4> bcdDate(const std::tm& date) {
   return {bcd(date.tm_mday), bcd(date.tm_mon + 1), bcd(year % 100), bcd(year / 100)};
 }
 
-void copySounds(const WorkPaths& paths, const MediaList& media, const std::vector<std::u16string>& soundList) {
+void copySounds(const WorkPaths& paths, const MediaList& media, const std::vector<std::u16string>& soundList,
+                std::vector<std::string>* warnings) {
   const fs::path middata = paths.middata / kSoundFolder;
   const fs::path destin = paths.destin / kSoundFolder;
   std::error_code ec;
@@ -98,7 +101,7 @@ void copySounds(const WorkPaths& paths, const MediaList& media, const std::vecto
   fs::create_directories(destin, ec);
   const fs::path listPath = middata / kSoundListFile;
   std::ofstream list(listPath, std::ios::binary | std::ios::trunc);
-  if (!list) throw PassFailure("can't open file " + listPath.string() + "\n");
+  if (!list) throw PassFailure(platform::withSystemError("can't open file " + listPath.string() + "\n", errno));
   for (const std::u16string& entry : soundList) {
     std::uint32_t number = 0;
     if (!parseId(entry, number)) continue;
@@ -106,19 +109,33 @@ void copySounds(const WorkPaths& paths, const MediaList& media, const std::vecto
     const fs::path target = destin / (name + ".mp3");
     bool copied = false;
     if (const fs::path* source = findMedia(media, std::u16string_view(entry).substr(8))) {
+      std::error_code failure;
+      bool reading = true;
       if (isRmp(*source)) {
-        std::ifstream in(*source, std::ios::binary);
-        if (in) {
+        platform::InputFile in(*source);
+        if (in.is_open()) {
+          errno = 0;
           std::ofstream out(target, std::ios::binary | std::ios::trunc);
           unwrapRmp(in, out);
           copied = static_cast<bool>(out.flush());
+          if (!copied) {
+            failure.assign(errno != 0 ? errno : EIO, std::generic_category());
+            reading = false;
+          }
+        } else {
+          failure = in.error();
         }
-      } else {
-        copied = !platform::copyFile(*source, target, true);
+      } else if (failure = mediaReadFailure(*source); !failure) {
+        failure = platform::copyFile(*source, target, true);
+        copied = !failure;
+        reading = false;
       }
       // A sound that vanished or could not be copied takes no space, rather
       // than leaving a stale or partial copy to be packed.
-      if (!copied) fs::remove(target, ec);
+      if (!copied) {
+        fs::remove(target, ec);
+        if (warnings) warnings->push_back(unreadableSoundWarning(*source, failure, reading));
+      }
     }
     list << name << (copied ? "\t1\n" : "\t0\n");
   }
@@ -156,7 +173,7 @@ void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& 
 
   const fs::path target = paths.destin / kSoundImageFile;
   std::ofstream image(target, std::ios::binary | std::ios::trunc);
-  if (!image) throw PassFailure("can't open file " + target.string() + "\n");
+  if (!image) throw PassFailure(platform::withSystemError("can't open file " + target.string() + "\n", errno));
   std::ofstream report(paths.trash / ("Sound_" + std::string(kInternalName) + ".out"),
                        std::ios::binary | std::ios::trunc);
   SummingWriter out(image);
@@ -208,11 +225,11 @@ void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& 
   tail[1] = static_cast<char>(check & 0xFF);
   for (std::size_t i = 0; i < 4; ++i) tail[2 + i] = static_cast<char>(day[i]);
   image.write(tail.data(), static_cast<std::streamsize>(tail.size()));
-  if (!image.flush()) throw PassFailure("can't write file " + target.string() + "\n");
+  if (!image.flush()) throw PassFailure(platform::withSystemError("can't write file " + target.string() + "\n", errno));
 }
 
 void runSoundPhase(RunState& state, std::ostream& log) {
-  copySounds(state.paths, state.mediaList, state.conversion.media.soundList);
+  copySounds(state.paths, state.mediaList, state.conversion.media.soundList, &state.warnings);
   writeSoundImage(state.paths, platform::buildTime(), log);
 }
 

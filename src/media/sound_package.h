@@ -47,8 +47,11 @@ std::array<std::uint8_t, 4> bcdDate(const std::tm& date);
 
 // Copies the sounds of `soundList` (entries: 8-digit id + file name), looked
 // up in `media`, into destin/Sound and writes middata/Sound/SndFile.lst. A
-// sound that is not listed, or that cannot be read any more, gets the flag 0.
-void copySounds(const WorkPaths& paths, const MediaList& media, const std::vector<std::u16string>& soundList);
+// sound that is not listed, or that cannot be read any more, gets the flag 0;
+// for a listed one that cannot be read or copied a warning naming the file
+// and the reason goes to `warnings` (when given).
+void copySounds(const WorkPaths& paths, const MediaList& media, const std::vector<std::u16string>& soundList,
+                std::vector<std::string>* warnings = nullptr);
 
 // Writes Destin/Sound.bin from SndFile.lst and the copies, and the packing
 // log Trash/Sound_Drill.out. Progress and errors go to `log`.

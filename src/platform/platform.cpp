@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ext/stdio_filebuf.h>
 #include <fstream>
 #include <random>
 #include <vector>
@@ -41,7 +43,59 @@ std::optional<fs::path> xdgUserDir(const std::string& key) {
   return std::nullopt;
 }
 
+class PlatformErrorCategory : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "drillmaker.platform"; }
+  std::string message(int) const override { return "Not a regular file"; }
+};
+
 }  // namespace
+
+std::error_code notRegularFileError() {
+  static const PlatformErrorCategory category;
+  return {1, category};
+}
+
+int openRegularFile(const fs::path& path, std::error_code& error) {
+  error.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    error.assign(errno, std::generic_category());
+    return -1;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    error.assign(errno, std::generic_category());
+    ::close(fd);
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = notRegularFileError();
+    ::close(fd);
+    return -1;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
+InputFile::InputFile(const fs::path& path) : std::istream(nullptr) {
+  const int fd = openRegularFile(path, error_);
+  if (fd >= 0) {
+    // The buffer owns the descriptor and closes it.
+    auto buffer = std::make_unique<__gnu_cxx::stdio_filebuf<char>>(fd, std::ios::in | std::ios::binary);
+    if (buffer->is_open()) {
+      buffer_ = std::move(buffer);
+    } else {
+      error_.assign(EBADF, std::generic_category());
+      ::close(fd);
+    }
+  }
+  rdbuf(buffer_.get());
+  if (!buffer_) setstate(std::ios::failbit);
+}
+
+InputFile::~InputFile() { rdbuf(nullptr); }
 
 fs::path workBase() {
   fs::path base;
@@ -105,8 +159,9 @@ fs::path desktopFolder() { return xdgUserDir("DESKTOP").value_or(homeDir() / "De
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
   std::error_code ec;
   if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
-  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return {errno, std::generic_category()};
+  std::error_code openError;
+  int in = openRegularFile(from, openError);
+  if (in < 0) return openError;
   // Written beside the target and renamed over it at the end, so a failed
   // copy (a full disk) never destroys the file it was to replace.
   fs::path partial = to;
@@ -206,6 +261,13 @@ bool isInside(const fs::path& path, const fs::path& root) {
 }
 
 std::string systemErrorText(int err) { return std::strerror(err); }
+
+std::string withSystemError(std::string message, int err) {
+  if (err == 0) return message;
+  const std::size_t end = !message.empty() && message.back() == '\n' ? message.size() - 1 : message.size();
+  message.insert(end, ": " + systemErrorText(err));
+  return message;
+}
 
 std::tm buildTime() {
   std::time_t t = std::time(nullptr);

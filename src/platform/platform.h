@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <istream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -58,8 +60,37 @@ Guid newGuid();
 fs::path documentsFolder();
 fs::path desktopFolder();
 
+// The error of a path that names something other than a regular file (a
+// FIFO, a device, a folder, a socket); its message is "Not a regular file".
+std::error_code notRegularFileError();
+
+// Opens `path` for reading without ever waiting: a FIFO put in the place of
+// a file does not block for a writer, and whatever is not a regular file
+// once opened is closed again and refused with notRegularFileError().
+// Returns the descriptor (close-on-exec, reads block as usual) or -1 with
+// the system error in `error`.
+int openRegularFile(const fs::path& path, std::error_code& error);
+
+// A binary input stream over a regular file opened by openRegularFile. When
+// the file cannot be opened the stream starts failed and error() says why.
+class InputFile : public std::istream {
+ public:
+  explicit InputFile(const fs::path& path);
+  ~InputFile() override;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  bool is_open() const { return buffer_ != nullptr; }
+  const std::error_code& error() const { return error_; }
+
+ private:
+  std::unique_ptr<std::streambuf> buffer_;
+  std::error_code error_;
+};
+
 // Copies a regular file, replacing `to` when `overwrite` is set. Returns the
-// system error (ENOSPC for a full disk). The copy is written beside `to`
+// system error (ENOSPC for a full disk); a source that is not a regular
+// file is refused (openRegularFile) rather than waited for. The copy is written beside `to`
 // and renamed over it, so a failed copy leaves an existing `to` intact.
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite);
 
@@ -77,6 +108,11 @@ bool isInside(const fs::path& path, const fs::path& root);
 
 // The system's text for an errno value.
 std::string systemErrorText(int err);
+
+// `message` with ": " and systemErrorText(err) put before its trailing line
+// end (when it has one): "can't write file X\n" -> "can't write file X: No
+// space left on device\n". `message` unchanged when `err` is 0.
+std::string withSystemError(std::string message, int err);
 
 // The build time: $SOURCE_DATE_EPOCH when set and valid, else the clock;
 // broken down in local time.

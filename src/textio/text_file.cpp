@@ -1,8 +1,10 @@
 #include "textio/text_file.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/failure.h"
+#include "platform/platform.h"
 
 namespace dm {
 
@@ -22,7 +24,7 @@ void TextFile::open(const std::string& path, const char* mode) {
   path_ = path;
   handle_ = std::fopen(path.c_str(), mode);
   if (!handle_) {
-    std::string message = "can't open file " + path + "\n";
+    const std::string message = platform::withSystemError("can't open file " + path + "\n", errno);
     std::fputs(message.c_str(), stdout);
     throw PassFailure(message);
   }

@@ -25,8 +25,8 @@ class TextFile {
   // Closes an open stream first. Opens `path` with `mode` ("r" when null);
   // an empty path opens a temporary file deleted on close, recorded as
   // "TEMPLATE_FILE". A stream that cannot be opened writes "can't open file
-  // %s\n" (or "can't open tmpfile\n") to standard output and throws
-  // PassFailure with the same text.
+  // %s: <system's reason>\n" (or "can't open tmpfile\n") to standard output
+  // and throws PassFailure with the same text.
   void open(const std::string& path, const char* mode = "r");
 
   // Reads one line of at most 51,199 bytes into `buffer` (or the object's

@@ -390,6 +390,10 @@ void MainWindow::deliverResults() {
   RunState& state = *state_;
   const int result = deliver(state, outputFolder(), *confirmer_);
   showStatusPicture(result == 0 ? status::kCreated : result, true);
+  if (result == 0 && !state.warnings.empty()) {
+    result_ = resultPicture(state.warnings);
+    overlay_->setPicture(&result_);
+  }
   if (state.cleanupAfterRun) deleteWorkFiles(state);
   running_ = false;
 }

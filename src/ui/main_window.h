@@ -126,6 +126,7 @@ class MainWindow : public QMainWindow {
   FileList files_;
   Controls controls_;
   StatusDisplay display_;
+  StatusPicture result_{};  // the result picture with the build's warnings
   int widest_ = 0;
   int exitStatus_ = 0;
   bool running_ = false;

@@ -43,6 +43,12 @@ const StatusPicture* statusPicture(int id) {
   return nullptr;
 }
 
+StatusPicture resultPicture(const std::vector<std::string>& warnings) {
+  StatusPicture picture = *statusPicture(status::kCreated);
+  for (const std::string& warning : warnings) picture.text += "\n" + warning;
+  return picture;
+}
+
 void StatusDisplay::show(int id, bool dismissable) {
   current_ = id;
   dismissable_ = dismissable;

@@ -46,6 +46,10 @@ struct StatusPicture {
 // The picture of a status id; nullptr for an id without a picture.
 const StatusPicture* statusPicture(int id);
 
+// The result picture of a finished build with the build's warnings (see
+// RunState::warnings) under its text, one line each.
+StatusPicture resultPicture(const std::vector<std::string>& warnings);
+
 // Which status picture is current and whether a key press dismisses it.
 class StatusDisplay {
  public:

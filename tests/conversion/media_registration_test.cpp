@@ -68,6 +68,16 @@ TEST_F(Registration, FailedConversionIsNotRetried) {
   EXPECT_EQ(conversions, 1);
 }
 
+TEST_F(Registration, OnlyAPictureThatCannotBeReadAnyMoreIsWarnedAbout) {
+  picture("broken.jpg", {-1, 0, 0});
+  picture("gone.bmp", {-1, 0, 0});
+  fs::remove(state.mediaList["gone.bmp"]);
+  for (const char16_t* name : {u"broken.jpg", u"gone.bmp", u"gone.bmp", u"missing.bmp"}) EXPECT_EQ(pic(name).id, u"0014");
+  EXPECT_EQ(state.warnings, std::vector<std::string>{"the picture " + state.mediaList["gone.bmp"].string() +
+                                                     " could not be read during the build (No such file or "
+                                                     "directory); the default picture stands in its place"});
+}
+
 TEST_F(Registration, PictureByteLimit) {
   picture("big.jpg", {1, 5, 838860700});
   picture("fits.bmp", {1, 1, 99});

@@ -79,5 +79,16 @@ TEST(PassFiles, OpenFailuresEndThePass) {
   EXPECT_THROW(openPassOutput(dir / "no" / "such" / "folder" / "x"), PassFailure);
 }
 
+TEST(PassFiles, AFullDiskIsNamedInTheWriteFailure) {
+  std::ofstream out = openPassOutput("/dev/full");
+  out << "a line of the pass\n";
+  try {
+    closePassOutput(out, "/dev/full");
+    FAIL() << "a write to a full device succeeded";
+  } catch (const PassFailure& e) {
+    EXPECT_STREQ(e.what(), "can't write file /dev/full: No space left on device");
+  }
+}
+
 }  // namespace
 }  // namespace dm

@@ -29,5 +29,14 @@ TEST(SplitFileTest, UnreadableFileIsAPassFailureWithItsMessage) {
   EXPECT_THROW(writeWholeFile(dir / "no/such/folder/file", "x"), PassFailure);
 }
 
+TEST(SplitFileTest, AFullDiskIsNamedInTheWriteFailure) {
+  try {
+    writeWholeFile("/dev/full", "dictionary bytes");
+    FAIL() << "a write to a full device succeeded";
+  } catch (const PassFailure& e) {
+    EXPECT_STREQ(e.what(), "can't write file /dev/full: No space left on device\n");
+  }
+}
+
 }  // namespace
 }  // namespace dm

@@ -4,8 +4,10 @@
 
 #include <sstream>
 
+#include "driver/prebuild.h"
 #include "driver/recording_observer.h"
 #include "driver/work_tree.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
@@ -101,6 +103,52 @@ TEST(Passes, ASourceOverTheSizeLimitFailsTheCheckSayingSo) {
   EXPECT_EQ(observer.codes.back(), status::kPassFailed);
   EXPECT_NE(r.failureText.find("big.txt has 16777217 bytes"), std::string::npos) << r.failureText;
   EXPECT_NE(r.failureText.find("16 MiB"), std::string::npos);
+}
+
+// The example drill's picture and sound, found at the check, then gone or
+// turned into FIFOs before the build: the build still completes (and never
+// waits on a FIFO), and the run's warnings name both files and the reason.
+TEST(Passes, MediaThatCannotBeReadAtTheBuildAreWarnedAbout) {
+  struct Case {
+    const char* name;
+    void (*change)(const fs::path&);
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"vanished", [](const fs::path& p) { fs::remove(p); }, "No such file or directory"},
+      {"fifo", [](const fs::path& p) { fs::remove(p), test::makeFifo(p); }, "Not a regular file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDir dir;
+    const fs::path drill = dir / "drill";
+    fs::create_directories(drill);
+    fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", drill);
+    RunState state;
+    test::RecordingObserver observer;
+    state.observer = &observer;
+    state.batchMode = true;
+    state.workBase = dir / "base";
+    ASSERT_TRUE(preBuildChecks(state, {drill / "quickstart.txt", drill / "cat.bmp", drill / "cat.mp3"}, dir / "docs",
+                               [](const fs::path&) { return std::nullopt; }));
+    ASSERT_TRUE(CheckPass(state).ok);
+    ASSERT_GT(state.validRecordCount, 0u);
+    for (const char* media : {"cat.bmp", "cat.mp3"}) c.change(drill / media);
+
+    PassResult r;
+    EXPECT_TRUE(test::endsWithoutWaitingOn(drill / "cat.bmp", [&] {
+      EXPECT_TRUE(test::endsWithoutWaitingOn(drill / "cat.mp3", [&] { r = BuildPass(state); }));
+    }));
+    EXPECT_TRUE(r.ok) << r.failureText;
+    EXPECT_TRUE(fs::exists(state.paths.root / "Destin" / "Drill.bin"));
+    const std::vector<std::string> expected = {
+        "the picture " + (drill / "cat.bmp").string() + " could not be read during the build (" + c.reason +
+            "); the default picture stands in its place",
+        "the sound " + (drill / "cat.mp3").string() + " could not be read during the build (" + c.reason +
+            "); the drill plays nothing in its place",
+    };
+    EXPECT_EQ(state.warnings, expected);
+  }
 }
 
 }  // namespace

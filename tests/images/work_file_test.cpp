@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "images/byte_order.h"
@@ -44,6 +45,17 @@ TEST(MoveIntoFolder, ReplacesTargetAndRemovesSource) {
   EXPECT_EQ(readFile(dir / "Dic.bin"), "new");
   EXPECT_FALSE(fs::exists(dir / "Dict" / "Dic.bin"));
   EXPECT_THROW(moveIntoFolder(dir / "Dict" / "none.bin", dir.path()), PassFailure);
+}
+
+TEST(RequireWritten, FlushesAndNamesAFullDisk) {
+  std::ofstream out("/dev/full", std::ios::binary);
+  out << "image bytes";
+  try {
+    requireWritten(out, "/dev/full");
+    FAIL() << "a write to a full device succeeded";
+  } catch (const PassFailure& e) {
+    EXPECT_STREQ(e.what(), "can't write file /dev/full: No space left on device");
+  }
 }
 
 TEST(ByteOrder, ExplicitEndianAndRangeChecks) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "intake_fixture.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
@@ -169,6 +170,28 @@ TEST(MediaCheckFiles, RealPicturesAndSoundsThroughTheLibraries) {
   EXPECT_EQ(checkSound(state, context, u"empty.mp3", true), 0);
   EXPECT_EQ(checkSound(state, context, u"noise.mp3", true), -1);
   EXPECT_EQ(test::codesOf(state), (std::vector<std::pair<int, int>>{{22, kPictureEntry}, {22, kSoundEntry}}));
+}
+
+TEST(MediaCheckFiles, FifosInThePlaceOfMediaAreFormatErrorsAndNeverWaitedOn) {
+  test::TempDir dir;
+  MediaList list;
+  for (const char* name : {"fifo.bmp", "fifo.mp3", "fifo.rmp"}) {
+    ASSERT_TRUE(test::makeFifo(dir / name));
+    list[name] = dir / name;
+  }
+  CheckContext context;
+  context.mediaList = &list;
+  IntakeState state;
+  EXPECT_TRUE(test::endsWithoutWaitingOn(dir / "fifo.bmp", [&] {
+    EXPECT_EQ(checkPicture(state, context, u"fifo.bmp", true), 22);
+  }));
+  for (const char* name : {"fifo.mp3", "fifo.rmp"}) {
+    EXPECT_TRUE(test::endsWithoutWaitingOn(dir / name, [&] {
+      EXPECT_EQ(checkSound(state, context, utf8ToUtf16(name), true), -1);
+    })) << name;
+  }
+  EXPECT_EQ(test::codesOf(state),
+            (std::vector<std::pair<int, int>>{{22, kPictureEntry}, {22, kSoundEntry}, {22, kSoundEntry}}));
 }
 
 TEST_F(MediaFixture, NothingListedMeansNotFound) {

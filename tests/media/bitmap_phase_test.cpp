@@ -8,6 +8,7 @@
 #include "media/bitmap_hex.h"
 #include "media/picture_fixtures.h"
 #include "media/picture_library.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 namespace dm::bitmap {
@@ -250,6 +251,33 @@ TEST_F(BitmapPhaseTest, FailedCoverConversionLeavesTheListAndClearsAnEarlierFlag
   state.conversion.coverPicture = u"unlisted.bmp";
   writeColourPictures(state, log);
   EXPECT_TRUE(state.conversion.media.otherList.empty());
+}
+
+TEST_F(BitmapPhaseTest, ListedPicturesThatCannotBeReadAreWarnedAboutAndNeverWaitedOn) {
+  const std::string bmp = makeBmp(2, 2, 1, [](int, int) { return 1u; }, {{0, 0, 0}, {255, 255, 255}});
+  addMedia("good.bmp", bmp);
+  addMedia("gone.bmp", bmp);
+  addMedia("fifo.bmp", bmp);
+  addMedia("cover.bmp", bmp);
+  for (const char* name : {"gone.bmp", "fifo.bmp", "cover.bmp"}) fs::remove(state.mediaList[name]);
+  for (const char* name : {"fifo.bmp", "cover.bmp"}) ASSERT_TRUE(test::makeFifo(state.mediaList[name]));
+  state.conversion.coverPicture = u"cover.bmp";
+  EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["cover.bmp"], [&] { writeColourPictures(state, log); }));
+  std::vector<std::string> warnings;
+  EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["fifo.bmp"], [&] {
+    writeMonochromeTables(state.paths, state.mediaList, {u"0015good.bmp", u"0016gone.bmp", u"0017fifo.bmp"}, log,
+                          &warnings);
+  }));
+  EXPECT_EQ(mid("BmpFile.lst"), repeat("Default\t0\n", 21) + "bmp00015\t1\t::good.bmp\nbmp00016\t0\nbmp00017\t0\n");
+  auto warning = [&](const char* name, const char* reason) {
+    return "the picture " + state.mediaList[name].string() + " could not be read during the build (" + reason +
+           "); the default picture stands in its place";
+  };
+  EXPECT_EQ(warnings, (std::vector<std::string>{warning("gone.bmp", "No such file or directory"),
+                                                warning("fifo.bmp", "Not a regular file")}));
+  EXPECT_EQ(state.warnings, std::vector<std::string>{"the cover picture " + state.mediaList["cover.bmp"].string() +
+                                                     " could not be read during the build (Not a regular file); "
+                                                     "the drill has no cover picture"});
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include <new>
 #include <sstream>
 
+#include "media/bitmap_hex.h"
 #include "media/bmp_reader.h"
 #include "media/jpeg_codec.h"
 #include "media/picture_convert.h"
 #include "media/picture_fixtures.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 // The largest single allocation made while tracking is on, to show that a
@@ -309,6 +311,29 @@ TEST(PictureZoom, FailureLeavesNoTarget) {
   EXPECT_LT(PictureZoom(dir / "ok.bmp", dir / "dst", 0, -1, result), 0);
   EXPECT_LT(PictureZoom(dir / "absent.bmp", dir / "dst", 800, -1, result), 0);
   EXPECT_FALSE(std::filesystem::exists(dir / "dst"));
+}
+
+TEST(PictureReaders, AFifoInThePlaceOfAPictureIsUnreadableAndNeverWaitedOn) {
+  TempDir dir;
+  const std::filesystem::path fifo = dir / "picture.bmp";
+  ASSERT_TRUE(test::makeFifo(fifo));
+  struct Case {
+    const char* reader;
+    std::function<bool()> refuses;
+  };
+  const Case cases[] = {
+      {"CheckFileFormat", [&] { PictureInfo info; return CheckFileFormat(fifo, info) == picture::kUnreadable; }},
+      {"PictureZoom", [&] { PictureInfo info; return PictureZoom(fifo, dir / "out", 800, -1, info) == picture::kUnreadable; }},
+      {"readHexSource", [&] {
+         bitmap::HexBitmap b;
+         return bitmap::readHexSource(fifo, dir / "grey.bmp", b) == bitmap::SourceResult::kUnreadable;
+       }},
+  };
+  for (const Case& c : cases) {
+    bool refused = false;
+    EXPECT_TRUE(test::endsWithoutWaitingOn(fifo, [&] { refused = c.refuses(); })) << c.reader;
+    EXPECT_TRUE(refused) << c.reader;
+  }
 }
 
 TEST(PictureZoom, NeverDeletesItsOwnSource) {

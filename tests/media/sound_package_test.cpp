@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "textio/case_fold.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 namespace dm::sound {
@@ -129,6 +130,48 @@ TEST_F(SoundTest, VanishedSoundsTakeNoSpaceAndTheImageStaysComplete) {
   const std::string s = image();
   ASSERT_EQ(s.size(), 16u + 32u);
   EXPECT_EQ(be32(s, 12), 0u);
+}
+
+TEST_F(SoundTest, ListedSoundsThatCannotBeReadAreWarnedAboutAndNeverWaitedOn) {
+  addMedia("good.mp3", "abc");
+  addMedia("gone.mp3", "abc");
+  addMedia("gone.rmp", "abc");
+  addMedia("fifo.mp3", "");
+  addMedia("fifo.rmp", "");
+  for (const char* name : {"gone.mp3", "gone.rmp", "fifo.mp3", "fifo.rmp"}) fs::remove(state.mediaList[name]);
+  for (const char* name : {"fifo.mp3", "fifo.rmp"}) ASSERT_TRUE(test::makeFifo(state.mediaList[name]));
+  state.conversion.media.soundList = {u"00000000good.mp3", u"00000001gone.mp3", u"00000002gone.rmp",
+                                      u"00000003fifo.mp3", u"00000004fifo.rmp", u"00000005unlisted.mp3"};
+  std::vector<std::string> warnings;
+  EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["fifo.mp3"], [&] {
+    EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["fifo.rmp"], [&] {
+      copySounds(state.paths, state.mediaList, state.conversion.media.soundList, &warnings);
+    }));
+  }));
+  EXPECT_EQ(readFile(state.paths.middata / "Sound" / "SndFile.lst"),
+            "snd00000\t1\nsnd00001\t0\nsnd00002\t0\nsnd00003\t0\nsnd00004\t0\nsnd00005\t0\n");
+  auto warning = [&](const char* name, const char* reason) {
+    return "the sound " + state.mediaList[name].string() + " could not be read during the build (" + reason +
+           "); the drill plays nothing in its place";
+  };
+  EXPECT_EQ(warnings, (std::vector<std::string>{warning("gone.mp3", "No such file or directory"),
+                                                warning("gone.rmp", "No such file or directory"),
+                                                warning("fifo.mp3", "Not a regular file"),
+                                                warning("fifo.rmp", "Not a regular file")}));
+}
+
+TEST_F(SoundTest, AFullDiskIsNamedWhenTheImageCannotBeWritten) {
+  addMedia("one.mp3", "abc");
+  state.conversion.media.soundList = {u"00000000one.mp3"};
+  copySounds(state.paths, state.mediaList, state.conversion.media.soundList);
+  fs::create_symlink("/dev/full", state.paths.destin / "Sound.bin");
+  try {
+    writeSoundImage(state.paths, december8(), log);
+    FAIL() << "the image was written to a full device";
+  } catch (const std::exception& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "can't write file " + (state.paths.destin / "Sound.bin").string() + ": No space left on device\n");
+  }
 }
 
 TEST(UnwrapRmp, Table) {

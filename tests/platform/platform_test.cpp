@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <iterator>
+
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 namespace dm::platform {
@@ -51,6 +55,78 @@ TEST(CopyFile, CopiesRefusesToReplaceUnlessAskedAndReportsErrors) {
   EXPECT_TRUE(copyFile(dir / "a", dir / "nofolder" / "x", true));
   for (const auto& e : fs::directory_iterator(dir.path()))
     EXPECT_EQ(e.path().filename().string().find(".partial"), std::string::npos);
+}
+
+TEST(OpenRegularFile, ReadsRegularFilesAndRefusesEverythingElseWithoutWaiting) {
+  TempDir dir;
+  writeFile(dir / "picture.bmp", "BM bytes");
+  ASSERT_TRUE(test::makeFifo(dir / "fifo.bmp"));
+  fs::create_directories(dir / "folder.bmp");
+  struct Case {
+    const char* name;
+    std::error_code error;  // empty: opens and reads "BM bytes"
+  };
+  const Case cases[] = {
+      {"picture.bmp", {}},
+      {"missing.bmp", std::make_error_code(std::errc::no_such_file_or_directory)},
+      {"fifo.bmp", notRegularFileError()},
+      {"folder.bmp", notRegularFileError()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path path = dir / c.name;
+    EXPECT_TRUE(test::endsWithoutWaitingOn(path, [&] {
+      std::error_code error;
+      const int fd = openRegularFile(path, error);
+      EXPECT_EQ(fd >= 0, !c.error);
+      EXPECT_EQ(error, c.error);
+      if (fd >= 0) ::close(fd);
+
+      InputFile in(path);
+      EXPECT_EQ(in.is_open(), !c.error);
+      EXPECT_EQ(static_cast<bool>(in), !c.error);
+      EXPECT_EQ(in.error(), c.error);
+      if (in.is_open()) {
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "BM bytes");
+      }
+    }));
+  }
+  EXPECT_EQ(notRegularFileError().message(), "Not a regular file");
+}
+
+TEST(InputFile, SeeksLikeAFileStream) {
+  TempDir dir;
+  writeFile(dir / "a", "0123456789");
+  InputFile in(dir / "a");
+  in.seekg(0, std::ios::end);
+  EXPECT_EQ(in.tellg(), 10);
+  in.seekg(4);
+  char c = 0;
+  EXPECT_TRUE(in.get(c));
+  EXPECT_EQ(c, '4');
+}
+
+TEST(CopyFile, AFifoSourceIsRefusedWithoutWaiting) {
+  TempDir dir;
+  ASSERT_TRUE(test::makeFifo(dir / "fifo.mp3"));
+  EXPECT_TRUE(test::endsWithoutWaitingOn(dir / "fifo.mp3", [&] {
+    EXPECT_EQ(copyFile(dir / "fifo.mp3", dir / "copy.mp3", true), notRegularFileError());
+  }));
+  EXPECT_FALSE(fs::exists(dir / "copy.mp3"));
+}
+
+TEST(WithSystemError, PutsTheReasonBeforeTheLineEnd) {
+  struct Case {
+    const char* message;
+    int err;
+    const char* expected;
+  } cases[] = {
+      {"can't write file x\n", ENOSPC, "can't write file x: No space left on device\n"},
+      {"can't write file x", ENOSPC, "can't write file x: No space left on device"},
+      {"can't open file x\n", 0, "can't open file x\n"},
+      {"", EACCES, ": Permission denied"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(withSystemError(c.message, c.err), c.expected) << c.message;
 }
 
 TEST(DeleteFilesIn, RemovesOwnFilesAndLinksOnly) {

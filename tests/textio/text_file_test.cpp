@@ -76,9 +76,9 @@ TEST(TextFile, MissingFileFailsThePassWithTheMessage) {
     TextFile file(path);
     FAIL() << "opened a missing file";
   } catch (const PassFailure& e) {
-    EXPECT_EQ(std::string(e.what()), "can't open file " + path + "\n");
+    EXPECT_EQ(std::string(e.what()), "can't open file " + path + ": No such file or directory\n");
   }
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "can't open file " + path + "\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "can't open file " + path + ": No such file or directory\n");
 }
 
 TEST(TextFile, TemporaryFileIsNamedTemplateFile) {

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 #include "driver/run_state.h"
+#include "driver/status_text.h"
 #include "support/temp_dir.h"
 #include "ui/status_overlay.h"
 
@@ -35,6 +37,7 @@ class ScriptedDialogs : public Dialogs {
     return yes;
   }
   bool reviewErrors(QWidget*, const std::vector<std::u16string>& lines, std::uint32_t valid) override {
+    if (duringReview) duringReview();
     reviewed = lines;
     reviewedValid = valid;
     ++reviews;
@@ -54,6 +57,7 @@ class ScriptedDialogs : public Dialogs {
   std::deque<bool> overwriteAnswers;
   std::vector<Overwrite> overwrites;
   bool buildAfterReview = true;
+  std::function<void()> duringReview;  // runs between the check and the build
   std::vector<std::u16string> reviewed;
   std::uint32_t reviewedValid = 0;
   int reviews = 0;
@@ -424,6 +428,26 @@ TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
   EXPECT_TRUE(fs::exists(setup.workBase / "TempUsr/Destin/Drill.bin")) << "/d keeps the work files";
   key(Qt::Key_Space);
   EXPECT_TRUE(w.makeButton()->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheResultNamesAPictureThatCouldNotBeReadDuringTheBuild) {
+  MainWindow& w = window();
+  const fs::path picture =
+      file("src/cat.bmp", test::readFile(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart" / "cat.bmp"));
+  std::string source(kSource);
+  source.replace(source.find("\tq\t1\tcm\t\tx"), 2, "\tq<P>cat.bmp</P>");
+  w.addFile(file("src/my.drill.txt", source));
+  w.addFile(picture);
+  dialogs.duringReview = [&] { fs::remove(picture); };
+  w.make();
+  waitForRun();
+  EXPECT_TRUE(dialogs.failures.empty()) << dialogs.failures.front().toStdString();
+  EXPECT_EQ(w.display().current(), status::kCreated);
+  EXPECT_TRUE(fs::exists(setup.desktop / kOutputFolderName / "my.drill.drl"));
+  ASSERT_NE(w.overlay()->picture(), nullptr);
+  EXPECT_EQ(w.overlay()->picture()->text, statusText(status::kCreated) + "\nthe picture " + picture.string() +
+                                              " could not be read during the build (No such file or directory); "
+                                              "the default picture stands in its place");
 }
 
 }  // namespace
