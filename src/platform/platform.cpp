@@ -1,6 +1,8 @@
 #include "platform/platform.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -9,7 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace dm::platform {
@@ -61,9 +65,14 @@ InstanceLock::~InstanceLock() {
 
 bool InstanceLock::acquire(const fs::path& lockFile) {
   if (fd_ >= 0) return true;
+  openError_ = 0;
   int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    openError_ = errno;
+    return false;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK) openError_ = errno;
     ::close(fd);
     return false;
   }
@@ -102,50 +111,151 @@ fs::path documentsFolder() { return xdgUserDir("DOCUMENTS").value_or(homeDir());
 
 fs::path desktopFolder() { return xdgUserDir("DESKTOP").value_or(homeDir() / "Desktop"); }
 
+namespace {
+
+// The temporary name a delivery may show under, guarded for the interruption
+// handler (which runs in a thread of its own, never in a signal handler).
+std::mutex pendingMutex;
+fs::path pendingTemporary;
+
+void setPendingTemporary(const fs::path& path) {
+  std::lock_guard<std::mutex> hold(pendingMutex);
+  pendingTemporary = path;
+}
+
+// Copies the rest of `in` to `out`; returns 0 or the errno.
+int copyContent(int in, int out) {
+  std::vector<char> buf(1 << 20);
+  for (;;) {
+    ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return 0;
+    for (ssize_t done = 0; done < n;) {
+      ssize_t w = ::write(out, buf.data() + done, static_cast<std::size_t>(n - done));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      done += w;
+    }
+  }
+}
+
+// Gives the unnamed file `fd` the name `to`; EEXIST when `to` exists.
+int linkUnnamed(int fd, const fs::path& to) {
+  const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return errno;
+  // Without /proc; this needs the right to read through any descriptor.
+  return ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
+// Unnamed until complete (O_TMPFILE), then linked into place: an interrupted
+// copy leaves nothing behind. An existing target is replaced through the
+// short temporary name, which is renamed over it at once.
+// Returns -1 when the file system has no unnamed files.
+int copyUnnamed(int in, const fs::path& to, bool overwrite) {
+  const fs::path folder = to.has_parent_path() ? to.parent_path() : fs::path(".");
+  int out = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  if (out < 0) return (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) ? -1 : errno;
+  int err = copyContent(in, out);
+  if (!err) {
+    err = linkUnnamed(out, to);
+    if (err == EEXIST && overwrite) {
+      const fs::path temp = deliveryTemporary(to);
+      setPendingTemporary(temp);
+      ::unlink(temp.c_str());
+      err = linkUnnamed(out, temp);
+      if (!err && ::rename(temp.c_str(), to.c_str()) != 0) {
+        err = errno;
+        ::unlink(temp.c_str());
+      }
+      setPendingTemporary({});
+    }
+  }
+  if (::close(out) != 0 && !err) err = errno;
+  return err;
+}
+
+// Written under the short temporary name and renamed over the target at
+// the end, so a failed copy (a full disk) never destroys the file it was
+// to replace; an interruption removes the temporary (removePendingDelivery)
+// and a later copy to the same target replaces it.
+int copyNamed(int in, const fs::path& to) {
+  const fs::path temp = deliveryTemporary(to);
+  setPendingTemporary(temp);
+  int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (out < 0) {
+    int err = errno;
+    setPendingTemporary({});
+    return err;
+  }
+  int err = copyContent(in, out);
+  if (::close(out) != 0 && !err) err = errno;
+  if (!err && ::rename(temp.c_str(), to.c_str()) != 0) err = errno;
+  if (err) ::unlink(temp.c_str());
+  setPendingTemporary({});
+  return err;
+}
+
+}  // namespace
+
+fs::path deliveryTemporary(const fs::path& to) {
+  std::string name = to.filename().string();
+  if (name.empty()) return to;
+  name.back() = name.back() == '~' ? '#' : '~';
+  return to.parent_path() / name;
+}
+
+void removePendingDelivery() {
+  std::lock_guard<std::mutex> hold(pendingMutex);
+  if (!pendingTemporary.empty()) ::unlink(pendingTemporary.c_str());
+}
+
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
   std::error_code ec;
   if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
   int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return {errno, std::generic_category()};
-  // Written beside the target and renamed over it at the end, so a failed
-  // copy (a full disk) never destroys the file it was to replace.
-  fs::path partial = to;
-  partial += ".partial-" + std::to_string(::getpid());
-  int out = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (out < 0) {
-    int err = errno;
-    ::close(in);
-    return {err, std::generic_category()};
-  }
-  std::vector<char> buf(1 << 20);
-  int err = 0;
-  for (;;) {
-    ssize_t n = ::read(in, buf.data(), buf.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
+  ::unlink(deliveryTemporary(to).c_str());  // left by an interrupted earlier copy
+  int err = copyUnnamed(in, to, overwrite);
+  if (err < 0) {
+    if (::lseek(in, 0, SEEK_SET) != 0) {
       err = errno;
-      break;
+    } else {
+      err = copyNamed(in, to);
     }
-    if (n == 0) break;
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = ::write(out, buf.data() + done, static_cast<std::size_t>(n - done));
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        err = errno;
-        break;
-      }
-      done += w;
-    }
-    if (err) break;
   }
   ::close(in);
-  if (::close(out) != 0 && !err) err = errno;
-  if (!err && ::rename(partial.c_str(), to.c_str()) != 0) err = errno;
-  if (err) {
-    fs::remove(partial, ec);
-    return {err, std::generic_category()};
-  }
+  if (err) return {err, std::generic_category()};
   return {};
+}
+
+void endOnInterruption(std::function<void(int signal)> cleanup) {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  if (::pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return;
+  // sigwait takes the signal in an ordinary thread: the cleanup may do what
+  // a signal handler must not.
+  std::thread([set, cleanup = std::move(cleanup)] {
+    int signal = 0;
+    while (::sigwait(&set, &signal) != 0) {
+    }
+    removePendingDelivery();
+    if (cleanup) cleanup(signal);
+    ::_exit(128 + signal);
+  }).detach();
+}
+
+std::size_t maxNameLength(const fs::path& folder) {
+  errno = 0;
+  const long n = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return n > 0 ? static_cast<std::size_t>(n) : 255;
 }
 
 void deleteFilesIn(const fs::path& folder) {

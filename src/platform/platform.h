@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -28,12 +29,16 @@ class InstanceLock {
   InstanceLock& operator=(const InstanceLock&) = delete;
   ~InstanceLock();
   // True when this process now holds the lock; false when another holds it
-  // or the lock file cannot be created.
+  // or the lock file cannot be created (see openError).
   bool acquire(const fs::path& lockFile);
   bool held() const { return fd_ >= 0; }
+  // After a refused acquire: 0 when another process holds the lock, else the
+  // errno of opening or locking the lock file (EACCES, ENOTDIR, ENOENT, ...).
+  int openError() const { return openError_; }
 
  private:
   int fd_ = -1;
+  int openError_ = 0;
 };
 
 // Name of the lock file that stands for the named mutex "Velmor-User-Tools".
@@ -59,9 +64,31 @@ fs::path documentsFolder();
 fs::path desktopFolder();
 
 // Copies a regular file, replacing `to` when `overwrite` is set. Returns the
-// system error (ENOSPC for a full disk). The copy is written beside `to`
-// and renamed over it, so a failed copy leaves an existing `to` intact.
+// system error (ENOSPC for a full disk). `to` appears only complete and a
+// failed copy leaves an existing `to` intact: the copy is written as an
+// unnamed file in the target's folder and linked into place; where the
+// file system has no unnamed files it is written under
+// deliveryTemporary(to) and renamed. No name it uses is longer than `to`'s.
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite);
+
+// The temporary name beside `to` that copyFile may use: `to` with its last
+// character replaced by '~' ('#' when it is one), so it is never longer.
+fs::path deliveryTemporary(const fs::path& to);
+
+// Removes the temporary name of a copy in progress, if any. For the thread
+// that ends an interrupted run; the copy itself is abandoned.
+void removePendingDelivery();
+
+// Blocks SIGINT and SIGTERM in the calling thread, and so in every thread it
+// starts later, and starts a thread that waits for them. On the first one
+// that thread removes a pending copy's temporary, runs `cleanup` with the
+// signal number and ends the process with status 128 + that number (130,
+// 143). Call once, before any other thread is started.
+void endOnInterruption(std::function<void(int signal)> cleanup);
+
+// The longest file name the folder takes, in bytes (NAME_MAX; 255 when the
+// system does not say).
+std::size_t maxNameLength(const fs::path& folder);
 
 // Deletes the regular files and symbolic links directly inside `folder`
 // (never what a link points to), skipping names that begin with '.' and

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 
 #include "support/temp_dir.h"
@@ -35,6 +37,18 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstEnds) {
   EXPECT_TRUE(second.acquire(lockFile));
 }
 
+TEST(InstanceLock, TellsAHeldLockFromOneThatCannotBeCreated) {
+  TempDir dir;
+  writeFile(dir / "file", "x");
+  InstanceLock first, second, nowhere;
+  ASSERT_TRUE(first.acquire(dir / kInstanceLockName));
+  EXPECT_FALSE(second.acquire(dir / kInstanceLockName));
+  EXPECT_EQ(second.openError(), 0) << "held by another";
+  EXPECT_FALSE(nowhere.acquire(dir / "file" / kInstanceLockName));
+  EXPECT_EQ(nowhere.openError(), ENOTDIR);
+  EXPECT_FALSE(nowhere.held());
+}
+
 TEST(CopyFile, CopiesRefusesToReplaceUnlessAskedAndReportsErrors) {
   TempDir dir;
   writeFile(dir / "a", "new content");
@@ -51,6 +65,37 @@ TEST(CopyFile, CopiesRefusesToReplaceUnlessAskedAndReportsErrors) {
   EXPECT_TRUE(copyFile(dir / "a", dir / "nofolder" / "x", true));
   for (const auto& e : fs::directory_iterator(dir.path()))
     EXPECT_EQ(e.path().filename().string().find(".partial"), std::string::npos);
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(CopyFile, TheLongestNameTheFolderTakesIsWrittenAndReplaced) {
+  TempDir dir;
+  writeFile(dir / "src" / "a", "new content");
+  const std::string longest(maxNameLength(dir.path()), 'n');
+  EXPECT_FALSE(copyFile(dir / "src" / "a", dir / longest, false));
+  EXPECT_EQ(readFile(dir / longest), "new content");
+  writeFile(dir / "src" / "a", "newer content");
+  EXPECT_FALSE(copyFile(dir / "src" / "a", dir / longest, true));
+  EXPECT_EQ(readFile(dir / longest), "newer content");
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{longest, "src"}));
+}
+
+TEST(CopyFile, TheTemporaryNameIsNoLongerAndALeftoverOneIsRemoved) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/d/quiz.drl", "/d/quiz.dr~"}, {"/d/error-x.txt", "/d/error-x.tx~"}, {"/d/a~", "/d/a#"}, {"x", "~"}};
+  for (const auto& [to, temp] : cases) EXPECT_EQ(deliveryTemporary(to), fs::path(temp)) << to;
+
+  TempDir dir;
+  writeFile(dir / "src" / "a", "new content");
+  writeFile(dir / "quiz.dr~", "left by an interrupted run");
+  EXPECT_FALSE(copyFile(dir / "src" / "a", dir / "quiz.drl", false));
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"quiz.drl", "src"}));
 }
 
 TEST(DeleteFilesIn, RemovesOwnFilesAndLinksOnly) {
