@@ -120,7 +120,8 @@ std::string usageText() {
          "                         verify a built drill and describe it\n"
          "\n"
          "Exit status: 0 done, 1 the build failed, 2 a check before the build\n"
-         "failed, 3 another drillmaker is running.\n"
+         "failed, 3 another drillmaker is running, 130/143 interrupted by\n"
+         "SIGINT/SIGTERM (the work files are removed).\n"
          "Work files live in $DRILLMAKER_WORK_BASE, else $XDG_CACHE_HOME/drillmaker\n"
          "(~/.cache/drillmaker).\n";
 }
