@@ -187,6 +187,7 @@ int copyUnnamed(int in, const fs::path& to, bool overwrite) {
 int copyNamed(int in, const fs::path& to) {
   const fs::path temp = deliveryTemporary(to);
   setPendingTemporary(temp);
+  ::unlink(temp.c_str());  // left by an interrupted earlier copy
   int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (out < 0) {
     int err = errno;
@@ -221,14 +222,19 @@ std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrit
   int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return {errno, std::generic_category()};
   ::unlink(deliveryTemporary(to).c_str());  // left by an interrupted earlier copy
-  int err = copyUnnamed(in, to, overwrite);
-  if (err < 0) {
-    if (::lseek(in, 0, SEEK_SET) != 0) {
-      err = errno;
-    } else {
-      err = copyNamed(in, to);
-    }
-  }
+  const int err = copyUnnamed(in, to, overwrite);
+  ::close(in);
+  if (err < 0) return copyThroughTemporary(from, to, overwrite);
+  if (err) return {err, std::generic_category()};
+  return {};
+}
+
+std::error_code copyThroughTemporary(const fs::path& from, const fs::path& to, bool overwrite) {
+  std::error_code ec;
+  if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return {errno, std::generic_category()};
+  const int err = copyNamed(in, to);
   ::close(in);
   if (err) return {err, std::generic_category()};
   return {};

@@ -71,6 +71,11 @@ fs::path desktopFolder();
 // deliveryTemporary(to) and renamed. No name it uses is longer than `to`'s.
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite);
 
+// copyFile's way on a file system without unnamed files: the copy is
+// written under deliveryTemporary(to) (an earlier leftover there is
+// replaced) and renamed over `to`; a failed copy removes it.
+std::error_code copyThroughTemporary(const fs::path& from, const fs::path& to, bool overwrite);
+
 // The temporary name beside `to` that copyFile may use: `to` with its last
 // character replaced by '~' ('#' when it is one), so it is never longer.
 fs::path deliveryTemporary(const fs::path& to);

@@ -98,6 +98,21 @@ TEST(CopyFile, TheTemporaryNameIsNoLongerAndALeftoverOneIsRemoved) {
   EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"quiz.drl", "src"}));
 }
 
+TEST(CopyThroughTemporary, ReplacesAndLeavesNoTemporaryEvenAtTheLongestName) {
+  TempDir dir;
+  writeFile(dir / "src" / "a", "new content");
+  const std::string longest(maxNameLength(dir.path()), 'n');
+  writeFile(deliveryTemporary(dir / longest), "left by an interrupted run");
+  EXPECT_FALSE(copyThroughTemporary(dir / "src" / "a", dir / longest, false));
+  EXPECT_EQ(readFile(dir / longest), "new content");
+  EXPECT_EQ(copyThroughTemporary(dir / "src" / "a", dir / longest, false), std::errc::file_exists);
+  writeFile(dir / "src" / "a", "newer content");
+  EXPECT_FALSE(copyThroughTemporary(dir / "src" / "a", dir / longest, true));
+  EXPECT_EQ(readFile(dir / longest), "newer content");
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{longest, "src"}));
+  EXPECT_TRUE(copyThroughTemporary(dir / "src" / "a", dir / "nofolder" / "x", true));
+}
+
 TEST(DeleteFilesIn, RemovesOwnFilesAndLinksOnly) {
   TempDir dir;
   writeFile(dir / "outside" / "keep.txt", "precious");
