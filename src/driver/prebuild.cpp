@@ -34,7 +34,8 @@ std::u16string decodeShiftJisName(const std::string& bytes) {
     }
     std::uint16_t code = static_cast<std::uint16_t>(b);
     const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    if (lead && i + 1 < bytes.size()) code = static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
+    if (lead && i + 1 < bytes.size())
+      code = static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
     const char16_t unit = decodeSjisCode(code);
     out.push_back(unit != 0 ? unit : u'\uFFFD');
   }

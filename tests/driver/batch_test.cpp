@@ -143,8 +143,8 @@ TEST(Batch, AWorkFolderThatCannotBeWrittenEndsBeforeTheBuildNamingIt) {
     writeFile(f.dir / "d/quiz.txt", "settings\r\nheading\r\n");
     writeFile(f.dir / c.file, "x");
     EXPECT_EQ(f.run((f.dir / "d").string()), exitcode::kCheckFailed) << c.name << f.err.str();
-    EXPECT_NE(f.err.str().find("the work folder " + (f.dir / c.named).string() + " cannot be written: Not a directory\n"),
-              std::string::npos)
+    const std::string message = "the work folder " + (f.dir / c.named).string() + " cannot be written: ";
+    EXPECT_NE(f.err.str().find(message + "Not a directory\n"), std::string::npos)
         << c.name << ": " << f.err.str();
     EXPECT_FALSE(fs::exists(f.env.startDir / "error-quiz.txt")) << c.name;
   }
@@ -170,8 +170,8 @@ TEST(Batch, AReadOnlyWorkFolderEndsBeforeTheBuildNamingIt) {
     fs::create_directories(f.dir / c.readOnly);
     fs::permissions(f.dir / c.readOnly, fs::perms::owner_write, fs::perm_options::remove);
     EXPECT_EQ(f.run((f.dir / "d").string()), exitcode::kCheckFailed) << c.name << f.err.str();
-    EXPECT_NE(f.err.str().find("the work folder " + (f.dir / c.named).string() + " cannot be written: Permission denied\n"),
-              std::string::npos)
+    const std::string message = "the work folder " + (f.dir / c.named).string() + " cannot be written: ";
+    EXPECT_NE(f.err.str().find(message + "Permission denied\n"), std::string::npos)
         << c.name << ": " << f.err.str();
     fs::permissions(f.dir / c.readOnly, fs::perms::owner_write, fs::perm_options::add);
   }
@@ -264,7 +264,9 @@ TEST(BatchExecutable, AnInterruptedRunRemovesItsWorkFilesAndDeliversNothing) {
   for (const Case& c : cases) {
     TempDir dir;
     // Enough questions to keep the run busy for a while.
-    std::string source = "設定\t使い方\t\tドリル\t\t\r\n分類1\t分類2\t分類3\t問題番号\t問題\t正解\t解説\t制限時間\t選択肢1\t選択肢2\r\n";
+    std::string source =
+        "設定\t使い方\t\tドリル\t\t\r\n"
+        "分類1\t分類2\t分類3\t問題番号\t問題\t正解\t解説\t制限時間\t選択肢1\t選択肢2\r\n";
     for (int i = 1; i <= 4000; ++i)
       source += "長\t中" + std::to_string(i % 40) + "\t小\t" + std::to_string(i) + "\t問題" + std::to_string(i) +
                 "の文章です。\t2\t解説" + std::to_string(i) + "\t\tはい\tいいえ\r\n";

@@ -107,7 +107,8 @@ TEST(FileList, TheCheckReportBesideItsSourceIsLeftOut) {
 
   // Added one by one, in either order; a report from another folder stays.
   FileList added;
-  for (const char* p : {"d/error-quiz.txt", "e/error-quiz.txt", "d/quiz.txt", "d/error-quiz.txt"}) added.addFile(dir / p, no);
+  for (const char* p : {"d/error-quiz.txt", "e/error-quiz.txt", "d/quiz.txt", "d/error-quiz.txt"})
+    added.addFile(dir / p, no);
   EXPECT_EQ(added.entries(), (std::vector<fs::path>{dir / "d/quiz.txt"}));
   EXPECT_EQ(no.asked, 1) << "e/error-quiz.txt has the name of the listed d/error-quiz.txt";
   EXPECT_TRUE(isReportOf(dir / "d/error-my.words.txt", dir / "d/my.words.TXT"));
