@@ -98,13 +98,11 @@ WorkTreeProblem checkWorkTree(const WorkPaths& paths) {
   return {};
 }
 
-void deleteWorkFiles(const RunState& state) { deleteWorkFiles(state.workBase); }
-
-void deleteWorkFiles(const fs::path& workBase) {
-  const fs::path root = WorkPaths::under(workBase).root;
+void deleteWorkFiles(const RunState& state) {
+  const fs::path root = WorkPaths::under(state.workBase).root;
   std::error_code ec;
   if (!fs::is_directory(fs::symlink_status(root, ec))) return;
-  if (!platform::isInside(root, workBase)) return;
+  if (!platform::isInside(root, state.workBase)) return;
   platform::deleteFilesBelow(root);
 }
 

@@ -32,8 +32,6 @@ WorkTreeProblem checkWorkTree(const WorkPaths& paths);
 // Never follows symbolic links; does nothing when the root is not a folder
 // inside the work base.
 void deleteWorkFiles(const RunState& state);
-// The same for the work tree under `workBase`.
-void deleteWorkFiles(const fs::path& workBase);
 
 // The file name of the source after its last '/', cut at its last '.'.
 std::string sourceName(const fs::path& sourceTextPath);

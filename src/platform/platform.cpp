@@ -1,17 +1,20 @@
 #include "platform/platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <mutex>
 #include <random>
 #include <thread>
 #include <vector>
@@ -113,14 +116,18 @@ fs::path desktopFolder() { return xdgUserDir("DESKTOP").value_or(homeDir() / "De
 
 namespace {
 
-// The temporary name a delivery may show under, guarded for the interruption
-// handler (which runs in a thread of its own, never in a signal handler).
-std::mutex pendingMutex;
-fs::path pendingTemporary;
+// The temporary name a delivery may show under, for the interruption
+// handler: a fixed buffer published by a lock-free flag, so the handler
+// reads it without allocating or locking.
+char pendingTemporary[PATH_MAX];
+std::atomic<bool> pendingSet{false};
 
 void setPendingTemporary(const fs::path& path) {
-  std::lock_guard<std::mutex> hold(pendingMutex);
-  pendingTemporary = path;
+  pendingSet.store(false);
+  const std::string& text = path.native();
+  if (text.empty() || text.size() >= sizeof pendingTemporary) return;
+  std::memcpy(pendingTemporary, text.c_str(), text.size() + 1);
+  pendingSet.store(true);
 }
 
 // Copies the rest of `in` to `out`; returns 0 or the errno.
@@ -212,8 +219,7 @@ fs::path deliveryTemporary(const fs::path& to) {
 }
 
 void removePendingDelivery() {
-  std::lock_guard<std::mutex> hold(pendingMutex);
-  if (!pendingTemporary.empty()) ::unlink(pendingTemporary.c_str());
+  if (pendingSet.load()) ::unlink(pendingTemporary);
 }
 
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
@@ -240,22 +246,95 @@ std::error_code copyThroughTemporary(const fs::path& from, const fs::path& to, b
   return {};
 }
 
-void endOnInterruption(std::function<void(int signal)> cleanup) {
+namespace {
+
+pthread_t interruptedThread;
+std::atomic<int> interruption{0};
+void (*interruptionCleanup)(int) = nullptr;
+
+// Runs on the thread that started the handling, which is stopped where it
+// was: it writes no more work files. Only async-signal-safe calls follow.
+void endInterruptedRun(int) {
+  const int signal = interruption.load();
+  if (signal == 0) return;  // a SIGUSR1 from elsewhere
+  removePendingDelivery();
+  if (interruptionCleanup) interruptionCleanup(signal);
+  ::_exit(128 + signal);
+}
+
+// Deletes what the open folder `dir` holds: files and links are unlinked,
+// real sub-folders emptied and removed. Closes `dir`. Reads the folder again
+// until a reading finds nothing left, as deleting while reading may skip
+// names. No allocation, no locks: safe in a signal handler.
+void sweepFolder(int dir, int depth) {
+  alignas(8) char buf[4096];
+  for (int round = 0; round < 64; ++round) {
+    bool found = false;
+    ::lseek(dir, 0, SEEK_SET);
+    for (;;) {
+      const ssize_t n = ::getdents64(dir, buf, sizeof buf);
+      if (n <= 0) break;
+      for (ssize_t at = 0; at < n;) {
+        const auto* entry = reinterpret_cast<const struct dirent64*>(buf + at);
+        at += entry->d_reclen;
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+          struct stat st;
+          if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+          type = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+        }
+        found = true;
+        if (type != DT_DIR) {
+          ::unlinkat(dir, name, 0);
+          continue;
+        }
+        if (depth >= 32) continue;
+        const int sub = ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub < 0) continue;
+        sweepFolder(sub, depth + 1);
+        ::unlinkat(dir, name, AT_REMOVEDIR);
+      }
+    }
+    if (!found) break;
+  }
+  ::close(dir);
+}
+
+}  // namespace
+
+void endOnInterruption(void (*cleanup)(int signal)) {
+  interruptedThread = ::pthread_self();
+  interruptionCleanup = cleanup;
+  struct sigaction action {};
+  action.sa_handler = endInterruptedRun;
+  sigemptyset(&action.sa_mask);
+  if (::sigaction(SIGUSR1, &action, nullptr) != 0) return;
   sigset_t set;
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
   if (::pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return;
-  // sigwait takes the signal in an ordinary thread: the cleanup may do what
-  // a signal handler must not.
-  std::thread([set, cleanup = std::move(cleanup)] {
+  // The signal is taken here, in a thread of its own, and handed to the
+  // thread that runs the passes, so that it is the one that stops.
+  std::thread([set] {
     int signal = 0;
     while (::sigwait(&set, &signal) != 0) {
     }
-    removePendingDelivery();
-    if (cleanup) cleanup(signal);
-    ::_exit(128 + signal);
+    interruption.store(signal);
+    ::pthread_kill(interruptedThread, SIGUSR1);
   }).detach();
+}
+
+void removeFolderTree(const char* root, const char* aside) {
+  // Only a real folder; a link standing in for it is left alone.
+  const int dir = ::open(root, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dir < 0) return;
+  // Moved aside first: whatever still writes by path finds no folder there.
+  const bool moved = ::rename(root, aside) == 0;
+  sweepFolder(dir, 0);
+  if (moved) ::rmdir(aside);
 }
 
 std::size_t maxNameLength(const fs::path& folder) {

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -80,16 +79,26 @@ std::error_code copyThroughTemporary(const fs::path& from, const fs::path& to, b
 // character replaced by '~' ('#' when it is one), so it is never longer.
 fs::path deliveryTemporary(const fs::path& to);
 
-// Removes the temporary name of a copy in progress, if any. For the thread
-// that ends an interrupted run; the copy itself is abandoned.
+// Removes the temporary name of a copy in progress, if any; the copy itself
+// is abandoned. Async-signal-safe.
 void removePendingDelivery();
 
-// Blocks SIGINT and SIGTERM in the calling thread, and so in every thread it
-// starts later, and starts a thread that waits for them. On the first one
-// that thread removes a pending copy's temporary, runs `cleanup` with the
-// signal number and ends the process with status 128 + that number (130,
-// 143). Call once, before any other thread is started.
-void endOnInterruption(std::function<void(int signal)> cleanup);
+// Ends the process on SIGINT or SIGTERM. Both are blocked in the calling
+// thread (and so in every thread it starts later) and taken by a thread of
+// their own, which stops the calling thread with SIGUSR1; its handler, on
+// the calling thread, removes a pending copy's temporary, runs `cleanup`
+// with the signal number and ends the process with status 128 + that
+// number (130, 143). `cleanup` runs in a signal handler: async-signal-safe
+// calls only. Call once, from the thread that runs the passes, before any
+// other thread is started.
+void endOnInterruption(void (*cleanup)(int signal));
+
+// Deletes the folder `root` with everything below it, never following a
+// symbolic link (a link is removed as a link). It is first renamed to
+// `aside` (in the same folder), so nothing writing by path can put new
+// files into it; where that fails it is emptied in place. Uses only
+// async-signal-safe calls, no allocation: for the interruption handler.
+void removeFolderTree(const char* root, const char* aside);
 
 // The longest file name the folder takes, in bytes (NAME_MAX; 255 when the
 // system does not say).

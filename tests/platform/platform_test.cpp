@@ -113,6 +113,20 @@ TEST(CopyThroughTemporary, ReplacesAndLeavesNoTemporaryEvenAtTheLongestName) {
   EXPECT_TRUE(copyThroughTemporary(dir / "src" / "a", dir / "nofolder" / "x", true));
 }
 
+TEST(RemoveFolderTree, RemovesTheTreeButNothingALinkPointsTo) {
+  TempDir dir;
+  writeFile(dir / "outside" / "keep.txt", "precious");
+  writeFile(dir / "tree" / "a.txt", "x");
+  writeFile(dir / "tree" / ".hidden", "x");
+  writeFile(dir / "tree" / "sub" / "deeper" / "b.txt", "x");
+  fs::create_directory_symlink(dir / "outside", dir / "tree" / "sub" / "link");
+  fs::create_directory_symlink(dir / "outside", dir / "linked-tree");
+  removeFolderTree((dir / "tree").c_str(), (dir / "tree.aside").c_str());
+  removeFolderTree((dir / "linked-tree").c_str(), (dir / "linked-tree.aside").c_str());
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"linked-tree", "outside"}));
+  EXPECT_EQ(readFile(dir / "outside" / "keep.txt"), "precious");
+}
+
 TEST(DeleteFilesIn, RemovesOwnFilesAndLinksOnly) {
   TempDir dir;
   writeFile(dir / "outside" / "keep.txt", "precious");
