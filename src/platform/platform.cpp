@@ -309,6 +309,7 @@ void endOnInterruption(void (*cleanup)(int signal)) {
   interruptionCleanup = cleanup;
   struct sigaction action {};
   action.sa_handler = endInterruptedRun;
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   if (::sigaction(SIGUSR1, &action, nullptr) != 0) return;
   sigset_t set;
@@ -318,13 +319,18 @@ void endOnInterruption(void (*cleanup)(int signal)) {
   if (::pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return;
   // The signal is taken here, in a thread of its own, and handed to the
   // thread that runs the passes, so that it is the one that stops.
-  std::thread([set] {
-    int signal = 0;
-    while (::sigwait(&set, &signal) != 0) {
-    }
-    interruption.store(signal);
-    ::pthread_kill(interruptedThread, SIGUSR1);
-  }).detach();
+  try {
+    std::thread([set] {
+      int signal = 0;
+      while (::sigwait(&set, &signal) != 0) {
+      }
+      interruption.store(signal);
+      ::pthread_kill(interruptedThread, SIGUSR1);
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to take them: the signals end the process as they would.
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  }
 }
 
 void removeFolderTree(const char* root, const char* aside) {
