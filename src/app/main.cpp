@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/batch.h"
+#include "driver/interruption.h"
 #include "readback/readback.h"
 #include "platform/platform.h"
 #ifdef DRILLMAKER_WITH_WINDOW
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
       std::cerr << "drillmaker: " << command.problem << "\n\n" << dm::usageText();
       return dm::exitcode::kCheckFailed;
     case dm::CommandLine::Action::Batch: {
+      dm::handleInterruptions();
       std::error_code ec;
       dm::BatchEnvironment env{dm::platform::workBase(), std::filesystem::current_path(ec),
                                dm::platform::documentsFolder()};

@@ -4,6 +4,7 @@
 
 #include "driver/delivery.h"
 #include "driver/file_list.h"
+#include "driver/interruption.h"
 #include "driver/passes.h"
 #include "driver/prebuild.h"
 #include "driver/status_text.h"
@@ -33,6 +34,7 @@ class PrintStatus : public StatusObserver {
  public:
   explicit PrintStatus(std::ostream& err) : err_(err) {}
   void onStatus(int code, const std::string& text) override {
+    lastCode_ = code;
     if (code == status::kPassFailed) {
       err_ << "drillmaker: the build failed: " << text;
       if (text.empty() || text.back() != '\n') err_ << '\n';
@@ -41,14 +43,35 @@ class PrintStatus : public StatusObserver {
     std::string s = statusText(code);
     if (!s.empty()) err_ << "drillmaker: " << s << '\n';
   }
+  int lastCode() const { return lastCode_; }
 
  private:
   std::ostream& err_;
+  int lastCode_ = 0;
 };
 
 // The build's warnings, after the run.
 void printWarnings(const RunState& state, std::ostream& err) {
   for (const std::string& warning : state.warnings) err << "drillmaker: warning: " << warning << '\n';
+}
+
+// A work folder the run cannot write in ends it before anything is built.
+int notWritable(std::ostream& err, const fs::path& folder, int error) {
+  err << "drillmaker: the work folder " << folder.string()
+      << " cannot be written: " << platform::systemErrorText(error) << '\n';
+  return exitcode::kCheckFailed;
+}
+
+// A delivered file's name must fit its folder; found out before the build,
+// not when the finished drill cannot be delivered.
+bool fitsFolder(std::ostream& err, const fs::path& delivered) {
+  const std::size_t length = delivered.filename().string().size();
+  const std::size_t longest = platform::maxNameLength(delivered.parent_path());
+  if (length <= longest) return true;
+  err << "drillmaker: the file name " << delivered.filename().string() << " is " << length
+      << " bytes long; the folder " << delivered.parent_path().string() << " takes names of up to " << longest
+      << " bytes. Give the source text a shorter name. Nothing was built.\n";
+  return false;
 }
 
 }  // namespace
@@ -102,7 +125,8 @@ std::string usageText() {
          "                         verify a built drill and describe it\n"
          "\n"
          "Exit status: 0 done, 1 the build failed, 2 a check before the build\n"
-         "failed, 3 another drillmaker is running.\n"
+         "failed, 3 another drillmaker is running, 130/143 interrupted by\n"
+         "SIGINT/SIGTERM (the work files are removed).\n"
          "Work files live in $DRILLMAKER_WORK_BASE, else $XDG_CACHE_HOME/drillmaker\n"
          "(~/.cache/drillmaker).\n";
 }
@@ -111,11 +135,13 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   platform::InstanceLock lock;
   std::error_code ec;
   fs::create_directories(env.workBase, ec);
+  if (ec) return notWritable(err, env.workBase, ec.value());
   if (!lock.acquire(env.workBase / platform::kInstanceLockName)) {
-    err << "drillmaker: another drillmaker is running (or the work folder " << env.workBase.string()
-        << " cannot be used); nothing was built\n";
+    if (lock.openError() != 0) return notWritable(err, env.workBase, lock.openError());
+    err << "drillmaker: another drillmaker is running; nothing was built\n";
     return exitcode::kLocked;
   }
+  const WorkFilesAtStake stake(env.workBase);
 
   const fs::path folder = fs::path(command.folder).is_absolute() ? fs::path(command.folder)
                                                                   : env.startDir / command.folder;
@@ -135,10 +161,30 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   FileList files;
   KeepFirst keepFirst(err);
   files.scanFolder(folder, keepFirst);
+  for (const FolderProblem& problem : files.unreadableFolders()) {
+    const std::string reason = platform::systemErrorText(problem.error.value());
+    if (problem.folder == folder) {
+      err << "drillmaker: cannot read the folder " << folder.string() << ": " << reason << '\n';
+      return exitcode::kCheckFailed;
+    }
+    err << "drillmaker: warning: cannot read " << problem.folder.string() << ": " << reason
+        << "; it is left out\n";
+  }
   state.fileList = files.entries();
 
-  if (!preBuildChecks(state, state.fileList, env.documents, platform::freeBytes))
+  if (!preBuildChecks(state, state.fileList, env.documents, platform::freeBytes)) {
+    if (printer.lastCode() == status::kTooManyTexts) {
+      err << "drillmaker: the text files found:\n";
+      for (const fs::path& path : state.fileList)
+        if (isTextFile(path)) err << "  " << path.string() << '\n';
+    }
     return exitcode::kCheckFailed;
+  }
+
+  const std::string name = sourceName(state.sourceTextPath);
+  if (!fitsFolder(err, deliveredContainerPath(env.startDir, name))) return exitcode::kCheckFailed;
+  prepareWorkTree(state);
+  if (WorkTreeProblem problem = checkWorkTree(state.paths)) return notWritable(err, problem.folder, problem.error);
 
   auto failed = [&] {
     deleteWorkFiles(state);
@@ -154,6 +200,12 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   } catch (const std::exception& e) {
     printer.onStatus(status::kPassFailed, e.what());
     return failed();
+  }
+
+  // The report exists only when the check found something.
+  if (fs::exists(workReportPath(state), ec) && !fitsFolder(err, deliveredReportPath(env.startDir, name))) {
+    deleteWorkFiles(state);
+    return exitcode::kCheckFailed;
   }
 
   if (state.validRecordCount == 0) {

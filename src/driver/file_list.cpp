@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "driver/prebuild.h"
+#include "driver/work_tree.h"
 #include "textio/case_fold.h"
 
 namespace dm {
@@ -16,20 +18,33 @@ bool isAcceptedFile(const fs::path& path) {
          ext == ".mp3";
 }
 
+bool isReportOf(const fs::path& file, const fs::path& source) {
+  return isTextFile(source) && file == deliveredReportPath(source.parent_path(), sourceName(source));
+}
+
 bool FileList::addFile(const fs::path& path, ReplaceConfirmer& confirm) {
   std::error_code ec;
   if (!fs::exists(path, ec)) return false;
+  // Running twice in the drill folder must not take the first run's report
+  // for a second source text.
+  for (const fs::path& entry : entries_)
+    if (isReportOf(path, entry)) return false;
   const std::string name = path.filename().string();
+  bool added = false;
   if (listedNames_.count(name) && !entries_.empty()) {
     for (fs::path& entry : entries_) {
       if (entry.filename().string() != name) continue;
       if (!confirm.confirmReplace(path, entry)) return false;
       entry = path;
-      return true;
+      added = true;
+      break;
     }
   }
-  listedNames_.insert(name);
-  entries_.push_back(path);
+  if (!added) {
+    listedNames_.insert(name);
+    entries_.push_back(path);
+  }
+  std::erase_if(entries_, [&](const fs::path& e) { return isReportOf(e, path); });
   return true;
 }
 
@@ -40,11 +55,13 @@ bool FileList::scanFolder(const fs::path& folder, ReplaceConfirmer& confirm) {
     std::vector<fs::directory_entry> items;
     std::size_t next = 0;
   };
-  auto list = [](const fs::path& dir) {
+  unreadable_.clear();
+  auto list = [this](const fs::path& dir) {
     Level level;
     std::error_code ec;
     fs::directory_iterator it(dir, ec), end;
     for (; !ec && it != end; it.increment(ec)) level.items.push_back(*it);
+    if (ec) unreadable_.push_back({dir, ec});
     std::sort(level.items.begin(), level.items.end(),
               [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
     return level;
@@ -60,7 +77,10 @@ bool FileList::scanFolder(const fs::path& folder, ReplaceConfirmer& confirm) {
     const fs::directory_entry item = top.items[top.next++];
     std::error_code ec;
     fs::file_status st = item.symlink_status(ec);
-    if (ec) continue;
+    if (ec) {
+      unreadable_.push_back({item.path(), ec});
+      continue;
+    }
     if (fs::is_directory(st)) {
       stack.push_back(list(item.path()));
       continue;

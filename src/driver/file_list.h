@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "driver/run_state.h"
@@ -22,17 +23,35 @@ class ReplaceConfirmer {
 // ".gif" and ".mp3", in any case.
 bool isAcceptedFile(const fs::path& path);
 
+// True when `file` is the check report drillmaker delivers for the source
+// text `source` in the same folder: "error-<source name>.txt" beside it.
+bool isReportOf(const fs::path& file, const fs::path& source);
+
+// A folder a scan could not read, or a name in one it could not examine,
+// with the system's error.
+struct FolderProblem {
+  fs::path folder;
+  std::error_code error;
+};
+
 class FileList {
  public:
   // Adds an existing file. A file whose name (compared exactly) was listed
   // before and is still listed replaces that entry at its position only
   // when `confirm` agrees. Returns true when the list changed.
+  // drillmaker's own check report beside a listed source text is left out;
+  // one listed before its source is taken out when the source is added.
   bool addFile(const fs::path& path, ReplaceConfirmer& confirm);
 
   // Adds every accepted, non-empty file below `folder`, depth first, in name
   // order. Symbolic links to folders are not followed (no loops). Returns
-  // true when the list changed.
+  // true when the list changed. What it could not read, `folder` itself
+  // included, is kept in unreadableFolders().
   bool scanFolder(const fs::path& folder, ReplaceConfirmer& confirm);
+
+  // The folders (and names) the last scanFolder could not read, in the
+  // order met.
+  const std::vector<FolderProblem>& unreadableFolders() const { return unreadable_; }
 
   // Removes the entries at the given indexes. Listed names are kept.
   void remove(std::vector<std::size_t> indexes);
@@ -44,6 +63,7 @@ class FileList {
  private:
   std::vector<fs::path> entries_;
   std::set<std::string> listedNames_;
+  std::vector<FolderProblem> unreadable_;
 };
 
 // Display width of a text: 2 per character above U+0080, 1 otherwise.

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <system_error>
 
+#include "intake/source_reader.h"
 #include "platform/platform.h"
 #include "textio/case_fold.h"
+#include "textio/wide_line.h"
 
 namespace dm {
 
@@ -18,7 +20,35 @@ std::string extensionOf(const fs::path& path) {
   return dot == std::string::npos ? std::string() : lowerCaseUtf8(name.substr(dot));
 }
 
+bool isValidUtf8(const std::string& text) { return utf16ToUtf8(utf8ToUtf16(text)) == text; }
+
+// Shift-JIS bytes to UTF-16; ASCII stays as it is, a code without a
+// conversion becomes U+FFFD.
+std::u16string decodeShiftJisName(const std::string& bytes) {
+  std::u16string out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      out.push_back(static_cast<char16_t>(b));
+      continue;
+    }
+    std::uint16_t code = static_cast<std::uint16_t>(b);
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    if (lead && i + 1 < bytes.size())
+      code = static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
+    const char16_t unit = decodeSjisCode(code);
+    out.push_back(unit != 0 ? unit : u'\uFFFD');
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string mediaKey(const fs::path& path) {
+  const std::string name = path.filename().string();
+  if (isValidUtf8(name)) return lowerCaseUtf8(name);
+  return utf16ToUtf8(lowerCase(decodeShiftJisName(name)));
+}
 
 bool isPictureFile(const fs::path& path) {
   std::string ext = extensionOf(path);
@@ -74,9 +104,8 @@ bool preBuildChecks(RunState& state, const std::vector<fs::path>& files, const f
     listed.push_back(entry);
   }
   // Sorted by file name without regard to case; ties keep list order.
-  std::stable_sort(listed.begin(), listed.end(), [](const fs::path& a, const fs::path& b) {
-    return lowerCaseUtf8(a.filename().string()) < lowerCaseUtf8(b.filename().string());
-  });
+  std::stable_sort(listed.begin(), listed.end(),
+                   [](const fs::path& a, const fs::path& b) { return mediaKey(a) < mediaKey(b); });
 
   if (textFiles >= 2) {
     state.send(status::kTooManyTexts);
@@ -103,7 +132,7 @@ bool preBuildChecks(RunState& state, const std::vector<fs::path>& files, const f
     return false;
   }
 
-  for (const fs::path& path : listed) state.mediaList.emplace(lowerCaseUtf8(path.filename().string()), path);
+  for (const fs::path& path : listed) state.mediaList.emplace(mediaKey(path), path);
   return true;
 }
 

@@ -30,6 +30,11 @@ std::string probeName(std::uint32_t data1, std::uint16_t data2, std::uint16_t da
 bool preBuildChecks(RunState& state, const std::vector<fs::path>& files, const fs::path& documentsFolder,
                     const FreeSpaceFn& freeSpace);
 
+// The key of a file name in the media list: its lower case in UTF-8. A name
+// that is not valid UTF-8 is read as Shift-JIS (archives made on Japanese
+// systems unpack their names so), so the source's "絵.bmp" finds it.
+std::string mediaKey(const fs::path& path);
+
 // True for ".bmp", ".jpg", ".jpeg" and ".gif" in any case.
 bool isPictureFile(const fs::path& path);
 // True for ".txt" in any case.

@@ -1,7 +1,11 @@
 #include "driver/work_tree.h"
 
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <system_error>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -26,6 +30,14 @@ void ensureFolder(const fs::path& folder) {
     fs::create_directory(folder, ec);
   }
 }
+
+const std::array<const char*, 12> kIndexFolders = {
+    "EngIdx", "JapIdx", "ExmIdx", "SpaIdx", "EngKwIdx", "JapKwIdx",
+    "KanjiPick", "Menu", "Source", "Dict", "Bmp", "BmpExt"};
+const std::array<const char*, 4> kMiddataFolders = {"Font", "EngInfl", "EngInfl/Data1", "EngInfl/Data2"};
+const std::array<const char*, 16> kDestinFolders = {
+    "EngIdx", "JapIdx", "ExmIdx", "SpaIdx", "EngKwIdx", "JapKwIdx", "KanjiPick", "Menu",
+    "Dict", "Bmp", "BmpExt", "Sound", "Font", "EngInfl", "EngInfl/Data1", "EngInfl/Data2"};
 
 bool canEnter(const fs::path& folder) {
   std::error_code ec;
@@ -52,9 +64,6 @@ void prepareWorkTree(RunState& state) {
   ensureFolder(state.paths.destin);
   ensureFolder(state.paths.trash);
 
-  static const std::array<const char*, 12> kIndexFolders = {
-      "EngIdx", "JapIdx", "ExmIdx", "SpaIdx", "EngKwIdx", "JapKwIdx",
-      "KanjiPick", "Menu", "Source", "Dict", "Bmp", "BmpExt"};
   for (const char* name : kIndexFolders) ensureFolder(state.paths.middata / name);
 
   const fs::path sound = state.paths.middata / "Sound";
@@ -65,13 +74,28 @@ void prepareWorkTree(RunState& state) {
     ensureFolder(sound / "Source");
     platform::deleteFilesIn(sound);
   }
-  for (const char* name : {"Font", "EngInfl", "EngInfl/Data1", "EngInfl/Data2"})
-    ensureFolder(state.paths.middata / name);
+  for (const char* name : kMiddataFolders) ensureFolder(state.paths.middata / name);
 
-  static const std::array<const char*, 16> kDestinFolders = {
-      "EngIdx", "JapIdx", "ExmIdx", "SpaIdx", "EngKwIdx", "JapKwIdx", "KanjiPick", "Menu",
-      "Dict", "Bmp", "BmpExt", "Sound", "Font", "EngInfl", "EngInfl/Data1", "EngInfl/Data2"};
   for (const char* name : kDestinFolders) ensureFolder(state.paths.destin / name);
+}
+
+WorkTreeProblem checkWorkTree(const WorkPaths& paths) {
+  std::vector<fs::path> folders{paths.root, paths.middata, paths.destin, paths.trash};
+  for (const char* name : kIndexFolders) folders.push_back(paths.middata / name);
+  folders.push_back(paths.middata / "Sound");
+  folders.push_back(paths.middata / "Sound" / "Source");
+  for (const char* name : kMiddataFolders) folders.push_back(paths.middata / name);
+  for (const char* name : kDestinFolders) folders.push_back(paths.destin / name);
+  // Parents come before their sub-folders, so the first folder named is the
+  // one that stops the run (a read-only TempUsr, not its missing Middata).
+  for (const fs::path& folder : folders) {
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(folder, ec);
+    if (fs::exists(st) && !fs::is_directory(st)) return {folder, ENOTDIR};
+    if (!fs::exists(st)) return {folder, ec ? ec.value() : ENOENT};
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) return {folder, errno};
+  }
+  return {};
 }
 
 void deleteWorkFiles(const RunState& state) {

@@ -17,6 +17,17 @@ namespace dm {
 // that cannot open its file fails.
 void prepareWorkTree(RunState& state);
 
+// The first folder of a prepared work tree that the run cannot write in.
+struct WorkTreeProblem {
+  fs::path folder;  // empty when every folder can be written
+  int error = 0;    // errno: ENOTDIR, ENOENT, EACCES, EROFS, ...
+  explicit operator bool() const { return !folder.empty(); }
+};
+
+// Checks, after prepareWorkTree, that every folder of the tree is a real
+// folder this process may create files in.
+WorkTreeProblem checkWorkTree(const WorkPaths& paths);
+
 // Deletes every file below the work root; folders stay for the next run.
 // Never follows symbolic links; does nothing when the root is not a folder
 // inside the work base.

@@ -1,17 +1,23 @@
 #include "platform/platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ext/stdio_filebuf.h>
 #include <fstream>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace dm::platform {
@@ -115,9 +121,14 @@ InstanceLock::~InstanceLock() {
 
 bool InstanceLock::acquire(const fs::path& lockFile) {
   if (fd_ >= 0) return true;
+  openError_ = 0;
   int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    openError_ = errno;
+    return false;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK) openError_ = errno;
     ::close(fd);
     return false;
   }
@@ -156,51 +167,241 @@ fs::path documentsFolder() { return xdgUserDir("DOCUMENTS").value_or(homeDir());
 
 fs::path desktopFolder() { return xdgUserDir("DESKTOP").value_or(homeDir() / "Desktop"); }
 
-std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
-  std::error_code ec;
-  if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
-  std::error_code openError;
-  int in = openRegularFile(from, openError);
-  if (in < 0) return openError;
-  // Written beside the target and renamed over it at the end, so a failed
-  // copy (a full disk) never destroys the file it was to replace.
-  fs::path partial = to;
-  partial += ".partial-" + std::to_string(::getpid());
-  int out = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (out < 0) {
-    int err = errno;
-    ::close(in);
-    return {err, std::generic_category()};
-  }
+namespace {
+
+// The temporary name a delivery may show under, for the interruption
+// handler: a fixed buffer published by a lock-free flag, so the handler
+// reads it without allocating or locking.
+char pendingTemporary[PATH_MAX];
+std::atomic<bool> pendingSet{false};
+
+void setPendingTemporary(const fs::path& path) {
+  pendingSet.store(false);
+  const std::string& text = path.native();
+  if (text.empty() || text.size() >= sizeof pendingTemporary) return;
+  std::memcpy(pendingTemporary, text.c_str(), text.size() + 1);
+  pendingSet.store(true);
+}
+
+// Copies the rest of `in` to `out`; returns 0 or the errno.
+int copyContent(int in, int out) {
   std::vector<char> buf(1 << 20);
-  int err = 0;
   for (;;) {
     ssize_t n = ::read(in, buf.data(), buf.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      err = errno;
-      break;
+      return errno;
     }
-    if (n == 0) break;
+    if (n == 0) return 0;
     for (ssize_t done = 0; done < n;) {
       ssize_t w = ::write(out, buf.data() + done, static_cast<std::size_t>(n - done));
       if (w < 0) {
         if (errno == EINTR) continue;
-        err = errno;
-        break;
+        return errno;
       }
       done += w;
     }
-    if (err) break;
   }
-  ::close(in);
+}
+
+// Gives the unnamed file `fd` the name `to`; EEXIST when `to` exists.
+int linkUnnamed(int fd, const fs::path& to) {
+  const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return errno;
+  // Without /proc; this needs the right to read through any descriptor.
+  return ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+
+// Unnamed until complete (O_TMPFILE), then linked into place: an interrupted
+// copy leaves nothing behind. An existing target is replaced through the
+// short temporary name, which is renamed over it at once.
+// Returns -1 when the file system has no unnamed files.
+int copyUnnamed(int in, const fs::path& to, bool overwrite) {
+  const fs::path folder = to.has_parent_path() ? to.parent_path() : fs::path(".");
+  int out = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  if (out < 0) return (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) ? -1 : errno;
+  int err = copyContent(in, out);
+  if (!err) {
+    err = linkUnnamed(out, to);
+    if (err == EEXIST && overwrite) {
+      const fs::path temp = deliveryTemporary(to);
+      setPendingTemporary(temp);
+      ::unlink(temp.c_str());
+      err = linkUnnamed(out, temp);
+      if (!err && ::rename(temp.c_str(), to.c_str()) != 0) {
+        err = errno;
+        ::unlink(temp.c_str());
+      }
+      setPendingTemporary({});
+    }
+  }
   if (::close(out) != 0 && !err) err = errno;
-  if (!err && ::rename(partial.c_str(), to.c_str()) != 0) err = errno;
-  if (err) {
-    fs::remove(partial, ec);
-    return {err, std::generic_category()};
+  return err;
+}
+
+// Written under the short temporary name and renamed over the target at
+// the end, so a failed copy (a full disk) never destroys the file it was
+// to replace; an interruption removes the temporary (removePendingDelivery)
+// and a later copy to the same target replaces it.
+int copyNamed(int in, const fs::path& to) {
+  const fs::path temp = deliveryTemporary(to);
+  setPendingTemporary(temp);
+  ::unlink(temp.c_str());  // left by an interrupted earlier copy
+  int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (out < 0) {
+    int err = errno;
+    setPendingTemporary({});
+    return err;
   }
+  int err = copyContent(in, out);
+  if (::close(out) != 0 && !err) err = errno;
+  if (!err && ::rename(temp.c_str(), to.c_str()) != 0) err = errno;
+  if (err) ::unlink(temp.c_str());
+  setPendingTemporary({});
+  return err;
+}
+
+}  // namespace
+
+fs::path deliveryTemporary(const fs::path& to) {
+  std::string name = to.filename().string();
+  if (name.empty()) return to;
+  name.back() = name.back() == '~' ? '#' : '~';
+  return to.parent_path() / name;
+}
+
+void removePendingDelivery() {
+  if (pendingSet.load()) ::unlink(pendingTemporary);
+}
+
+std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
+  std::error_code ec;
+  if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
+  std::error_code openError;
+  const int in = openRegularFile(from, openError);
+  if (in < 0) return openError;
+  ::unlink(deliveryTemporary(to).c_str());  // left by an interrupted earlier copy
+  const int err = copyUnnamed(in, to, overwrite);
+  ::close(in);
+  if (err < 0) return copyThroughTemporary(from, to, overwrite);
+  if (err) return {err, std::generic_category()};
   return {};
+}
+
+std::error_code copyThroughTemporary(const fs::path& from, const fs::path& to, bool overwrite) {
+  std::error_code ec;
+  if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
+  std::error_code openError;
+  const int in = openRegularFile(from, openError);
+  if (in < 0) return openError;
+  const int err = copyNamed(in, to);
+  ::close(in);
+  if (err) return {err, std::generic_category()};
+  return {};
+}
+
+namespace {
+
+pthread_t interruptedThread;
+std::atomic<int> interruption{0};
+void (*interruptionCleanup)(int) = nullptr;
+
+// Runs on the thread that started the handling, which is stopped where it
+// was: it writes no more work files. Only async-signal-safe calls follow.
+void endInterruptedRun(int) {
+  const int signal = interruption.load();
+  if (signal == 0) return;  // a SIGUSR1 from elsewhere
+  removePendingDelivery();
+  if (interruptionCleanup) interruptionCleanup(signal);
+  ::_exit(128 + signal);
+}
+
+// Deletes what the open folder `dir` holds: files and links are unlinked,
+// real sub-folders emptied and removed. Closes `dir`. Reads the folder again
+// until a reading finds nothing left, as deleting while reading may skip
+// names. No allocation, no locks: safe in a signal handler.
+void sweepFolder(int dir, int depth) {
+  alignas(8) char buf[4096];
+  for (int round = 0; round < 64; ++round) {
+    bool found = false;
+    ::lseek(dir, 0, SEEK_SET);
+    for (;;) {
+      const ssize_t n = ::getdents64(dir, buf, sizeof buf);
+      if (n <= 0) break;
+      for (ssize_t at = 0; at < n;) {
+        const auto* entry = reinterpret_cast<const struct dirent64*>(buf + at);
+        at += entry->d_reclen;
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+          struct stat st;
+          if (::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+          type = S_ISDIR(st.st_mode) ? DT_DIR : DT_REG;
+        }
+        found = true;
+        if (type != DT_DIR) {
+          ::unlinkat(dir, name, 0);
+          continue;
+        }
+        if (depth >= 32) continue;
+        const int sub = ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub < 0) continue;
+        sweepFolder(sub, depth + 1);
+        ::unlinkat(dir, name, AT_REMOVEDIR);
+      }
+    }
+    if (!found) break;
+  }
+  ::close(dir);
+}
+
+}  // namespace
+
+void endOnInterruption(void (*cleanup)(int signal)) {
+  interruptedThread = ::pthread_self();
+  interruptionCleanup = cleanup;
+  struct sigaction action {};
+  action.sa_handler = endInterruptedRun;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  if (::sigaction(SIGUSR1, &action, nullptr) != 0) return;
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  if (::pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return;
+  // The signal is taken here, in a thread of its own, and handed to the
+  // thread that runs the passes, so that it is the one that stops.
+  try {
+    std::thread([set] {
+      int signal = 0;
+      while (::sigwait(&set, &signal) != 0) {
+      }
+      interruption.store(signal);
+      ::pthread_kill(interruptedThread, SIGUSR1);
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to take them: the signals end the process as they would.
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  }
+}
+
+void removeFolderTree(const char* root, const char* aside) {
+  // Only a real folder; a link standing in for it is left alone.
+  const int dir = ::open(root, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dir < 0) return;
+  // Moved aside first: whatever still writes by path finds no folder there.
+  const bool moved = ::rename(root, aside) == 0;
+  sweepFolder(dir, 0);
+  if (moved) ::rmdir(aside);
+}
+
+std::size_t maxNameLength(const fs::path& folder) {
+  errno = 0;
+  const long n = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return n > 0 ? static_cast<std::size_t>(n) : 255;
 }
 
 void deleteFilesIn(const fs::path& folder) {

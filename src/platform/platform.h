@@ -30,12 +30,16 @@ class InstanceLock {
   InstanceLock& operator=(const InstanceLock&) = delete;
   ~InstanceLock();
   // True when this process now holds the lock; false when another holds it
-  // or the lock file cannot be created.
+  // or the lock file cannot be created (see openError).
   bool acquire(const fs::path& lockFile);
   bool held() const { return fd_ >= 0; }
+  // After a refused acquire: 0 when another process holds the lock, else the
+  // errno of opening or locking the lock file (EACCES, ENOTDIR, ENOENT, ...).
+  int openError() const { return openError_; }
 
  private:
   int fd_ = -1;
+  int openError_ = 0;
 };
 
 // Name of the lock file that stands for the named mutex "Velmor-User-Tools".
@@ -90,9 +94,46 @@ class InputFile : public std::istream {
 
 // Copies a regular file, replacing `to` when `overwrite` is set. Returns the
 // system error (ENOSPC for a full disk); a source that is not a regular
-// file is refused (openRegularFile) rather than waited for. The copy is written beside `to`
-// and renamed over it, so a failed copy leaves an existing `to` intact.
+// file is refused (openRegularFile) rather than waited for. `to` appears only complete and a
+// failed copy leaves an existing `to` intact: the copy is written as an
+// unnamed file in the target's folder and linked into place; where the
+// file system has no unnamed files it is written under
+// deliveryTemporary(to) and renamed. No name it uses is longer than `to`'s.
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite);
+
+// copyFile's way on a file system without unnamed files: the copy is
+// written under deliveryTemporary(to) (an earlier leftover there is
+// replaced) and renamed over `to`; a failed copy removes it.
+std::error_code copyThroughTemporary(const fs::path& from, const fs::path& to, bool overwrite);
+
+// The temporary name beside `to` that copyFile may use: `to` with its last
+// character replaced by '~' ('#' when it is one), so it is never longer.
+fs::path deliveryTemporary(const fs::path& to);
+
+// Removes the temporary name of a copy in progress, if any; the copy itself
+// is abandoned. Async-signal-safe.
+void removePendingDelivery();
+
+// Ends the process on SIGINT or SIGTERM. Both are blocked in the calling
+// thread (and so in every thread it starts later) and taken by a thread of
+// their own, which stops the calling thread with SIGUSR1; its handler, on
+// the calling thread, removes a pending copy's temporary, runs `cleanup`
+// with the signal number and ends the process with status 128 + that
+// number (130, 143). `cleanup` runs in a signal handler: async-signal-safe
+// calls only. Call once, from the thread that runs the passes, before any
+// other thread is started.
+void endOnInterruption(void (*cleanup)(int signal));
+
+// Deletes the folder `root` with everything below it, never following a
+// symbolic link (a link is removed as a link). It is first renamed to
+// `aside` (in the same folder), so nothing writing by path can put new
+// files into it; where that fails it is emptied in place. Uses only
+// async-signal-safe calls, no allocation: for the interruption handler.
+void removeFolderTree(const char* root, const char* aside);
+
+// The longest file name the folder takes, in bytes (NAME_MAX; 255 when the
+// system does not say).
+std::size_t maxNameLength(const fs::path& folder);
 
 // Deletes the regular files and symbolic links directly inside `folder`
 // (never what a link points to), skipping names that begin with '.' and

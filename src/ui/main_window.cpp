@@ -318,6 +318,12 @@ void MainWindow::make() {
   if (!preBuildChecks(*state_, state_->fileList, setup_.documents, platform::freeBytes)) {
     // The checks have sent their status and its picture shows.
     if (display_.current() == status::kDiskFull && state_->cleanupAfterRun) deleteWorkFiles(*state_);
+    if (display_.current() == status::kTooManyTexts) {
+      QStringList texts;
+      for (const fs::path& path : state_->fileList)
+        if (isTextFile(path)) texts << toQString(path);
+      overlay_->setDetail(texts.join('\n'));
+    }
     return;
   }
   running_ = true;

@@ -19,9 +19,15 @@ StatusOverlay::StatusOverlay(QWidget* parent) : QWidget(parent) {
 
 void StatusOverlay::setPicture(const StatusPicture* picture) {
   picture_ = picture;
+  detail_.clear();
   progress_->setVisible(picture && picture->kind == PictureKind::Progress);
   setVisible(picture != nullptr);
   if (picture) raise();
+  update();
+}
+
+void StatusOverlay::setDetail(const QString& detail) {
+  detail_ = detail;
   update();
 }
 
@@ -37,6 +43,12 @@ void StatusOverlay::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   p.fillRect(rect(), QColor(255, 255, 255, 235));
+
+  if (!detail_.isEmpty()) {
+    p.setPen(QColor(60, 60, 60));
+    p.drawText(rect().adjusted(12, height() * 2 / 3, -12, -6), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+               detail_);
+  }
 
   const QString text = QString::fromStdString(picture_->text);
   const bool error = picture_->kind == PictureKind::Error;

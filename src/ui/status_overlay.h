@@ -20,6 +20,10 @@ class StatusOverlay : public QWidget {
   // Shows `picture`, or hides the overlay for nullptr.
   void setPicture(const StatusPicture* picture);
   const StatusPicture* picture() const { return picture_; }
+  // Lines drawn small under the picture's text (the files behind a failure),
+  // until the next picture.
+  void setDetail(const QString& detail);
+  const QString& detail() const { return detail_; }
   bool progressShown() const;
 
  protected:
@@ -28,6 +32,7 @@ class StatusOverlay : public QWidget {
 
  private:
   const StatusPicture* picture_ = nullptr;
+  QString detail_;
   QProgressBar* progress_;
 };
 

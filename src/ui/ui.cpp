@@ -1,7 +1,10 @@
 #include "ui/ui.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdlib>
+#include <iostream>
+#include <string>
 #include <system_error>
 
 #include "platform/platform.h"
@@ -14,7 +17,19 @@ int runWindow(bool keepWorkTree, int& argc, char** argv) {
   std::error_code ec;
   fs::create_directories(workBase, ec);
   platform::InstanceLock lock;
-  if (!lock.acquire(workBase / platform::kInstanceLockName)) return 0;
+  if (!lock.acquire(workBase / platform::kInstanceLockName)) {
+    if (lock.openError() == 0) return 0;  // another window is open
+    // Not another window: the work folder itself cannot be used.
+    const int err = ec ? ec.value() : lock.openError();
+    const std::string text =
+        "the work folder " + workBase.string() + " cannot be written: " + platform::systemErrorText(err);
+    std::cerr << "drillmaker: " << text << '\n';
+    if (!QApplication::instance()) {
+      QApplication app(argc, argv);
+      QMessageBox::critical(nullptr, QStringLiteral("drillmaker"), QString::fromStdString(text));
+    }
+    return 2;
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("drillmaker"));

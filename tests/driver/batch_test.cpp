@@ -1,7 +1,12 @@
 #include "driver/batch.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -77,6 +82,43 @@ TEST(Batch, PreBuildFailuresAndMissingFolderExitTwo) {
   EXPECT_NE(f.err.str().find("cannot enter the folder"), std::string::npos);
 }
 
+TEST(Batch, SeveralTextFilesAreNamed) {
+  BatchFixture f;
+  writeFile(f.dir / "two/a.txt", "x");
+  writeFile(f.dir / "two/sub/b.TXT", "x");
+  writeFile(f.dir / "two/p.bmp", "x");
+  EXPECT_EQ(f.run((f.dir / "two").string()), exitcode::kCheckFailed);
+  EXPECT_NE(f.err.str().find("テキストファイルが複数存在します。\ndrillmaker: the text files found:\n  " +
+                             (f.dir / "two/a.txt").string() + "\n  " + (f.dir / "two/sub/b.TXT").string() + "\n"),
+            std::string::npos)
+      << f.err.str();
+  EXPECT_EQ(f.err.str().find("p.bmp"), std::string::npos);
+}
+
+TEST(Batch, ADrillFolderThatCannotBeReadIsNamed) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+  BatchFixture f;
+  writeFile(f.dir / "d/a.txt", "settings\r\nheading\r\n");
+  writeFile(f.dir / "d/sub/p.bmp", "x");
+  struct Case {
+    fs::path locked;
+    int status;
+    std::string message;
+  } cases[] = {
+      {f.dir / "d/sub", exitcode::kDone,
+       "warning: cannot read " + (f.dir / "d/sub").string() + ": Permission denied; it is left out\n"},
+      {f.dir / "d", exitcode::kCheckFailed,
+       "cannot read the folder " + (f.dir / "d").string() + ": Permission denied\n"},
+  };
+  for (const Case& c : cases) {
+    f.err.str("");
+    fs::permissions(c.locked, fs::perms::none);
+    EXPECT_EQ(f.run((f.dir / "d").string()), c.status) << f.err.str();
+    EXPECT_NE(f.err.str().find(c.message), std::string::npos) << f.err.str();
+    fs::permissions(c.locked, fs::perms::owner_all);
+  }
+}
+
 TEST(Batch, AnotherInstanceHoldingTheLockExitsThree) {
   BatchFixture f;
   writeFile(f.dir / "d/a.txt", "x");
@@ -85,6 +127,59 @@ TEST(Batch, AnotherInstanceHoldingTheLockExitsThree) {
   ASSERT_TRUE(other.acquire(f.env.workBase / platform::kInstanceLockName));
   EXPECT_EQ(f.run((f.dir / "d").string()), exitcode::kLocked);
   EXPECT_FALSE(fs::exists(f.env.workBase / "TempUsr"));
+}
+
+TEST(Batch, AWorkFolderThatCannotBeWrittenEndsBeforeTheBuildNamingIt) {
+  // A regular file where a folder must be stops root as well as anybody else.
+  struct Case {
+    const char* name;
+    fs::path base;   // the work base, relative to the test folder
+    fs::path file;   // the regular file put in the way
+    fs::path named;  // the folder the message names
+  };
+  const std::vector<Case> cases{
+      {"base is a file", "base", "base", "base"},
+      {"base under a file", "file/base", "file", "file/base"},
+      {"TempUsr is a file", "base", "base/TempUsr", "base/TempUsr"},
+  };
+  for (const Case& c : cases) {
+    BatchFixture f;
+    f.env.workBase = f.dir / c.base;
+    writeFile(f.dir / "d/quiz.txt", "settings\r\nheading\r\n");
+    writeFile(f.dir / c.file, "x");
+    EXPECT_EQ(f.run((f.dir / "d").string()), exitcode::kCheckFailed) << c.name << f.err.str();
+    const std::string message = "the work folder " + (f.dir / c.named).string() + " cannot be written: ";
+    EXPECT_NE(f.err.str().find(message + "Not a directory\n"), std::string::npos)
+        << c.name << ": " << f.err.str();
+    EXPECT_FALSE(fs::exists(f.env.startDir / "error-quiz.txt")) << c.name;
+  }
+}
+
+TEST(Batch, AReadOnlyWorkFolderEndsBeforeTheBuildNamingIt) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+  struct Case {
+    const char* name;
+    fs::path base;      // the work base, relative to the test folder
+    fs::path readOnly;
+    fs::path named;  // the folder the message names
+  };
+  const std::vector<Case> cases{
+      {"read-only base", "base", "base", "base"},
+      {"base under a read-only folder", "parent/base", "parent", "parent/base"},
+      {"read-only TempUsr", "base", "base/TempUsr", "base/TempUsr"},
+  };
+  for (const Case& c : cases) {
+    BatchFixture f;
+    f.env.workBase = f.dir / c.base;
+    writeFile(f.dir / "d/quiz.txt", "settings\r\nheading\r\n");
+    fs::create_directories(f.dir / c.readOnly);
+    fs::permissions(f.dir / c.readOnly, fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_EQ(f.run((f.dir / "d").string()), exitcode::kCheckFailed) << c.name << f.err.str();
+    const std::string message = "the work folder " + (f.dir / c.named).string() + " cannot be written: ";
+    EXPECT_NE(f.err.str().find(message + "Permission denied\n"), std::string::npos)
+        << c.name << ": " << f.err.str();
+    fs::permissions(f.dir / c.readOnly, fs::perms::owner_write, fs::perm_options::add);
+  }
 }
 
 TEST(Batch, RelativeFolderAndKeepSwitch) {
@@ -196,6 +291,89 @@ TEST(Batch, AUtf8SourceWithLfLineEndsBuildsWhatItsShiftJisOriginalBuilds) {
   rebuiltWork[fs::path("Trash") / "Drill_tsv.chk"] = "";
   ASSERT_EQ(originalWork.size(), rebuiltWork.size());
   for (const auto& [path, bytes] : originalWork) EXPECT_TRUE(rebuiltWork[path] == bytes) << path;
+}
+
+// Starts the executable in `cwd` with its standard error going to `errFile`.
+pid_t startExe(const fs::path& cwd, const fs::path& workBase, const std::vector<std::string>& args,
+               const fs::path& errFile) {
+  std::vector<std::string> strings{DRILLMAKER_EXE};
+  strings.insert(strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : strings) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envStrings{"DRILLMAKER_WORK_BASE=" + workBase.string()};
+  for (char** e = environ; *e; ++e)
+    if (std::string_view(*e).rfind("DRILLMAKER_WORK_BASE=", 0) != 0) envStrings.emplace_back(*e);
+  std::vector<char*> envp;
+  for (std::string& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, DRILLMAKER_EXE, &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+// The files (not folders) below `root`.
+std::vector<fs::path> pathsBelow(const fs::path& root) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
+    if (!it->is_directory(ec)) files.push_back(it->path());
+  return files;
+}
+
+TEST(BatchExecutable, AnInterruptedRunRemovesItsWorkFilesAndDeliversNothing) {
+  struct Case {
+    int signal;
+    int status;
+    const char* name;
+    std::vector<std::string> extraArgs;
+  } cases[] = {
+      {SIGTERM, 143, "SIGTERM", {}},
+      {SIGINT, 130, "SIGINT", {"/d"}},  // only a finished run keeps its work files
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    // Enough questions to keep the run busy for a while.
+    std::string source =
+        "設定\t使い方\t\tドリル\t\t\r\n"
+        "分類1\t分類2\t分類3\t問題番号\t問題\t正解\t解説\t制限時間\t選択肢1\t選択肢2\r\n";
+    for (int i = 1; i <= 4000; ++i)
+      source += "長\t中" + std::to_string(i % 40) + "\t小\t" + std::to_string(i) + "\t問題" + std::to_string(i) +
+                "の文章です。\t2\t解説" + std::to_string(i) + "\t\tはい\tいいえ\r\n";
+    writeFile(dir / "cwd/drill/big.txt", "\xFF\xFE" + test::utf16le(source));
+    std::vector<std::string> args{"drill"};
+    args.insert(args.end(), c.extraArgs.begin(), c.extraArgs.end());
+    const pid_t pid = startExe(dir / "cwd", dir / "base", args, dir / "stderr.txt");
+    ASSERT_GT(pid, 0);
+    // Interrupted once the run has begun writing its work files.
+    int status = 0;
+    bool ended = false;
+    for (int waited = 0; waited < 60000 && pathsBelow(dir / "base/TempUsr").empty(); ++waited) {
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        ended = true;
+        break;
+      }
+      usleep(1000);
+    }
+    ASSERT_FALSE(ended) << c.name << ": the run ended before it was interrupted";
+    usleep(100000);
+    kill(pid, c.signal);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << c.name;
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.name << test::readFile(dir / "stderr.txt");
+    EXPECT_NE(test::readFile(dir / "stderr.txt").find(std::string("drillmaker: interrupted by ") + c.name +
+                                                       "; the work files were removed\n"),
+              std::string::npos)
+        << test::readFile(dir / "stderr.txt");
+    EXPECT_EQ(pathsBelow(dir / "base"), std::vector<fs::path>{dir / "base" / platform::kInstanceLockName}) << c.name;
+    EXPECT_EQ(pathsBelow(dir / "cwd"), std::vector<fs::path>{dir / "cwd/drill/big.txt"}) << c.name;
+  }
 }
 
 }  // namespace

@@ -126,5 +126,26 @@ TEST(PreBuildChecks, MediaListKeepsOneEntryPerNameWithItsRealPath) {
   EXPECT_EQ(findMedia(f.state.mediaList, u"dog.bmp"), nullptr);
 }
 
+TEST(PreBuildChecks, NamesStoredInShiftJisAreFoundUnderTheirCharacters) {
+  struct Case {
+    std::string onDisk;       // the name's bytes as the folder holds them
+    std::u16string reference;  // as the source names the file
+  } cases[] = {
+      {"\x8a\x47.bmp", u"絵.bmp"},
+      {"\xb6\xc5.GIF", u"ｶﾅ.gif"},
+      {"\x89\xb9\x90\xba.MP3", u"音声.mp3"},
+      {"絵.jpg", u"絵.JPG"},  // a UTF-8 name as it is
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    test::writeFile(f.dir / "a.txt", "x");
+    test::writeFile(f.dir / c.onDisk, "1");
+    ASSERT_TRUE(f.run({f.dir / "a.txt", f.dir / c.onDisk}));
+    const fs::path* found = findMedia(f.state.mediaList, c.reference);
+    ASSERT_NE(found, nullptr) << c.onDisk;
+    EXPECT_EQ(*found, f.dir / c.onDisk);
+  }
+}
+
 }  // namespace
 }  // namespace dm

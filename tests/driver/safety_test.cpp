@@ -48,10 +48,10 @@ struct DrillFixture {
     fs::create_directories(drill);
     fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", drill);
   }
-  int run() {
+  int run(const std::string& folder = "drill") {
     CommandLine cl;
     cl.action = CommandLine::Action::Batch;
-    cl.folder = "drill";
+    cl.folder = folder;
     return runBatch(cl, env, err);
   }
   fs::path source() const { return drill / "quickstart.txt"; }
@@ -91,6 +91,61 @@ TEST(Safety, BatchRunsChangeNothingInTheDrillFolderAndDeliverOnlyIntoTheStartFol
     for (const auto& e : fs::recursive_directory_iterator(f.env.workBase / "TempUsr"))
       EXPECT_TRUE(e.is_directory()) << c.name << ": left behind " << e.path();
   }
+}
+
+TEST(Safety, RunningTwiceInTheDrillFolderTakesTheFirstReportForNoSource) {
+  DrillFixture f;
+  writeFile(f.source(), readFile(f.source()) + "x\ty\tz\t1\t<B>open\t9\t\t99:99\t1\n");
+  f.env.startDir = f.drill;
+  for (int run = 1; run <= 2; ++run) {
+    EXPECT_EQ(f.run("."), exitcode::kDone) << run << f.err.str();
+    EXPECT_EQ(namesIn(f.drill), (std::vector<std::string>{"cat.bmp", "cat.mp3", "error-quickstart.txt",
+                                                          "quickstart.drl", "quickstart.txt"}));
+  }
+}
+
+TEST(Safety, ALongSourceNameIsDeliveredOrRefusedBeforeTheBuild) {
+  // A source file name of 250 bytes: its drill's name has 250 bytes too, its
+  // report's name 256, one more than the folder takes.
+  const std::string name(246, 'n');
+  struct Case {
+    const char* what;
+    std::string extraLines;
+    int status;
+    std::vector<std::string> delivered;
+  };
+  const std::vector<Case> cases{
+      {"no findings: the drill alone is delivered", "", exitcode::kDone, {"drill", name + ".drl"}},
+      {"a finding: the report cannot be delivered", "x\ty\tz\t1\t<B>open\t9\t\t99:99\t1\n",
+       exitcode::kCheckFailed, {"drill"}},
+  };
+  for (const Case& c : cases) {
+    DrillFixture f;
+    writeFile(f.drill / (name + ".txt"), readFile(f.source()) + c.extraLines);
+    fs::remove(f.source());
+    EXPECT_EQ(f.run(), c.status) << c.what << f.err.str();
+    EXPECT_EQ(namesIn(f.env.startDir), c.delivered) << c.what;
+    if (c.status == exitcode::kCheckFailed) {
+      EXPECT_NE(f.err.str().find("the file name error-" + name + ".txt is 256 bytes long; the folder " +
+                                 f.env.startDir.string() + " takes names of up to 255 bytes."),
+                std::string::npos)
+          << f.err.str();
+    }
+    for (const auto& e : fs::recursive_directory_iterator(f.env.workBase / "TempUsr"))
+      EXPECT_TRUE(e.is_directory()) << c.what << ": left behind " << e.path();
+  }
+}
+
+TEST(Safety, APictureWhoseNameIsStoredInShiftJisIsFound) {
+  DrillFixture f;
+  // 絵.bmp in Shift-JIS, as the folder holds it and as the source names it.
+  const std::string sjisName = "\x8a\x47.bmp";
+  fs::rename(f.drill / "cat.bmp", f.drill / sjisName);
+  std::string text = readFile(f.source());
+  for (std::size_t at; (at = text.find("cat.bmp")) != std::string::npos;) text.replace(at, 7, sjisName);
+  writeFile(f.source(), text);
+  EXPECT_EQ(f.run(), exitcode::kDone) << f.err.str();
+  EXPECT_EQ(namesIn(f.env.startDir), (std::vector<std::string>{"drill", "quickstart.drl"})) << "no findings";
 }
 
 TEST(Safety, AFailedBuildDeliversNothingAndKeepsTheEarlierContainer) {

@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <iterator>
 
@@ -37,6 +39,18 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstEnds) {
   EXPECT_FALSE(second.acquire(lockFile));
   first.reset();
   EXPECT_TRUE(second.acquire(lockFile));
+}
+
+TEST(InstanceLock, TellsAHeldLockFromOneThatCannotBeCreated) {
+  TempDir dir;
+  writeFile(dir / "file", "x");
+  InstanceLock first, second, nowhere;
+  ASSERT_TRUE(first.acquire(dir / kInstanceLockName));
+  EXPECT_FALSE(second.acquire(dir / kInstanceLockName));
+  EXPECT_EQ(second.openError(), 0) << "held by another";
+  EXPECT_FALSE(nowhere.acquire(dir / "file" / kInstanceLockName));
+  EXPECT_EQ(nowhere.openError(), ENOTDIR);
+  EXPECT_FALSE(nowhere.held());
 }
 
 TEST(CopyFile, CopiesRefusesToReplaceUnlessAskedAndReportsErrors) {
@@ -127,6 +141,66 @@ TEST(WithSystemError, PutsTheReasonBeforeTheLineEnd) {
       {"", EACCES, ": Permission denied"},
   };
   for (const Case& c : cases) EXPECT_EQ(withSystemError(c.message, c.err), c.expected) << c.message;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(CopyFile, TheLongestNameTheFolderTakesIsWrittenAndReplaced) {
+  TempDir dir;
+  writeFile(dir / "src" / "a", "new content");
+  const std::string longest(maxNameLength(dir.path()), 'n');
+  EXPECT_FALSE(copyFile(dir / "src" / "a", dir / longest, false));
+  EXPECT_EQ(readFile(dir / longest), "new content");
+  writeFile(dir / "src" / "a", "newer content");
+  EXPECT_FALSE(copyFile(dir / "src" / "a", dir / longest, true));
+  EXPECT_EQ(readFile(dir / longest), "newer content");
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{longest, "src"}));
+}
+
+TEST(CopyFile, TheTemporaryNameIsNoLongerAndALeftoverOneIsRemoved) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/d/quiz.drl", "/d/quiz.dr~"}, {"/d/error-x.txt", "/d/error-x.tx~"}, {"/d/a~", "/d/a#"}, {"x", "~"}};
+  for (const auto& [to, temp] : cases) EXPECT_EQ(deliveryTemporary(to), fs::path(temp)) << to;
+
+  TempDir dir;
+  writeFile(dir / "src" / "a", "new content");
+  writeFile(dir / "quiz.dr~", "left by an interrupted run");
+  EXPECT_FALSE(copyFile(dir / "src" / "a", dir / "quiz.drl", false));
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"quiz.drl", "src"}));
+}
+
+TEST(CopyThroughTemporary, ReplacesAndLeavesNoTemporaryEvenAtTheLongestName) {
+  TempDir dir;
+  writeFile(dir / "src" / "a", "new content");
+  const std::string longest(maxNameLength(dir.path()), 'n');
+  writeFile(deliveryTemporary(dir / longest), "left by an interrupted run");
+  EXPECT_FALSE(copyThroughTemporary(dir / "src" / "a", dir / longest, false));
+  EXPECT_EQ(readFile(dir / longest), "new content");
+  EXPECT_EQ(copyThroughTemporary(dir / "src" / "a", dir / longest, false), std::errc::file_exists);
+  writeFile(dir / "src" / "a", "newer content");
+  EXPECT_FALSE(copyThroughTemporary(dir / "src" / "a", dir / longest, true));
+  EXPECT_EQ(readFile(dir / longest), "newer content");
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{longest, "src"}));
+  EXPECT_TRUE(copyThroughTemporary(dir / "src" / "a", dir / "nofolder" / "x", true));
+}
+
+TEST(RemoveFolderTree, RemovesTheTreeButNothingALinkPointsTo) {
+  TempDir dir;
+  writeFile(dir / "outside" / "keep.txt", "precious");
+  writeFile(dir / "tree" / "a.txt", "x");
+  writeFile(dir / "tree" / ".hidden", "x");
+  writeFile(dir / "tree" / "sub" / "deeper" / "b.txt", "x");
+  fs::create_directory_symlink(dir / "outside", dir / "tree" / "sub" / "link");
+  fs::create_directory_symlink(dir / "outside", dir / "linked-tree");
+  removeFolderTree((dir / "tree").c_str(), (dir / "tree.aside").c_str());
+  removeFolderTree((dir / "linked-tree").c_str(), (dir / "linked-tree.aside").c_str());
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"linked-tree", "outside"}));
+  EXPECT_EQ(readFile(dir / "outside" / "keep.txt"), "precious");
 }
 
 TEST(DeleteFilesIn, RemovesOwnFilesAndLinksOnly) {

@@ -333,6 +333,19 @@ TEST_F(MainWindowTest, PreBuildFailureShowsItsPictureUntilAKey) {
   EXPECT_TRUE(w.makeButton()->isEnabled());
 }
 
+TEST_F(MainWindowTest, SeveralTextFilesAreNamedButNotTheReportOfTheSource) {
+  MainWindow& w = window();
+  w.addFile(file("one.txt", "x"));
+  w.addFile(file("error-one.txt", "report of an earlier run"));
+  w.addFile(file("sub/two.TXT", "y"));
+  EXPECT_EQ(entries().size(), 2u);
+  w.make();
+  EXPECT_EQ(w.display().current(), status::kTooManyTexts);
+  EXPECT_EQ(w.overlay()->detail().toStdString(), (dir / "one.txt").string() + "\n" + (dir / "sub/two.TXT").string());
+  key(Qt::Key_Return);
+  EXPECT_TRUE(w.overlay()->detail().isEmpty());
+}
+
 // A source with one good record and one without answer choices.
 constexpr std::string_view kSource =
     "settings\t\t\t\x89\x70\x8C\xEA\x31\r\n"
