@@ -142,6 +142,8 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
     return exitcode::kLocked;
   }
   const WorkFilesAtStake stake(env.workBase);
+  // The lock file may be left from a run before the folder became read-only.
+  if (const int error = platform::folderWriteError(env.workBase)) return notWritable(err, env.workBase, error);
 
   const fs::path folder = fs::path(command.folder).is_absolute() ? fs::path(command.folder)
                                                                   : env.startDir / command.folder;

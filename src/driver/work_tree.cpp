@@ -1,7 +1,5 @@
 #include "driver/work_tree.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <system_error>
@@ -93,7 +91,7 @@ WorkTreeProblem checkWorkTree(const WorkPaths& paths) {
     const fs::file_status st = fs::symlink_status(folder, ec);
     if (fs::exists(st) && !fs::is_directory(st)) return {folder, ENOTDIR};
     if (!fs::exists(st)) return {folder, ec ? ec.value() : ENOENT};
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) return {folder, errno};
+    if (const int err = platform::folderWriteError(folder)) return {folder, err};
   }
   return {};
 }

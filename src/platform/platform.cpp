@@ -461,6 +461,10 @@ bool isInside(const fs::path& path, const fs::path& root) {
   return true;
 }
 
+int folderWriteError(const fs::path& folder) {
+  return ::access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+}
+
 std::string systemErrorText(int err) { return std::strerror(err); }
 
 std::string withSystemError(std::string message, int err) {

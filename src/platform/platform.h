@@ -147,6 +147,10 @@ void deleteFilesBelow(const fs::path& root);
 // True when `path`, made absolute and normal, lies inside `root`.
 bool isInside(const fs::path& path, const fs::path& root);
 
+// 0 when this process may create files in the folder `folder`, else the
+// errno that says why not (EACCES, EROFS, ENOTDIR, ENOENT, ...).
+int folderWriteError(const fs::path& folder);
+
 // The system's text for an errno value.
 std::string systemErrorText(int err);
 

@@ -162,17 +162,20 @@ TEST(Batch, AReadOnlyWorkFolderEndsBeforeTheBuildNamingIt) {
     fs::path base;      // the work base, relative to the test folder
     fs::path readOnly;
     fs::path named;  // the folder the message names
+    bool lockFileLeft = false;
   };
   const std::vector<Case> cases{
       {"read-only base", "base", "base", "base"},
       {"base under a read-only folder", "parent/base", "parent", "parent/base"},
       {"read-only TempUsr", "base", "base/TempUsr", "base/TempUsr"},
+      {"read-only base holding the lock file of an earlier run", "base", "base", "base", true},
   };
   for (const Case& c : cases) {
     BatchFixture f;
     f.env.workBase = f.dir / c.base;
     writeFile(f.dir / "d/quiz.txt", "settings\r\nheading\r\n");
     fs::create_directories(f.dir / c.readOnly);
+    if (c.lockFileLeft) writeFile(f.env.workBase / platform::kInstanceLockName, "");
     fs::permissions(f.dir / c.readOnly, fs::perms::owner_write, fs::perm_options::remove);
     EXPECT_EQ(f.run((f.dir / "d").string()), exitcode::kCheckFailed) << c.name << f.err.str();
     const std::string message = "the work folder " + (f.dir / c.named).string() + " cannot be written: ";
