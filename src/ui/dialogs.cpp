@@ -75,4 +75,8 @@ void QtDialogs::showPassFailure(QWidget* parent, const QString& text) {
   QMessageBox::critical(parent, QStringLiteral("Error"), text);
 }
 
+void QtDialogs::showWarning(QWidget* parent, const QString& text) {
+  QMessageBox::warning(parent, QString::fromUtf8(kProgramTitle), text);
+}
+
 }  // namespace dm::ui

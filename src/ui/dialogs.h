@@ -30,6 +30,9 @@ class Dialogs {
   virtual void showAbout(QWidget* parent) = 0;
   // The message box of a failed pass.
   virtual void showPassFailure(QWidget* parent, const QString& text) = 0;
+  // A message box that warns of something the user should know (folders a
+  // scan could not read).
+  virtual void showWarning(QWidget* parent, const QString& text) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -41,6 +44,7 @@ class QtDialogs : public Dialogs {
   std::optional<fs::path> chooseFolder(QWidget* parent, const QString& startFolder) override;
   void showAbout(QWidget* parent) override;
   void showPassFailure(QWidget* parent, const QString& text) override;
+  void showWarning(QWidget* parent, const QString& text) override;
 };
 
 // The program's title, shown in the window title and the about box.

@@ -253,18 +253,22 @@ void MainWindow::addFolder() {
   if (!chosen) return;
   folderPath_ = toQString(*chosen);
   if (!folderPath_.endsWith('/')) folderPath_ += '/';
-  afterAdding(files_.scanFolder(*chosen, *confirmer_));
+  const bool changed = files_.scanFolder(*chosen, *confirmer_);
+  afterAdding(changed);
   profile_.write(kFolderPathKey, folderPath_);
+  warnOfUnreadFolders(files_.unreadableFolders());
 }
 
 void MainWindow::dropPaths(const std::vector<fs::path>& paths) {
   if (display_.showing() || !controls_.list) return;
   bool changed = false;
   bool firstFile = true;
+  std::vector<FolderProblem> unread;
   for (const fs::path& path : paths) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) {
       changed |= files_.scanFolder(path, *confirmer_);
+      unread.insert(unread.end(), files_.unreadableFolders().begin(), files_.unreadableFolders().end());
       QString folder = toQString(path);
       while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
       profile_.write(kFolderPathKey, folder);
@@ -278,6 +282,16 @@ void MainWindow::dropPaths(const std::vector<fs::path>& paths) {
     }
   }
   afterAdding(changed);
+  warnOfUnreadFolders(unread);
+}
+
+void MainWindow::warnOfUnreadFolders(const std::vector<FolderProblem>& problems) {
+  if (problems.empty()) return;
+  QStringList lines;
+  for (const FolderProblem& problem : problems)
+    lines << QStringLiteral("cannot read %1: %2; it is left out")
+                 .arg(toQString(problem.folder), QString::fromStdString(platform::systemErrorText(problem.error.value())));
+  dialogs_.showWarning(this, lines.join('\n'));
 }
 
 void MainWindow::deleteSelected() {

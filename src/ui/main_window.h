@@ -106,6 +106,8 @@ class MainWindow : public QMainWindow {
   void applyControls();
   void refreshList();
   void afterAdding(bool changed);
+  // Names the folders a scan could not read in a warning, if there are any.
+  void warnOfUnreadFolders(const std::vector<FolderProblem>& problems);
   void updateControls();
 
   void dismissPicture();

@@ -53,11 +53,13 @@ class ScriptedDialogs : public Dialogs {
   }
   void showAbout(QWidget*) override { ++abouts; }
   void showPassFailure(QWidget*, const QString& text) override { failures.push_back(text); }
+  void showWarning(QWidget*, const QString& text) override { warnings.push_back(text); }
 
   std::deque<bool> overwriteAnswers;
   std::vector<Overwrite> overwrites;
   bool buildAfterReview = true;
   std::function<void()> duringReview;  // runs between the check and the build
+  std::vector<QString> warnings;
   std::vector<std::u16string> reviewed;
   std::uint32_t reviewedValid = 0;
   int reviews = 0;
@@ -219,6 +221,20 @@ TEST_F(MainWindowTest, AddFolderScansItAndRemembersIt) {
   EXPECT_EQ(dialogs.folderStarts.at(0).toStdString(), setup.documents.string());
   w.addFolder();
   EXPECT_EQ(dialogs.folderStarts.at(1).toStdString(), (dir / "drill").string() + "/");
+}
+
+TEST_F(MainWindowTest, AFolderThatCannotBeReadIsNamedInAWarning) {
+  MainWindow& w = window();
+  dialogs.folderToChoose = dir / "gone";
+  w.addFolder();
+  ASSERT_EQ(dialogs.warnings.size(), 1u);
+  EXPECT_EQ(dialogs.warnings[0].toStdString(),
+            "cannot read " + (dir / "gone").string() + ": No such file or directory; it is left out");
+  file("drill/q.txt", "x");
+  dialogs.folderToChoose = dir / "drill";
+  w.addFolder();
+  EXPECT_EQ(dialogs.warnings.size(), 1u) << "a folder read whole is no warning";
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "drill/q.txt"}));
 }
 
 TEST_F(MainWindowTest, DroppedFolderAddsItsAcceptedNonEmptyFiles) {
