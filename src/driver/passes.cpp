@@ -12,6 +12,7 @@
 #include "intake/intake.h"
 #include "media/media_phases.h"
 #include "platform/failure.h"
+#include "platform/platform.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -53,6 +54,9 @@ PassResult CheckPass(RunState& state) {
   PassResult result = guarded(state, [&] {
     refuseOversizedSource(state.sourceTextPath);
     prepareWorkTree(state);
+    if (WorkTreeProblem problem = checkWorkTree(state.paths))
+      throw PassFailure("the work folder " + problem.folder.string() +
+                        " cannot be written: " + platform::systemErrorText(problem.error));
     resetConversion(state);
     state.resetOptions();
     convertSource(state);

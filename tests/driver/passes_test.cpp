@@ -86,6 +86,25 @@ TEST(Passes, CheckPassResetsOptionsAndReportsItsEnd) {
   EXPECT_TRUE(observer.codes.empty()) << "batch mode sends no 180";
 }
 
+// A work folder that cannot be written stops the check at once, naming the
+// folder and the reason, before any work file is tried (the window has no
+// earlier test of its own).
+TEST(Passes, AWorkFolderThatCannotBeWrittenFailsTheCheckNamingIt) {
+  test::TempDir dir;
+  test::writeFile(dir / "src" / "a.txt", "\xFF\xFE");
+  test::writeFile(dir / "base" / "TempUsr", "a file where the work folder belongs");
+  RunState state;
+  test::RecordingObserver observer;
+  state.observer = &observer;
+  state.workBase = dir / "base";
+  state.sourceTextPath = dir / "src" / "a.txt";
+  PassResult r = CheckPass(state);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(observer.codes.back(), status::kPassFailed);
+  EXPECT_EQ(r.failureText,
+            "the work folder " + (dir / "base" / "TempUsr").string() + " cannot be written: Not a directory");
+}
+
 TEST(Passes, ASourceOverTheSizeLimitFailsTheCheckSayingSo) {
   test::TempDir dir;
   RunState state;
