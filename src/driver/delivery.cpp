@@ -17,6 +17,19 @@ int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& c
   if (!fs::is_directory(outputFolder, ec)) fs::create_directories(outputFolder, ec);
   const std::string name = sourceName(state.sourceTextPath);
 
+  // A full disk has its own status; any other failed copy fails the run with
+  // the file and the reason, never passes for a delivered file.
+  auto copy = [&](const fs::path& from, const fs::path& to) {
+    const std::error_code error = copyWithConfirmation(from, to, confirm);
+    if (!error) return 0;
+    if (error == std::errc::no_space_on_device) {
+      state.send(status::kDiskFull);
+      return status::kDiskFull;
+    }
+    state.send(status::kPassFailed, "cannot write " + to.string() + ": " + error.message());
+    return status::kPassFailed;
+  };
+
   if (!state.reportOnly) {
     const fs::path container = workContainerPath(state);
     if (fs::exists(container, ec)) {
@@ -24,20 +37,12 @@ int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& c
         state.send(status::kTooLarge);
         return status::kTooLarge;
       }
-      if (copyWithConfirmation(container, deliveredContainerPath(outputFolder, name), confirm) ==
-          std::errc::no_space_on_device) {
-        state.send(status::kDiskFull);
-        return status::kDiskFull;
-      }
+      if (const int result = copy(container, deliveredContainerPath(outputFolder, name))) return result;
     }
   }
   const fs::path report = workReportPath(state);
   if (fs::exists(report, ec)) {
-    if (copyWithConfirmation(report, deliveredReportPath(outputFolder, name), confirm) ==
-        std::errc::no_space_on_device) {
-      state.send(status::kDiskFull);
-      return status::kDiskFull;
-    }
+    if (const int result = copy(report, deliveredReportPath(outputFolder, name))) return result;
   }
   return 0;
 }

@@ -26,7 +26,8 @@ inline constexpr std::uint64_t kMaxContainerBytes = 4294967296ULL;  // 4 GiB
 // Window delivery into `outputFolder` (created when missing): the container
 // (unless reportOnly) and the report, each with confirmation. Returns 0, or
 // the status it has sent: 1036 for a container of 4 GiB or more, 1038 when
-// the disk filled up.
+// the disk filled up, 1040 with "cannot write PATH: reason" when a copy
+// failed otherwise (a folder that cannot be written, a name too long).
 int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& confirm);
 
 // The outcome of a batch delivery: the first copy that failed, if any.

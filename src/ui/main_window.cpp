@@ -409,6 +409,7 @@ void MainWindow::checkDone() {
 void MainWindow::deliverResults() {
   RunState& state = *state_;
   const int result = deliver(state, outputFolder(), *confirmer_);
+  if (result == status::kPassFailed) return;  // its failure dialog has been shown
   showStatusPicture(result == 0 ? status::kCreated : result, true);
   if (result == 0 && !state.warnings.empty()) {
     result_ = resultPicture(state.warnings);

@@ -83,6 +83,18 @@ TEST(Deliver, ReportOnlyAndRefusedOverwrite) {
   EXPECT_EQ(no.asked.size(), 1u);
 }
 
+TEST(Deliver, ACopyThatFailsIsAFailedRunNamingTheFileAndTheReason) {
+  // A regular file where the output folder belongs stops root too.
+  Fixture f;
+  writeFile(f.dir / "Desktop", "a file");
+  Answer yes(true);
+  const fs::path out = f.dir / "Desktop" / "drills";
+  EXPECT_EQ(deliver(f.state, out, yes), status::kPassFailed);
+  EXPECT_EQ(f.observer.codes, std::vector<int>{status::kPassFailed});
+  ASSERT_EQ(f.observer.texts.size(), 1u);
+  EXPECT_EQ(f.observer.texts[0], "cannot write " + (out / "my.words.drl").string() + ": Not a directory");
+}
+
 TEST(Deliver, ContainerOfFourGibibytesIsRefusedWithItsReport) {
   Fixture f;
   fs::resize_file(workContainerPath(f.state), kMaxContainerBytes);

@@ -459,6 +459,20 @@ TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
   EXPECT_TRUE(w.makeButton()->isEnabled());
 }
 
+TEST_F(MainWindowTest, ADeliveryThatCannotBeWrittenIsAFailureNotACreatedFile) {
+  MainWindow& w = window();
+  const fs::path out = setup.desktop / kOutputFolderName;
+  writeFile(out, "a file where the drill folder belongs");
+  w.addFile(file("src/my.drill.txt", kSource));
+  w.make();
+  waitForRun();
+  ASSERT_EQ(dialogs.failures.size(), 1u);
+  EXPECT_EQ(dialogs.failures[0].toStdString(), "cannot write " + (out / "my.drill.drl").string() + ": Not a directory");
+  EXPECT_NE(w.display().current(), status::kCreated);
+  EXPECT_EQ(w.overlay()->picture(), nullptr);
+  EXPECT_TRUE(w.makeButton()->isEnabled());
+}
+
 TEST_F(MainWindowTest, TheResultNamesAPictureThatCouldNotBeReadDuringTheBuild) {
   MainWindow& w = window();
   const fs::path picture =
