@@ -225,15 +225,25 @@ int copyUnnamed(int in, const fs::path& to, bool overwrite) {
   if (!err) {
     err = linkUnnamed(out, to);
     if (err == EEXIST && overwrite) {
-      const fs::path temp = deliveryTemporary(to);
-      setPendingTemporary(temp);
-      ::unlink(temp.c_str());
-      err = linkUnnamed(out, temp);
-      if (!err && ::rename(temp.c_str(), to.c_str()) != 0) {
-        err = errno;
-        ::unlink(temp.c_str());
+      // Linked under a short name that nothing has yet (a file of that name
+      // may be the user's own), then renamed over the target at once.
+      std::string name = to.filename().string();
+      fs::path temp;
+      for (const char mark : {'~', '#', '%', '=', '+', '_'}) {
+        if (name.back() == mark) continue;
+        name.back() = mark;
+        temp = to.parent_path() / name;
+        err = linkUnnamed(out, temp);
+        if (err != EEXIST) break;
       }
-      setPendingTemporary({});
+      if (!err) {
+        setPendingTemporary(temp);
+        if (::rename(temp.c_str(), to.c_str()) != 0) {
+          err = errno;
+          ::unlink(temp.c_str());
+        }
+        setPendingTemporary({});
+      }
     }
   }
   if (::close(out) != 0 && !err) err = errno;
@@ -281,7 +291,6 @@ std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrit
   std::error_code openError;
   const int in = openRegularFile(from, openError);
   if (in < 0) return openError;
-  ::unlink(deliveryTemporary(to).c_str());  // left by an interrupted earlier copy
   const int err = copyUnnamed(in, to, overwrite);
   ::close(in);
   if (err < 0) return copyThroughTemporary(from, to, overwrite);

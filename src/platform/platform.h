@@ -94,11 +94,13 @@ class InputFile : public std::istream {
 
 // Copies a regular file, replacing `to` when `overwrite` is set. Returns the
 // system error (ENOSPC for a full disk); a source that is not a regular
-// file is refused (openRegularFile) rather than waited for. `to` appears only complete and a
-// failed copy leaves an existing `to` intact: the copy is written as an
-// unnamed file in the target's folder and linked into place; where the
-// file system has no unnamed files it is written under
-// deliveryTemporary(to) and renamed. No name it uses is longer than `to`'s.
+// file is refused (openRegularFile) rather than waited for. `to` appears
+// only complete and a failed copy leaves an existing `to` intact: the copy
+// is written as an unnamed file in the target's folder and linked into
+// place (an existing `to` through a short name that no file has, so no
+// other file is ever touched); where the file system has no unnamed files
+// it is written under deliveryTemporary(to) and renamed. No name it uses
+// is longer than `to`'s.
 std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite);
 
 // copyFile's way on a file system without unnamed files: the copy is

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -162,16 +163,27 @@ TEST(CopyFile, TheLongestNameTheFolderTakesIsWrittenAndReplaced) {
   EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{longest, "src"}));
 }
 
-TEST(CopyFile, TheTemporaryNameIsNoLongerAndALeftoverOneIsRemoved) {
+TEST(CopyFile, TheTemporaryNameIsNoLonger) {
   const std::pair<const char*, const char*> cases[] = {
       {"/d/quiz.drl", "/d/quiz.dr~"}, {"/d/error-x.txt", "/d/error-x.tx~"}, {"/d/a~", "/d/a#"}, {"x", "~"}};
   for (const auto& [to, temp] : cases) EXPECT_EQ(deliveryTemporary(to), fs::path(temp)) << to;
 
+}
+
+TEST(CopyFile, AFileOfTheTemporaryNameIsNeverTouchedWhereCopiesAreUnnamed) {
   TempDir dir;
+  const int probe = ::open(dir.path().c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  if (probe < 0) GTEST_SKIP() << "this file system has no unnamed files";
+  ::close(probe);
   writeFile(dir / "src" / "a", "new content");
-  writeFile(dir / "quiz.dr~", "left by an interrupted run");
-  EXPECT_FALSE(copyFile(dir / "src" / "a", dir / "quiz.drl", false));
-  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"quiz.drl", "src"}));
+  writeFile(dir / "quiz.drl", "old content");
+  writeFile(dir / "quiz.dr~", "the user's own");
+  writeFile(dir / "quiz.dr#", "the user's own too");
+  EXPECT_FALSE(copyFile(dir / "src" / "a", dir / "quiz.drl", true));
+  EXPECT_EQ(readFile(dir / "quiz.drl"), "new content");
+  EXPECT_EQ(readFile(dir / "quiz.dr~"), "the user's own");
+  EXPECT_EQ(readFile(dir / "quiz.dr#"), "the user's own too");
+  EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"quiz.dr#", "quiz.drl", "quiz.dr~", "src"}));
 }
 
 TEST(CopyThroughTemporary, ReplacesAndLeavesNoTemporaryEvenAtTheLongestName) {
