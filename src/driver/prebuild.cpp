@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <system_error>
 
 #include "intake/source_reader.h"
@@ -20,26 +21,17 @@ std::string extensionOf(const fs::path& path) {
   return dot == std::string::npos ? std::string() : lowerCaseUtf8(name.substr(dot));
 }
 
-bool isValidUtf8(const std::string& text) { return utf16ToUtf8(utf8ToUtf16(text)) == text; }
-
-// Shift-JIS bytes to UTF-16; ASCII stays as it is, a code without a
-// conversion becomes U+FFFD.
+// A name's Shift-JIS bytes in UTF-16, by the source reader's decoder.
 std::u16string decodeShiftJisName(const std::string& bytes) {
-  std::u16string out;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const unsigned b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      out.push_back(static_cast<char16_t>(b));
-      continue;
-    }
-    std::uint16_t code = static_cast<std::uint16_t>(b);
-    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    if (lead && i + 1 < bytes.size())
-      code = static_cast<std::uint16_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
-    const char16_t unit = decodeSjisCode(code);
-    out.push_back(unit != 0 ? unit : u'\uFFFD');
-  }
-  return out;
+  std::istringstream in(bytes);
+  std::ostringstream wide, dropped;
+  decodeShiftJis(in, wide, dropped);
+  const std::string units = wide.str();
+  std::u16string name;
+  for (std::size_t i = 0; i + 1 < units.size(); i += 2)
+    name.push_back(static_cast<char16_t>(static_cast<unsigned char>(units[i]) |
+                                         static_cast<unsigned char>(units[i + 1]) << 8));
+  return name;
 }
 
 }  // namespace

@@ -39,7 +39,6 @@ void finish(std::ofstream& out, const fs::path& path) {
 }  // namespace
 
 void convertSource(RunState& state) {
-  state.intake.sourceEncoding = SourceEncoding::ShiftJis;
   state.intake.sourceEncoding =
       convertSourceFile(state.sourceTextPath, state.paths.trash / intakefiles::kConverted,
                         state.paths.trash / intakefiles::kConversionLog);

@@ -64,7 +64,7 @@ std::error_code notRegularFileError() {
 
 int openRegularFile(const fs::path& path, std::error_code& error) {
   error.clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
     error.assign(errno, std::generic_category());
     return -1;
@@ -285,29 +285,35 @@ void removePendingDelivery() {
   if (pendingSet.load()) ::unlink(pendingTemporary);
 }
 
-std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
+namespace {
+
+// Opens `from` (refusing what is not a regular file) and hands its
+// descriptor to `copy`, which returns 0 or an errno.
+template <typename Copy>
+std::error_code copyOpened(const fs::path& from, const fs::path& to, bool overwrite, Copy copy) {
   std::error_code ec;
   if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
   std::error_code openError;
   const int in = openRegularFile(from, openError);
   if (in < 0) return openError;
-  const int err = copyUnnamed(in, to, overwrite);
+  const int err = copy(in);
   ::close(in);
-  if (err < 0) return copyThroughTemporary(from, to, overwrite);
   if (err) return {err, std::generic_category()};
   return {};
 }
 
+}  // namespace
+
+std::error_code copyFile(const fs::path& from, const fs::path& to, bool overwrite) {
+  return copyOpened(from, to, overwrite, [&](int in) {
+    const int err = copyUnnamed(in, to, overwrite);
+    // Nothing was read yet when the file system has no unnamed files.
+    return err < 0 ? copyNamed(in, to) : err;
+  });
+}
+
 std::error_code copyThroughTemporary(const fs::path& from, const fs::path& to, bool overwrite) {
-  std::error_code ec;
-  if (!overwrite && fs::exists(fs::symlink_status(to, ec))) return std::make_error_code(std::errc::file_exists);
-  std::error_code openError;
-  const int in = openRegularFile(from, openError);
-  if (in < 0) return openError;
-  const int err = copyNamed(in, to);
-  ::close(in);
-  if (err) return {err, std::generic_category()};
-  return {};
+  return copyOpened(from, to, overwrite, [&](int in) { return copyNamed(in, to); });
 }
 
 namespace {

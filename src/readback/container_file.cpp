@@ -1,38 +1,40 @@
 #include "readback/container_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <stdexcept>
 #include <system_error>
+
+#include "platform/platform.h"
 
 namespace dm::inspect {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 std::string errorText(int err) { return std::system_category().message(err); }
 
 }  // namespace
 
 std::unique_ptr<ContainerFile> ContainerFile::open(const std::string& path, std::string& problem) {
-  int fd = -1;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  } while (fd < 0 && errno == EINTR);
+  std::error_code error;
+  const int fd = platform::openRegularFile(path, error);
+  if (error == platform::notRegularFileError()) {
+    std::error_code ec;
+    problem = path + (fs::is_directory(path, ec) ? " is a directory, not a container" : " is not a regular file");
+    return nullptr;
+  }
   if (fd < 0) {
-    problem = "cannot read " + path + ": " + errorText(errno);
+    problem = "cannot read " + path + ": " + error.message();
     return nullptr;
   }
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     problem = "cannot read " + path + ": " + errorText(errno);
-    ::close(fd);
-    return nullptr;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    problem = path + (S_ISDIR(st.st_mode) ? " is a directory, not a container" : " is not a regular file");
     ::close(fd);
     return nullptr;
   }
@@ -43,9 +45,6 @@ std::unique_ptr<ContainerFile> ContainerFile::open(const std::string& path, std:
     ::close(fd);
     return nullptr;
   }
-  // Only the open had to be non-blocking; reads of a regular file wait.
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return std::unique_ptr<ContainerFile>(new ContainerFile(fd, size, path));
 }
 
