@@ -1,6 +1,6 @@
 // The picture library on arbitrary bytes: recognition, then conversion.
 #include "fuzz_util.h"
-#include "media/picture_library.h"
+#include "pictures/picture_library.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto source = dm::fuzz::writeScratch("in.pic", std::string_view(reinterpret_cast<const char*>(data), size));

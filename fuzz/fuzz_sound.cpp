@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "fuzz_util.h"
-#include "intake/riff_chunk.h"
+#include "pictures/riff_chunk.h"
 #include "intake/sound_file.h"
 #include "media/sound_package.h"
 

@@ -17,7 +17,7 @@
 #include "media/bitmap_hex.h"
 #include "media/bitmap_phase.h"
 #include "media/font_image.h"
-#include "media/picture_library.h"
+#include "pictures/picture_library.h"
 #include "media/sound_package.h"
 
 namespace dm {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "container/container_format.h"
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/work_file.h"
 
 namespace dm::container {

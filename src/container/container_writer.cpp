@@ -6,7 +6,7 @@
 
 #include "container/checksum.h"
 #include "container/scrambler.h"
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/work_file.h"
 #include "platform/failure.h"
 

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <fstream>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/work_file.h"
 #include "platform/failure.h"
 #include "platform/platform.h"

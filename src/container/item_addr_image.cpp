@@ -4,7 +4,7 @@
 #include <fstream>
 #include <optional>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/work_file.h"
 

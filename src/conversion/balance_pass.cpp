@@ -1,7 +1,7 @@
 #include "conversion/balance_pass.h"
 
 #include "conversion/block_text.h"
-#include "conversion/pass_io.h"
+#include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
 namespace dm {

@@ -8,7 +8,7 @@
 #include "conversion/jump_pass.h"
 #include "conversion/menu_data_pass.h"
 #include "conversion/menu_tree.h"
-#include "conversion/pass_io.h"
+#include "textio/pass_io.h"
 #include "conversion/settings_reader.h"
 #include "conversion/split_pass.h"
 #include "conversion/stage_files.h"

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "conversion/block_text.h"
-#include "conversion/pass_io.h"
+#include "textio/pass_io.h"
 #include "platform/failure.h"
 #include "textio/wide_line.h"
 

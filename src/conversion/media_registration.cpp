@@ -5,7 +5,7 @@
 #include "conversion/block_text.h"
 #include "conversion/stage_files.h"
 #include "driver/run_state.h"
-#include "media/media_warnings.h"
+#include "work/media_warnings.h"
 #include "textio/case_fold.h"
 
 namespace dm {
@@ -66,9 +66,9 @@ PictureRegistration registerPicture(RunState& state, const PictureConverter& con
 
   std::uint64_t size = info.fileSize > 0 ? static_cast<std::uint64_t>(info.fileSize) : 0;
   std::uint64_t total = media.pictureBytes + size;
-  if (total >= kPictureByteLimit) {
+  if (total >= kMaxPictureBytes) {
     // Once the limit is reached every later new picture gets the default.
-    if (media.pictureBytes < kPictureByteLimit) media.pictureBytes = total;
+    if (media.pictureBytes < kMaxPictureBytes) media.pictureBytes = total;
     return defaultPicture();
   }
   media.pictureBytes = total;
@@ -92,7 +92,7 @@ std::u16string registerSound(RunState& state, std::u16string_view name) {
   if (auto it = media.soundIds.find(key); it != media.soundIds.end()) return it->second;
 
   std::u16string refused(bt::kRefusedSoundId);
-  if (media.soundBytes > kSoundByteLimit) {
+  if (media.soundBytes > kMaxSoundBytes) {
     media.soundIds.emplace(key, refused);
     return refused;
   }
@@ -103,7 +103,7 @@ std::u16string registerSound(RunState& state, std::u16string_view name) {
     if (!ec) size = s;
   }
   media.soundBytes += size;
-  if (media.soundBytes > kSoundByteLimit) {
+  if (media.soundBytes > kMaxSoundBytes) {
     media.soundIds.emplace(key, refused);
     return refused;
   }

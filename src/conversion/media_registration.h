@@ -9,15 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "media/picture_library.h"
+#include "pictures/picture_library.h"
+#include "work/limits.h"
 
 namespace dm {
 
 struct RunState;
 
-// Byte limits of one build: converted picture data and source sound files.
-inline constexpr std::uint64_t kPictureByteLimit = 838860800;   // 800 MiB
-inline constexpr std::uint64_t kSoundByteLimit = 1073741824;    // 1 GiB
 // No new picture number once monochrome + other counters reach this.
 inline constexpr std::uint32_t kPictureNumberLimit = 65021;
 inline constexpr std::uint32_t kDefaultPictureNumber = 0x14;

@@ -8,7 +8,7 @@
 
 #include "conversion/balance_pass.h"
 #include "conversion/block_text.h"
-#include "conversion/pass_io.h"
+#include "textio/pass_io.h"
 #include "conversion/stage_files.h"
 #include "conversion/tag_code_pass.h"
 #include "driver/run_state.h"

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "conversion/block_text.h"
-#include "conversion/pass_io.h"
+#include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
 namespace dm {

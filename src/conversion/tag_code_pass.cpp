@@ -1,7 +1,7 @@
 #include "conversion/tag_code_pass.h"
 
 #include "conversion/block_text.h"
-#include "conversion/pass_io.h"
+#include "textio/pass_io.h"
 #include "intake/markup_check.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"

@@ -107,7 +107,7 @@ void TagCensus(std::istream& cln, RunState& state) {
 }
 
 void TagCensus(RunState& state) {
-  const fs::path path = state.paths.middata / "Source" / (std::string(kInternalName) + ".cln");
+  const fs::path path = workfiles::compilerInputPath(state.paths);
   std::ifstream in(path, std::ios::binary);
   if (!in) throw PassFailure("can't open file " + path.string() + "\n");
   TagCensus(in, state);

@@ -18,11 +18,6 @@ struct PassResult {
   std::string failureText;  // the failure's text when !ok
 };
 
-// The largest source text accepted, in bytes. Word selection needs memory
-// and time in proportion to the text; at this size its peak stays well
-// under 2 GB even for a text made of one phrase repeated.
-inline constexpr std::uintmax_t kMaxSourceBytes = 16u * 1024 * 1024;
-
 // Runs the check pass on the calling thread. A source larger than
 // kMaxSourceBytes fails the pass with a message saying so. On success state.validRecordCount
 // holds the number of accepted records; in window use (not batchMode) it

@@ -112,8 +112,8 @@ bool preBuildChecks(RunState& state, const std::vector<fs::path>& files, const f
     return false;
   }
 
-  const std::uint64_t p = std::min(state.mediaTotals.pictures, kPictureTotalCap);
-  const std::uint64_t s = std::min(state.mediaTotals.sounds, kSoundTotalCap);
+  const std::uint64_t p = std::min(state.mediaTotals.pictures, kMaxPictureBytes);
+  const std::uint64_t s = std::min(state.mediaTotals.sounds, kMaxSoundBytes);
   const std::uint64_t t = textSize;
   if (workFree && *workFree < 5 * p + 3 * s + 30 * t) {
     state.send(status::kDiskFull);

@@ -16,9 +16,6 @@ namespace dm {
 // Free bytes of the file system holding a path; nullopt when unknown.
 using FreeSpaceFn = std::function<std::optional<std::uint64_t>(const fs::path&)>;
 
-inline constexpr std::uint64_t kPictureTotalCap = 838860800ULL;   // 800 MiB
-inline constexpr std::uint64_t kSoundTotalCap = 1073741824ULL;    // 1 GiB
-
 // The write probe's folder name: "%08X-%04X-%04X-%01X%01X%01X%01X%01X%01X%01X%01X"
 // over the GUID's fields and its eight last bytes.
 std::string probeName(std::uint32_t data1, std::uint16_t data2, std::uint16_t data3, const std::uint8_t (&data4)[8]);

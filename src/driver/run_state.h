@@ -16,6 +16,7 @@
 #include "media/media_phases.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
+#include "work/work.h"
 
 namespace dm {
 
@@ -42,75 +43,6 @@ class StatusObserver {
  public:
   virtual ~StatusObserver() = default;
   virtual void onStatus(int code, const std::string& text) = 0;
-};
-
-struct BuildOptions {
-  std::uint8_t soundPhase = 0;
-  std::uint8_t bitmapPhase = 0;
-  std::uint8_t menuPhase = 0;
-  std::uint8_t linkNumberWidth = 8;
-  std::uint8_t entryNumberWidth = 8;
-  std::uint8_t subNumberWidth = 4;
-  std::array<std::uint8_t, 4> romWidths{2, 0, 0, 0};
-};
-
-// The menu block: present flag, then level width, type width, link width and
-// five more bytes.
-struct MenuParams {
-  std::uint8_t present = 0;
-  std::array<std::uint8_t, 8> bytes{1, 1, 8, 8, 2, 0, 0, 0};
-};
-
-// The bitmap block: present flag, nine bytes (grouping value, ..., code width,
-// colour-table switch, nibble-swap switch, per-class switch), two 32-bit
-// values and a last byte.
-struct BitmapParams {
-  std::uint8_t present = 0;
-  std::array<std::uint8_t, 9> bytes{5, 8, 4, 4, 6, 1, 0, 1, 1};
-  std::uint32_t value1 = 0;
-  std::uint32_t value2 = 512;
-  std::uint8_t last = 8;
-};
-
-struct ComponentParams {
-  MenuParams menu;
-  BitmapParams bitmap;
-};
-
-// The work tree: <work base>/TempUsr and its three top folders.
-struct WorkPaths {
-  fs::path root;
-  fs::path middata;
-  fs::path destin;
-  fs::path trash;
-
-  static WorkPaths under(const fs::path& workBase) {
-    WorkPaths p;
-    p.root = workBase / "TempUsr";
-    p.middata = p.root / "Middata";
-    p.destin = p.root / "Destin";
-    p.trash = p.root / "Trash";
-    return p;
-  }
-};
-
-// Every work file is named after this, never after the user's file.
-inline constexpr const char* kInternalName = "Drill";
-
-// Lower-cased file name (UTF-8) -> the listed path (real case kept, so it
-// opens). Look names up with findMedia.
-using MediaList = std::map<std::string, fs::path>;
-
-// The listed path of a media file name, compared without regard to case;
-// null when the name is not listed.
-inline const fs::path* findMedia(const MediaList& list, std::u16string_view name) {
-  auto it = list.find(utf16ToUtf8(lowerCase(name)));
-  return it == list.end() ? nullptr : &it->second;
-}
-
-struct MediaTotals {
-  std::uint64_t pictures = 0;
-  std::uint64_t sounds = 0;
 };
 
 struct RunState {
@@ -143,6 +75,10 @@ struct RunState {
   std::vector<std::string> warnings;
 
   StatusObserver* observer = nullptr;
+  // Where the phases report their names, progress and log texts; null: nobody listens.
+  ProgressSink* sink = nullptr;
+
+  ProgressSink& progress() const { return sink ? *sink : quietSink(); }
 
   void send(int code, const std::string& text = {}) const {
     if (observer) observer->onStatus(code, text);

@@ -29,13 +29,9 @@ void ensureFolder(const fs::path& folder) {
   }
 }
 
-const std::array<const char*, 12> kIndexFolders = {
-    "EngIdx", "JapIdx", "ExmIdx", "SpaIdx", "EngKwIdx", "JapKwIdx",
-    "KanjiPick", "Menu", "Source", "Dict", "Bmp", "BmpExt"};
-const std::array<const char*, 4> kMiddataFolders = {"Font", "EngInfl", "EngInfl/Data1", "EngInfl/Data2"};
-const std::array<const char*, 16> kDestinFolders = {
-    "EngIdx", "JapIdx", "ExmIdx", "SpaIdx", "EngKwIdx", "JapKwIdx", "KanjiPick", "Menu",
-    "Dict", "Bmp", "BmpExt", "Sound", "Font", "EngInfl", "EngInfl/Data1", "EngInfl/Data2"};
+using workfiles::kDestinFolders;
+using workfiles::kMiddataFolders;
+using workfiles::kMiddataIndexFolders;
 
 bool canEnter(const fs::path& folder) {
   std::error_code ec;
@@ -62,14 +58,14 @@ void prepareWorkTree(RunState& state) {
   ensureFolder(state.paths.destin);
   ensureFolder(state.paths.trash);
 
-  for (const char* name : kIndexFolders) ensureFolder(state.paths.middata / name);
+  for (const char* name : kMiddataIndexFolders) ensureFolder(state.paths.middata / name);
 
-  const fs::path sound = state.paths.middata / "Sound";
+  const fs::path sound = state.paths.middata / workfiles::kSoundFolder;
   if (!canEnter(sound)) {
     ensureFolder(sound);
-    fs::create_directory(sound / "Source", ec);
+    fs::create_directory(sound / workfiles::kSourceFolder, ec);
   } else {
-    ensureFolder(sound / "Source");
+    ensureFolder(sound / workfiles::kSourceFolder);
     platform::deleteFilesIn(sound);
   }
   for (const char* name : kMiddataFolders) ensureFolder(state.paths.middata / name);
@@ -79,9 +75,9 @@ void prepareWorkTree(RunState& state) {
 
 WorkTreeProblem checkWorkTree(const WorkPaths& paths) {
   std::vector<fs::path> folders{paths.root, paths.middata, paths.destin, paths.trash};
-  for (const char* name : kIndexFolders) folders.push_back(paths.middata / name);
-  folders.push_back(paths.middata / "Sound");
-  folders.push_back(paths.middata / "Sound" / "Source");
+  for (const char* name : kMiddataIndexFolders) folders.push_back(paths.middata / name);
+  folders.push_back(paths.middata / workfiles::kSoundFolder);
+  folders.push_back(paths.middata / workfiles::kSoundFolder / workfiles::kSourceFolder);
   for (const char* name : kMiddataFolders) folders.push_back(paths.middata / name);
   for (const char* name : kDestinFolders) folders.push_back(paths.destin / name);
   // Parents come before their sub-folders, so the first folder named is the
@@ -119,11 +115,11 @@ fs::path deliveredReportPath(const fs::path& folder, const std::string& name) {
 }
 
 fs::path workContainerPath(const RunState& state) {
-  return state.paths.destin / (std::string(kInternalName) + ".bin");
+  return workfiles::containerPath(state.paths);
 }
 
 fs::path workReportPath(const RunState& state) {
-  return state.paths.destin / (std::string(kInternalName) + ".chk");
+  return workfiles::checkReportPath(state.paths);
 }
 
 }  // namespace dm

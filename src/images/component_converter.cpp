@@ -5,7 +5,7 @@
 #include <streambuf>
 #include <vector>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/work_file.h"
 
 namespace dm {

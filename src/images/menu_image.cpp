@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "driver/run_state.h"
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/dict_header.h"
 #include "images/tagrule_image.h"

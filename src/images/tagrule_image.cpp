@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/dict_header.h"
 #include "images/work_file.h"
 

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/work_file.h"
 
 namespace dm {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "driver/run_state.h"
-#include "media/picture_library.h"
+#include "pictures/picture_library.h"
 
 namespace dm {
 

@@ -13,6 +13,7 @@
 
 #include "intake/error_list.h"
 #include "intake/source_encoding.h"
+#include "work/limits.h"
 
 namespace dm {
 
@@ -25,8 +26,6 @@ inline constexpr std::size_t kMaxFieldUnits = 4000;
 inline constexpr std::size_t kMaxFindings = 100000;  // the check stops with finding 58 beyond
 inline constexpr std::uint32_t kMaxPictures = 65000;
 inline constexpr std::uint64_t kMaxSoundReferences = 400000000;
-inline constexpr std::uint64_t kMaxPictureBytes = 838860800;   // 800 MiB
-inline constexpr std::uint64_t kMaxSoundBytes = 1073741824;    // 1 GiB
 
 // Questions per category level. Keys are the category texts joined by TAB.
 struct CategoryTally {

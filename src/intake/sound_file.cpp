@@ -5,7 +5,7 @@
 #include <istream>
 #include <string>
 
-#include "intake/riff_chunk.h"
+#include "pictures/riff_chunk.h"
 #include "platform/platform.h"
 
 namespace dm {

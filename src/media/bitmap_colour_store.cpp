@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "media/bitmap_tables.h"
-#include "media/picture_library.h"
+#include "pictures/picture_library.h"
 #include "textio/wide_line.h"
 #include "textio/tokenizer.h"
 

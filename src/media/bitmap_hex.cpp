@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "media/bitmap_tables.h"
-#include "media/bmp_reader.h"
-#include "media/picture_raster.h"
+#include "pictures/bmp_reader.h"
+#include "pictures/picture_raster.h"
 #include "platform/platform.h"
 
 namespace dm::bitmap {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "intake/riff_chunk.h"
-#include "media/media_warnings.h"
+#include "pictures/riff_chunk.h"
+#include "work/media_warnings.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 #include "textio/case_fold.h"

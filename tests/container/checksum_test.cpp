@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "support/temp_dir.h"
 
 namespace dm::container {

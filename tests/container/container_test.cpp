@@ -15,7 +15,7 @@
 #include "dictcompiler/dictcompiler.h"
 #include "images/images.h"
 #include "driver/run_state.h"
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
 #include "platform/failure.h"
 #include "textio/wide_line.h"

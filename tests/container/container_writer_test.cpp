@@ -4,7 +4,7 @@
 
 #include "container/checksum.h"
 #include "container/scrambler.h"
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
 

@@ -125,7 +125,7 @@ TEST_F(Registration, SoundIds) {
 
 TEST_F(Registration, SoundByteLimit) {
   fs::path big = list("big.mp3");
-  fs::resize_file(big, kSoundByteLimit);  // sparse: takes no real space
+  fs::resize_file(big, kMaxSoundBytes);  // sparse: takes no real space
   fs::path more = list("more.mp3", "x");
   list("later.mp3", "");
   EXPECT_EQ(registerSound(state, u"big.mp3"), u"00000000");  // exactly 1 GiB: accepted

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
 
 namespace dm {

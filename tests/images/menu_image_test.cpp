@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/run_state.h"
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
 
 namespace dm {

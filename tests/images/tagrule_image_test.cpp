@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
 #include "images/random_input.h"
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "images/byte_order.h"
+#include "textio/byte_order.h"
 #include "platform/failure.h"
 #include "support/temp_dir.h"
 

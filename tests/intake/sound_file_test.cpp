@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "intake/riff_chunk.h"
+#include "pictures/riff_chunk.h"
 #include "support/temp_dir.h"
 
 namespace dm {

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "media/picture_fixtures.h"
+#include "pictures/picture_fixtures.h"
 #include "support/temp_dir.h"
 
 namespace dm::bitmap {

@@ -6,8 +6,8 @@
 
 #include "media/bitmap_colour_store.h"
 #include "media/bitmap_hex.h"
-#include "media/picture_fixtures.h"
-#include "media/picture_library.h"
+#include "pictures/picture_fixtures.h"
+#include "pictures/picture_library.h"
 #include "support/fifo.h"
 #include "support/temp_dir.h"
 

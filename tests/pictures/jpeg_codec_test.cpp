@@ -1,11 +1,11 @@
-#include "media/jpeg_codec.h"
+#include "pictures/jpeg_codec.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <sstream>
 
-#include "media/picture_fixtures.h"
+#include "pictures/picture_fixtures.h"
 
 namespace dm::picture {
 namespace {

@@ -1,4 +1,4 @@
-#include "media/jpeg_codec.h"
+#include "pictures/jpeg_codec.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -11,7 +11,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "media/picture_stream.h"
+#include "pictures/picture_stream.h"
 
 namespace dm::picture {
 

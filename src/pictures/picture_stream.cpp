@@ -1,4 +1,4 @@
-#include "media/picture_stream.h"
+#include "pictures/picture_stream.h"
 
 #include <algorithm>
 

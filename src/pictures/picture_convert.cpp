@@ -1,13 +1,13 @@
-#include "media/picture_convert.h"
+#include "pictures/picture_convert.h"
 
 #include <cstring>
 #include <new>
 
-#include "media/bmp_reader.h"
-#include "media/gif_reader.h"
-#include "media/jpeg_codec.h"
-#include "media/picture_scale.h"
-#include "media/picture_stream.h"
+#include "pictures/bmp_reader.h"
+#include "pictures/gif_reader.h"
+#include "pictures/jpeg_codec.h"
+#include "pictures/picture_scale.h"
+#include "pictures/picture_stream.h"
 
 namespace dm::picture {
 

@@ -1,4 +1,4 @@
-#include "conversion/pass_io.h"
+#include "textio/pass_io.h"
 
 #include <gtest/gtest.h>
 

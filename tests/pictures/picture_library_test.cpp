@@ -1,4 +1,4 @@
-#include "media/picture_library.h"
+#include "pictures/picture_library.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <sstream>
 
 #include "media/bitmap_hex.h"
-#include "media/bmp_reader.h"
-#include "media/jpeg_codec.h"
-#include "media/picture_convert.h"
-#include "media/picture_fixtures.h"
+#include "pictures/bmp_reader.h"
+#include "pictures/jpeg_codec.h"
+#include "pictures/picture_convert.h"
+#include "pictures/picture_fixtures.h"
 #include "support/fifo.h"
 #include "support/temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "media/picture_scale.h"
+#include "pictures/picture_scale.h"
 
 #include <algorithm>
 #include <new>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "media/picture_raster.h"
+#include "pictures/picture_raster.h"
 
 namespace dm::picture {
 

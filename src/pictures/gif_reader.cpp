@@ -1,4 +1,4 @@
-#include "media/gif_reader.h"
+#include "pictures/gif_reader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "media/picture_fixtures.h"
+#include "pictures/picture_fixtures.h"
 
 #include <cstdio>
 #include <cstdlib>

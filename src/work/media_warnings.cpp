@@ -1,4 +1,4 @@
-#include "media/media_warnings.h"
+#include "work/media_warnings.h"
 
 #include <unistd.h>
 

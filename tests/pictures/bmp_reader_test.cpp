@@ -1,10 +1,10 @@
-#include "media/bmp_reader.h"
+#include "pictures/bmp_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "media/picture_fixtures.h"
+#include "pictures/picture_fixtures.h"
 
 namespace dm::picture {
 namespace {

@@ -8,7 +8,7 @@
 #include <istream>
 #include <vector>
 
-#include "media/picture_raster.h"
+#include "pictures/picture_raster.h"
 
 namespace dm::picture {
 

@@ -1,10 +1,10 @@
-#include "media/picture_library.h"
+#include "pictures/picture_library.h"
 
 #include <fstream>
 #include <system_error>
 #include <vector>
 
-#include "media/picture_convert.h"
+#include "pictures/picture_convert.h"
 #include "platform/platform.h"
 
 namespace dm {

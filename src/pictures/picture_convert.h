@@ -7,7 +7,7 @@
 #include <istream>
 #include <vector>
 
-#include "media/picture_library.h"
+#include "pictures/picture_library.h"
 
 namespace dm::picture {
 

@@ -1,10 +1,10 @@
-#include "media/bmp_reader.h"
+#include "pictures/bmp_reader.h"
 
 #include <algorithm>
 #include <bit>
 #include <new>
 
-#include "media/picture_stream.h"
+#include "pictures/picture_stream.h"
 
 namespace dm::picture {
 
