@@ -22,9 +22,9 @@ ProgressSink& quietSink() {
 
 SinkLogStream::SinkLogStream(ProgressSink& sink) : std::ostream(nullptr), buffer_(sink) { rdbuf(&buffer_); }
 
-SinkLogStream::~SinkLogStream() { buffer_.emit(); }
+SinkLogStream::~SinkLogStream() { buffer_.flushLine(); }
 
-void SinkLogStream::Buffer::emit() {
+void SinkLogStream::Buffer::flushLine() {
   if (!line_.empty()) sink_.log(line_);
   line_.clear();
 }
@@ -33,7 +33,7 @@ SinkLogStream::Buffer::int_type SinkLogStream::Buffer::overflow(int_type c) {
   if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
   const char ch = traits_type::to_char_type(c);
   if (ch == '\n' || ch == '\r')
-    emit();
+    flushLine();
   else
     line_.push_back(ch);
   return c;
@@ -45,7 +45,7 @@ std::streamsize SinkLogStream::Buffer::xsputn(const char* s, std::streamsize n) 
 }
 
 int SinkLogStream::Buffer::sync() {
-  emit();
+  flushLine();
   return 0;
 }
 

@@ -42,7 +42,7 @@ class SinkLogStream : public std::ostream {
   class Buffer : public std::streambuf {
    public:
     explicit Buffer(ProgressSink& sink) : sink_(sink) {}
-    void emit();
+    void flushLine();
 
    protected:
     int_type overflow(int_type c) override;
