@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
       dm::handleInterruptions();
       std::error_code ec;
       dm::BatchEnvironment env{dm::platform::workBase(), std::filesystem::current_path(ec),
-                               dm::platform::documentsFolder()};
+                               dm::platform::documentsFolder(), &std::cout};
       return dm::runBatch(command, env, std::cerr);
     }
     case dm::CommandLine::Action::Window:

@@ -50,6 +50,20 @@ class PrintStatus : public StatusObserver {
   int lastCode_ = 0;
 };
 
+// The phases' log texts, one per line, to the batch command's log stream.
+class LogLines : public ProgressSink {
+ public:
+  explicit LogLines(std::ostream* out) : out_(out) {}
+  void phase(std::string_view) override {}
+  void progress(std::uint64_t, std::uint64_t) override {}
+  void log(std::string_view line) override {
+    if (out_) *out_ << line << '\n';
+  }
+
+ private:
+  std::ostream* out_;
+};
+
 // The build's warnings, after the run.
 void printWarnings(const RunState& state, std::ostream& err) {
   for (const std::string& warning : state.warnings) err << "drillmaker: warning: " << warning << '\n';
@@ -159,6 +173,8 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   state.batchMode = true;
   state.cleanupAfterRun = !command.keepWorkTree;
   state.observer = &printer;
+  LogLines logLines(env.log);
+  state.sink = &logLines;
 
   FileList files;
   KeepFirst keepFirst(err);

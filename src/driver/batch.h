@@ -10,7 +10,8 @@
 
 namespace dm {
 
-inline constexpr const char* kVersion = "1.2";
+// The program's version, from the project's version in CMakeLists.txt.
+inline constexpr const char* kVersion = DRILLMAKER_VERSION;
 
 // Exit statuses of the batch mode.
 namespace exitcode {
@@ -37,10 +38,12 @@ struct BatchEnvironment {
   fs::path workBase;   // holds TempUsr and the lock file
   fs::path startDir;   // the current directory: folder base and delivery folder
   fs::path documents;  // measured by the second free-space test
+  // Where the phases' log texts go, one per line; null: nowhere.
+  std::ostream* log = nullptr;
 };
 
 // Runs a whole batch build of `folder` and returns its exit status. Status
-// texts and failures go to `err`.
+// texts and failures go to `err`, the phases' log texts to env.log.
 int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostream& err);
 
 }  // namespace dm

@@ -29,12 +29,17 @@ inline constexpr int kCheckDone = 180;      // check finished; review the error 
 inline constexpr int kBuildDone = 1022;     // build finished; deliver
 inline constexpr int kTooManyTexts = 1023;  // more than one text file listed
 inline constexpr int kNoText = 1024;        // no text file, or it is empty
-inline constexpr int kStopped = 1029;       // stopped after the check; deliver the report
+inline constexpr int kReportOnly = 1029;    // the run ends after the check; deliver the report
 inline constexpr int kCreated = 1032;       // the result picture
 inline constexpr int kNotWritable = 1034;   // the work folder is not writable
 inline constexpr int kTooLarge = 1036;      // the container is 4 GiB or larger
 inline constexpr int kDiskFull = 1038;      // not enough free space, or the disk filled up
 inline constexpr int kPassFailed = 1040;    // a pass failed; its text comes with it
+
+// The pictures shown while a pass runs. They share their ids with the
+// messages that end the other pass's wait.
+inline constexpr int kChecking = kReportOnly;  // "データチェック中...", while the check pass runs
+inline constexpr int kBuilding = kBuildDone;   // "作成中...", while the build pass runs
 }  // namespace status
 
 // Receives the build status messages. The batch mode and the window

@@ -6,8 +6,8 @@ namespace dm {
 
 std::string statusText(int code) {
   switch (code) {
-    case status::kStopped: return "データチェック中...";
-    case status::kBuildDone: return "作成中...";
+    case status::kChecking: return "データチェック中...";
+    case status::kBuilding: return "作成中...";
     case status::kCreated: return "デスクトップ上のドリルフォルダに\nファイルを作成しました。";
     case status::kTooManyTexts: return "エラー:テキストファイルが複数存在します。";
     case status::kNoText: return "エラー:テキストファイルがありません。";

@@ -341,7 +341,7 @@ void MainWindow::make() {
     return;
   }
   running_ = true;
-  showStatusPicture(status::kStopped, false);
+  showStatusPicture(status::kChecking, false);
   worker_.post([state = state_.get()] { CheckPass(*state); });
 }
 
@@ -371,7 +371,7 @@ void MainWindow::handleStatus(int code, const std::string& text) {
       checkDone();
       break;
     case status::kBuildDone:
-    case status::kStopped:
+    case status::kReportOnly:
       deliverResults();
       break;
     case status::kPassFailed:
@@ -399,10 +399,10 @@ void MainWindow::checkDone() {
   }
   if (!build || state.validRecordCount == 0) {
     state.reportOnly = true;
-    handleStatus(status::kStopped, {});
+    handleStatus(status::kReportOnly, {});
     return;
   }
-  showStatusPicture(status::kBuildDone, false);
+  showStatusPicture(status::kBuilding, false);
   worker_.post([s = state_.get()] { BuildPass(*s); });
 }
 

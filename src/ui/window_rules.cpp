@@ -29,8 +29,8 @@ void enableControls(Controls& c, ListState list) {
 
 const StatusPicture* statusPicture(int id) {
   static const std::array<StatusPicture, 8> kPictures = {{
-      {status::kStopped, PictureKind::Progress, statusText(status::kStopped)},
-      {status::kBuildDone, PictureKind::Progress, statusText(status::kBuildDone)},
+      {status::kChecking, PictureKind::Progress, statusText(status::kChecking)},
+      {status::kBuilding, PictureKind::Progress, statusText(status::kBuilding)},
       {status::kCreated, PictureKind::Result, statusText(status::kCreated)},
       {status::kTooManyTexts, PictureKind::Error, statusText(status::kTooManyTexts)},
       {status::kNoText, PictureKind::Error, statusText(status::kNoText)},
@@ -55,7 +55,7 @@ void StatusDisplay::show(int id, bool dismissable) {
 }
 
 void StatusDisplay::hideProgress() {
-  if (current_ == status::kStopped || current_ == status::kBuildDone) clear();
+  if (current_ == status::kChecking || current_ == status::kBuilding) clear();
 }
 
 void StatusDisplay::clear() {

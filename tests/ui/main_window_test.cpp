@@ -292,7 +292,7 @@ TEST_F(MainWindowTest, AboutByKey) {
 TEST_F(MainWindowTest, KeysDismissResultPicturesButNotProgressPictures) {
   MainWindow& w = window();
   w.addFile(file("a.bmp"));
-  for (int id : {status::kStopped, status::kBuildDone}) {
+  for (int id : {status::kChecking, status::kBuilding}) {
     w.showStatusPicture(id, false);
     key(Qt::Key_Space);
     EXPECT_EQ(w.display().current(), id) << id;
@@ -318,12 +318,12 @@ TEST_F(MainWindowTest, WhileAPictureShowsDropsAndTheMakeAndDeleteKeysDoNothing) 
   MainWindow& w = window();
   w.addFile(file("a.bmp"));
   select(0);
-  w.showStatusPicture(status::kBuildDone, false);
+  w.showStatusPicture(status::kBuilding, false);
   w.dropPaths({file("b.bmp")});
   key(Qt::Key_D, Qt::ControlModifier);
   key(Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(entries().size(), 1u);
-  EXPECT_EQ(w.display().current(), status::kBuildDone);
+  EXPECT_EQ(w.display().current(), status::kBuilding);
   w.hideStatusPictures();
 
   w.showStatusPicture(status::kCreated, true);
@@ -445,7 +445,7 @@ TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
   MainWindow& w = window();
   w.addFile(file("src/my.drill.txt", kSource));
   w.make();
-  EXPECT_EQ(w.display().current(), status::kStopped);
+  EXPECT_EQ(w.display().current(), status::kChecking);
   EXPECT_FALSE(w.addFilesButton()->isEnabled());
   waitForRun();
   EXPECT_TRUE(dialogs.failures.empty()) << dialogs.failures.front().toStdString();

@@ -45,8 +45,8 @@ TEST(WindowRules, SelectionChangeTouchesDeleteOnly) {
 
 TEST(WindowRules, PictureTexts) {
   const std::pair<int, const char*> cases[] = {
-      {status::kStopped, "データチェック中..."},
-      {status::kBuildDone, "作成中..."},
+      {status::kChecking, "データチェック中..."},
+      {status::kBuilding, "作成中..."},
       {status::kCreated, "デスクトップ上のドリルフォルダに\nファイルを作成しました。"},
       {status::kTooManyTexts, "エラー:テキストファイルが複数存在します。"},
       {status::kNoText, "エラー:テキストファイルがありません。"},
@@ -61,14 +61,14 @@ TEST(WindowRules, PictureTexts) {
   }
   EXPECT_EQ(statusPicture(status::kCheckDone), nullptr);
   EXPECT_EQ(statusPicture(status::kPassFailed), nullptr);
-  EXPECT_EQ(statusPicture(status::kStopped)->kind, PictureKind::Progress);
+  EXPECT_EQ(statusPicture(status::kChecking)->kind, PictureKind::Progress);
   EXPECT_EQ(statusPicture(status::kCreated)->kind, PictureKind::Result);
   EXPECT_EQ(statusPicture(status::kTooLarge)->kind, PictureKind::Error);
 }
 
 TEST(StatusDisplay, KeysDismissResultAndErrorPicturesOnly) {
   const std::pair<int, bool> cases[] = {
-      {status::kStopped, false},     {status::kBuildDone, false},  {status::kCreated, true},
+      {status::kChecking, false},     {status::kBuilding, false},  {status::kCreated, true},
       {status::kTooManyTexts, true}, {status::kNoText, true},      {status::kNotWritable, true},
       {status::kDiskFull, true},     {status::kTooLarge, true},
   };
@@ -84,7 +84,7 @@ TEST(StatusDisplay, KeysDismissResultAndErrorPicturesOnly) {
 
 TEST(StatusDisplay, HidingProgressLeavesResultPictures) {
   StatusDisplay d;
-  d.show(status::kBuildDone, false);
+  d.show(status::kBuilding, false);
   d.hideProgress();
   EXPECT_EQ(d.current(), 0);
   d.show(status::kCreated, true);
