@@ -33,7 +33,7 @@ int runWindow(const dm::CommandLine& command, int& argc, char** argv) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "inspect")
-    return dm::inspect::runInspect({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    return dm::readback::runInspect({args.begin() + 1, args.end()}, std::cout, std::cerr);
   const dm::CommandLine command = dm::parseCommandLine(args);
   switch (command.action) {
     case dm::CommandLine::Action::Help:

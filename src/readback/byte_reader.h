@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace dm::inspect {
+namespace dm::readback {
 
 class Bytes {
  public:
@@ -31,4 +31,4 @@ class Bytes {
   std::string_view data_;
 };
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

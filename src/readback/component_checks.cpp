@@ -4,7 +4,7 @@
 
 #include "readback/byte_reader.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 
 namespace {
 
@@ -328,4 +328,4 @@ void checkComponent(const Component& c, std::string_view image, Report& report) 
   report.checks.push_back({n + " layout", v.ok, v.detail});
 }
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

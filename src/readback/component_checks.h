@@ -5,10 +5,10 @@
 
 #include "readback/readback.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 
 // Adds one check line for the inner layout of `image` (the bytes of
 // component `c`), and fills what the description takes from it.
 void checkComponent(const Component& c, std::string_view image, Report& report);
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

@@ -11,7 +11,7 @@
 #include "readback/readback.h"
 #include "textio/wide_line.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 
 std::uint16_t expectedCheckValue(std::string_view delivered);
 
@@ -333,4 +333,4 @@ Report inspectContainer(const ContainerSource& source, bool withEntries) {
   return r;
 }
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

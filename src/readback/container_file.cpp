@@ -10,7 +10,7 @@
 
 #include "platform/platform.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 
 namespace {
 
@@ -62,4 +62,4 @@ void ContainerFile::read(std::uint64_t at, std::size_t n, char* out) const {
   }
 }
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

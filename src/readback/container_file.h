@@ -8,7 +8,7 @@
 
 #include "readback/readback.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 
 // Files of this size or more are no container.
 inline constexpr std::uint64_t kMaxContainerFileBytes = 4294967296ULL;  // 4 GiB
@@ -37,4 +37,4 @@ class ContainerFile : public ContainerSource {
   std::string path_;
 };
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

@@ -7,7 +7,7 @@
 #include "readback/byte_reader.h"
 #include "textio/wide_line.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 
 namespace {
 
@@ -398,4 +398,4 @@ std::string readableText(std::u16string_view text) {
   return out;
 }
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace dm::inspect {
+namespace dm::readback {
 
 struct DecodedLine {
   std::uint32_t tagOrdinal = 0;  // the tag's number in frequency order
@@ -53,4 +53,4 @@ std::vector<std::u16string> categoryPath(const DecodedMenu& menu, std::uint32_t 
 // «B»…«/B» for styles, [picture 0015], [sound 00000003], (1) for choice labels.
 std::string readableText(std::u16string_view text);
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace dm::inspect {
+namespace dm::readback {
 
 struct Check {
   std::string name;    // what was checked
@@ -90,4 +90,4 @@ void printJson(const Report& report, std::ostream& out);
 // or more, larger than any container.
 int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

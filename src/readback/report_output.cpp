@@ -7,7 +7,7 @@
 #include "readback/container_file.h"
 #include "readback/readback.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 
 namespace {
 
@@ -157,4 +157,4 @@ int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
   return report.allOk() ? 0 : 1;
 }
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace dm::inspect {
+namespace dm::readback {
 
 namespace {
 
@@ -46,4 +46,4 @@ std::uint16_t expectedCheckValue(std::string_view delivered) {
   return static_cast<std::uint16_t>(0xA5A5 - sum);
 }
 
-}  // namespace dm::inspect
+}  // namespace dm::readback

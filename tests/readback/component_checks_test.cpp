@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace dm::inspect {
+namespace dm::readback {
 namespace {
 
 void put32(std::string& s, std::size_t at, std::uint32_t v) {
@@ -107,4 +107,4 @@ TEST(ComponentChecks, ImagesTooSmallForTheirHeaders) {
 }
 
 }  // namespace
-}  // namespace dm::inspect
+}  // namespace dm::readback

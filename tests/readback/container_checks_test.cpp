@@ -5,7 +5,7 @@
 
 #include "readback/readback.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 namespace {
 
 void put16(std::string& s, std::size_t at, unsigned v) {
@@ -279,4 +279,4 @@ TEST(Inspect, OutputFormats) {
 }
 
 }  // namespace
-}  // namespace dm::inspect
+}  // namespace dm::readback

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace dm::inspect {
+namespace dm::readback {
 namespace {
 
 TEST(ReadableText, DeviceCodesAreShownByName) {
@@ -57,4 +57,4 @@ TEST(DecodeMenu, MalformedMenuImagesEndWithAnError) {
 }
 
 }  // namespace
-}  // namespace dm::inspect
+}  // namespace dm::readback

@@ -14,7 +14,7 @@
 #include "readback/readback.h"
 #include "support/temp_dir.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 namespace {
 
 namespace fs = std::filesystem;
@@ -109,4 +109,4 @@ TEST(InspectCommand, ALargeFileIsReadInBoundedMemory) {
 }
 
 }  // namespace
-}  // namespace dm::inspect
+}  // namespace dm::readback

@@ -7,7 +7,7 @@
 #include "readback/readback.h"
 #include "support/temp_dir.h"
 
-namespace dm::inspect {
+namespace dm::readback {
 namespace {
 
 using test::TempDir;
@@ -102,4 +102,4 @@ TEST(RoundTrip, AUtf16DrillWithCategoriesAndTenChoices) {
 }
 
 }  // namespace
-}  // namespace dm::inspect
+}  // namespace dm::readback
