@@ -8,10 +8,9 @@
 
 #include "conversion/balance_pass.h"
 #include "conversion/block_text.h"
-#include "textio/pass_io.h"
-#include "conversion/stage_files.h"
+#include "conversion/conversion_context.h"
 #include "conversion/tag_code_pass.h"
-#include "driver/run_state.h"
+#include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -352,11 +351,12 @@ void menuLinePass(std::istream& in, std::ostream& out) {
   while (reader.read(line)) writer.write(menuTextLine(line));
 }
 
-MenuTree generateMenu(RunState& state, std::optional<std::uint32_t> legendEntry) {
-  namespace sf = stagefiles;
-  const WorkPaths& p = state.paths;
-  const fs::path source = sf::trash(p, sf::kMenuSource);
-  const fs::path sorted = sf::trash(p, sf::kMenuSorted);
+MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint32_t> legendEntry) {
+  namespace fs = std::filesystem;
+  namespace wf = workfiles;
+  const WorkPaths& p = context.paths;
+  const fs::path source = p.trash / wf::kMenuSource;
+  const fs::path sorted = p.trash / wf::kMenuSorted;
   {
     std::ifstream in = openPassInput(source);
     std::ofstream out = openPassOutput(sorted);
@@ -368,14 +368,14 @@ MenuTree generateMenu(RunState& state, std::optional<std::uint32_t> legendEntry)
     std::ifstream in = openPassInput(sorted);
     tree = buildMenuTree(in);
   }
-  const fs::path index = sf::menuFile(p, sf::kMenuIndex);
-  const fs::path pre1 = sf::menuFile(p, sf::kMenuPre1);
-  const fs::path pre2 = sf::menuFile(p, sf::kMenuPre2);
-  const fs::path list = sf::menuFile(p, sf::kMenuList);
-  const fs::path report = sf::trash(p, sf::kMenuReport);
+  const fs::path index = wf::menuFolderPath(p) / wf::kMenuIndex;
+  const fs::path pre1 = wf::menuFolderPath(p) / wf::kMenuPre1;
+  const fs::path pre2 = wf::menuFolderPath(p) / wf::kMenuPre2;
+  const fs::path list = wf::menuListPath(p);
+  const fs::path report = p.trash / wf::kMenuReport;
   {
     std::error_code ec;
-    fs::create_directories(sf::menuFolder(p), ec);
+    fs::create_directories(wf::menuFolderPath(p), ec);
     std::ofstream indexOut = openPassOutput(index);
     std::ofstream pre1Out = openPassOutput(pre1);
     std::ofstream reportOut = openPassOutput(report);
@@ -391,7 +391,7 @@ MenuTree generateMenu(RunState& state, std::optional<std::uint32_t> legendEntry)
     menuLinePass(in, out);
     closePassOutput(out, list);
   }
-  state.conversion.menuDepth = tree.deepestLevel;
+  context.conversion.menuDepth = tree.deepestLevel;
   return tree;
 }
 

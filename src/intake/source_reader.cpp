@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -226,7 +225,7 @@ SourceEncoding convertSourceStream(std::istream& in, std::ostream& out, std::ost
 }
 
 SourceEncoding convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
-                                 const std::filesystem::path& errorLog) {
+                                 const std::filesystem::path& errorLog, ProgressSink& sink) {
   platform::InputFile in(source);
   if (!in.is_open()) throw PassFailure("can't open the source text " + source.string() + ": " + in.error().message());
   std::string bytes = readRest(in);
@@ -242,7 +241,8 @@ SourceEncoding convertSourceFile(const std::filesystem::path& source, const std:
   if (encoding == SourceEncoding::ShiftJis) {
     std::ofstream log(errorLog, std::ios::trunc);
     if (!log) throw PassFailure("can't open file " + errorLog.string() + ": " + platform::systemErrorText(errno));
-    wide = workingCopy(std::move(bytes), encoding, log, &std::cout);
+    SinkLogStream trace(sink);
+    wide = workingCopy(std::move(bytes), encoding, log, &trace);
     log.close();
   } else {
     std::ostringstream unused;
