@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <map>
 #include <tuple>
 
@@ -10,6 +9,7 @@
 #include "conversion/block_text.h"
 #include "conversion/conversion_context.h"
 #include "conversion/tag_code_pass.h"
+#include "textio/hex.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
@@ -41,10 +41,7 @@ MenuFields splitMenuLine(std::u16string_view line) {
 std::uint32_t readHex32(std::u16string_view text) {
   std::uint32_t v = 0;
   for (char16_t c : text) {
-    int d = (c >= u'0' && c <= u'9') ? c - u'0'
-            : (c >= u'a' && c <= u'f') ? c - u'a' + 10
-            : (c >= u'A' && c <= u'F') ? c - u'A' + 10
-                                       : -1;
+    const int d = hexDigitValue(c);
     if (d < 0) break;
     v = (v << 4) | static_cast<std::uint32_t>(d);
   }
@@ -55,17 +52,9 @@ bool isCategory(const MenuNode& n) { return n.type == kMenuCategory || n.type ==
 bool isKept(const MenuNode& n) { return n.level >= 1; }
 
 // "%08x" of a 32-bit value (negative numbers as their two's complement).
-std::string hex8(std::int64_t v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%08x", static_cast<unsigned>(static_cast<std::uint32_t>(v)));
-  return buf;
-}
+std::string hex8(std::int64_t v) { return hexText(static_cast<std::uint32_t>(v), 8); }
 
-std::string levelTag(int level) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "LV%02x", static_cast<unsigned>(level + 1) & 0xFFu);
-  return buf;
-}
+std::string levelTag(int level) { return "LV" + hexText(static_cast<unsigned>(level + 1) & 0xFFu, 2); }
 
 std::u16string wideLevelTag(int level) { return utf8ToUtf16(levelTag(level)); }
 
