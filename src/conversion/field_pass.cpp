@@ -1,6 +1,7 @@
 #include "conversion/field_pass.h"
 
 #include "conversion/block_text.h"
+#include "textio/markup_tags.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
@@ -10,11 +11,11 @@ namespace bt = blocktext;
 
 namespace {
 
-constexpr std::u16string_view kBreak = u"<N>";
-constexpr std::u16string_view kPictureOpen = u"<P>";
-constexpr std::u16string_view kPictureClose = u"</P>";
-constexpr std::u16string_view kSoundOpen = u"<V>";
-constexpr std::u16string_view kSoundClose = u"</V>";
+using markup::kBreak;
+using markup::kPictureClose;
+using markup::kPictureOpen;
+using markup::kSoundClose;
+using markup::kSoundOpen;
 constexpr std::size_t kMaxAbsorbedBreaks = 2;
 
 bool at(std::u16string_view text, std::size_t i, std::u16string_view what) {
