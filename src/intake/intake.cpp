@@ -8,6 +8,7 @@
 #include "intake/source_reader.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -16,25 +17,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void cannotOpen(const fs::path& path) {
-  throw PassFailure("can't open file " + path.string() + ": " + platform::systemErrorText(errno));
-}
-
+// Unlike openPassInput, names the system's reason.
 std::ifstream openInput(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) cannotOpen(path);
+  if (!in) throw PassFailure("can't open file " + path.string() + ": " + platform::systemErrorText(errno));
   return in;
-}
-
-std::ofstream openOutput(const fs::path& path) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) cannotOpen(path);
-  return out;
-}
-
-void finish(std::ofstream& out, const fs::path& path) {
-  out.close();
-  if (!out) throw PassFailure("can't write file " + path.string() + ": " + platform::systemErrorText(errno));
 }
 
 }  // namespace
@@ -49,22 +36,22 @@ void normaliseSource(const IntakeContext& context) {
   const fs::path from = workfiles::convertedSourcePath(context.paths);
   const fs::path to = workfiles::normalisedSourcePath(context.paths);
   std::ifstream in = openInput(from);
-  std::ofstream out = openOutput(to);
+  std::ofstream out = openPassOutput(to);
   normaliseLines(in, out);
-  finish(out, to);
+  closePassOutput(out, to);
 }
 
 std::uint32_t checkSource(const IntakeContext& context) {
   const fs::path from = workfiles::normalisedSourcePath(context.paths);
   const fs::path to = workfiles::checkedSourcePath(context.paths);
   std::ifstream in = openInput(from);
-  std::ofstream out = openOutput(to);
+  std::ofstream out = openPassOutput(to);
   CheckContext check;
   check.mediaList = &context.mediaList;
   check.mediaTotals = context.mediaTotals;
   check.sourceName = utf8ToUtf16(context.sourceText.filename().string());
   const std::uint32_t accepted = checkRecords(context.intake, check, in, out);
-  finish(out, to);
+  closePassOutput(out, to);
   return accepted;
 }
 
