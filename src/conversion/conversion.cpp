@@ -1,5 +1,6 @@
 #include "conversion/conversion.h"
 
+#include <cstdint>
 #include <system_error>
 
 #include "conversion/balance_pass.h"
@@ -22,6 +23,9 @@ namespace wf = workfiles;
 void resetConversion(ConversionState& conversion) { conversion.reset(); }
 
 namespace {
+
+// The passes of convertDrill, each one step of its progress.
+constexpr std::uint64_t kConversionSteps = 8;
 
 // Drill_2.uni -> Drill.tm1: the settings line, the heading line, one entry
 // per record, then the legend.
@@ -55,25 +59,35 @@ void writeEntries(const ConversionContext& context, const PictureConverter& conv
 
 void convertDrill(const ConversionContext& context, const PictureConverter& convert) {
   const fs::path& trash = context.paths.trash;
+  std::uint64_t done = 0;
+  auto stepDone = [&] { context.sink.progress(++done, kConversionSteps); };
   writeEntries(context, convert);
+  stepDone();
   fieldPass(trash / wf::kStage1, trash / wf::kStage2, context, convert);
+  stepDone();
 
   const MediaRegistration& media = context.conversion.media;
   if (!media.monochromeList.empty()) context.options.bitmapPhase = 1;
   if (!media.soundList.empty()) context.options.soundPhase = 1;
 
   MenuDataResult menu = menuDataPass(trash / wf::kStage2, trash / wf::kClean1, trash / wf::kMenuSource);
+  stepDone();
   tagToCodePass(trash / wf::kClean1, trash / wf::kClean2);
+  stepDone();
   splitPass(trash / wf::kClean2, trash / wf::kClean6, context.sink);
+  stepDone();
   jumpPass(trash / wf::kClean6, trash / wf::kClean7);
+  stepDone();
   const fs::path compilerInput = wf::compilerInputPath(context.paths);
   {
     std::error_code ec;
     fs::create_directories(compilerInput.parent_path(), ec);
   }
   balancePass(trash / wf::kClean7, compilerInput);
+  stepDone();
 
   generateMenu(context, menu.legendEntry);
+  stepDone();
   if (menu.menuLines > 0) context.options.menuPhase = 1;
 }
 

@@ -18,8 +18,8 @@ namespace dm {
 // (part of each check pass's reset). The other-picture counter carries on.
 void resetConversion(ConversionState& conversion);
 // Trash/Drill_2.uni -> Middata/Source/Drill.cln, the menu files and the
-// soundPhase, bitmapPhase and menuPhase flags. Pictures are converted with
-// the picture library.
+// soundPhase, bitmapPhase and menuPhase flags. Reports each of its eight
+// passes done as progress. Pictures are converted with the picture library.
 void convertDrill(const ConversionContext& context);
 // The same with another picture converter.
 void convertDrill(const ConversionContext& context, const PictureConverter& convert);

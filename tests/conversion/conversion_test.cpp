@@ -204,6 +204,14 @@ std::string monochromeBmp() {
   return b;
 }
 
+TEST_F(ConvertDrill, ReportsEachPassAsProgress) {
+  writeSource({"x\t\t\t\t\t", "heading", "A\t\t\t1\tq\t1\t\t\tyes"});
+  convertDrill(state.context(), converter());
+  const std::vector<std::pair<std::uint64_t, std::uint64_t>> steps = {{1, 8}, {2, 8}, {3, 8}, {4, 8},
+                                                                      {5, 8}, {6, 8}, {7, 8}, {8, 8}};
+  EXPECT_EQ(state.sink.steps, steps);
+}
+
 TEST_F(ConvertDrill, WithThePictureLibrary) {
   list("mono.bmp", monochromeBmp());
   writeSource({"x\t\t\t\t\t", "heading", "A\t\t\t1\t<P>mono.bmp</P>\t1\t\t\tyes"});
