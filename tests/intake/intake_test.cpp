@@ -176,8 +176,9 @@ CheckOutputs expectOneOutcome(IntakeRun& run, const std::vector<std::u16string>&
                               const std::vector<SourceForm>& forms) {
   auto outputs = [&run] {
     const fs::path report = workfiles::checkReportPath(run.state.paths);
-    CheckOutputs o{readFile(workfiles::convertedSourcePath(run.state.paths)), readFile(workfiles::normalisedSourcePath(run.state.paths)),
-                   readFile(workfiles::checkedSourcePath(run.state.paths)), fs::exists(report) ? readFile(report) : "",
+    const WorkPaths& paths = run.state.paths;
+    CheckOutputs o{readFile(workfiles::convertedSourcePath(paths)), readFile(workfiles::normalisedSourcePath(paths)),
+                   readFile(workfiles::checkedSourcePath(paths)), fs::exists(report) ? readFile(report) : "",
                    run.state.validRecordCount};
     fs::remove(report);
     return o;
