@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -18,9 +19,7 @@
 #include "conversion/field_pass.h"
 #include "conversion/jump_pass.h"
 #include "conversion/split_pass.h"
-#include "conversion/stage_files.h"
 #include "conversion/tag_code_pass.h"
-#include "driver/run_state.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -85,7 +84,7 @@ struct WorkTree {
                               state.paths.middata / "BmpExt"}) {
       fs::create_directories(p);
     }
-    std::ofstream(stagefiles::trash(state.paths, stagefiles::kValidated), std::ios::binary) << validated();
+    std::ofstream(workfiles::checkedSourcePath(state.paths), std::ios::binary) << validated();
     fs::create_directories(base / "media");
     for (int i = 0; i < 30; ++i) {
       std::string name = "pic" + std::to_string(i) + ".bmp";
@@ -102,15 +101,26 @@ struct WorkTree {
     std::error_code ec;
     fs::remove_all(base, ec);
   }
+  // What the conversion's context refers to.
+  struct Parts {
+    WorkPaths paths;
+    MediaList mediaList;
+    BuildOptions options;
+    ConversionState conversion;
+    std::vector<std::string> warnings;
+    ConversionContext context() {
+      return ConversionContext{paths, mediaList, options, conversion, warnings, quietSink()};
+    }
+  };
   fs::path base;
-  RunState state;
+  Parts state;
 };
 
 void BM_ConvertDrill(benchmark::State& bm) {
   WorkTree tree;
   for (auto _ : bm) {
-    resetConversion(tree.state);
-    convertDrill(tree.state, fakeConverter);
+    resetConversion(tree.state.conversion);
+    convertDrill(tree.state.context(), fakeConverter);
   }
   bm.SetBytesProcessed(static_cast<std::int64_t>(bm.iterations()) *
                        static_cast<std::int64_t>(validated().size()));
@@ -121,14 +131,14 @@ BENCHMARK(BM_ConvertDrill)->Unit(benchmark::kMillisecond);
 const std::string& stageBytes(const char* name) {
   static WorkTree tree;
   static const bool converted = [] {
-    convertDrill(tree.state, fakeConverter);
+    convertDrill(tree.state.context(), fakeConverter);
     return true;
   }();
   (void)converted;
   static std::map<std::string, std::string> cache;
   auto it = cache.find(name);
   if (it == cache.end()) {
-    std::ifstream in(stagefiles::trash(tree.state.paths, name), std::ios::binary);
+    std::ifstream in(tree.state.paths.trash / name, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     it = cache.emplace(name, s.str()).first;
@@ -149,17 +159,17 @@ void runPass(benchmark::State& bm, const char* input, Pass pass) {
 }
 
 void BM_TagToCode(benchmark::State& bm) {
-  runPass(bm, stagefiles::kClean1, [](std::istream& i, std::ostream& o) { tagToCodePass(i, o); });
+  runPass(bm, workfiles::kClean1, [](std::istream& i, std::ostream& o) { tagToCodePass(i, o); });
 }
 void BM_Split(benchmark::State& bm) {
   std::ostringstream trace;
-  runPass(bm, stagefiles::kClean2, [&](std::istream& i, std::ostream& o) { splitPass(i, o, trace); });
+  runPass(bm, workfiles::kClean2, [&](std::istream& i, std::ostream& o) { splitPass(i, o, trace); });
 }
 void BM_Jump(benchmark::State& bm) {
-  runPass(bm, stagefiles::kClean6, [](std::istream& i, std::ostream& o) { jumpPass(i, o); });
+  runPass(bm, workfiles::kClean6, [](std::istream& i, std::ostream& o) { jumpPass(i, o); });
 }
 void BM_Balance(benchmark::State& bm) {
-  runPass(bm, stagefiles::kClean7, [](std::istream& i, std::ostream& o) { balancePass(i, o); });
+  runPass(bm, workfiles::kClean7, [](std::istream& i, std::ostream& o) { balancePass(i, o); });
 }
 BENCHMARK(BM_TagToCode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Split)->Unit(benchmark::kMillisecond);

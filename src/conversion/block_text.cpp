@@ -1,41 +1,23 @@
 #include "conversion/block_text.h"
 
+#include "textio/hex.h"
+
 namespace dm::blocktext {
 
 std::u16string hexText(std::uint64_t value, std::size_t width) {
-  static constexpr char16_t kDigits[] = u"0123456789abcdef";
-  char16_t buf[16];
-  std::size_t n = 0;
-  do {
-    buf[n++] = kDigits[value & 0xF];
-    value >>= 4;
-  } while (value != 0);
-  std::u16string out;
-  if (width > n) out.assign(width - n, u'0');
-  while (n > 0) out.push_back(buf[--n]);
-  return out;
+  const std::string digits = dm::hexText(value, static_cast<int>(width));
+  return std::u16string(digits.begin(), digits.end());
 }
 
 std::u16string formatJumpAddress(JumpAddress address) {
   return hexText(address.entry, kJumpEntryDigits) + hexText(address.line, kJumpLineDigits);
 }
 
-namespace {
-
-int hexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 bool parseJumpAddress(std::u16string_view text, JumpAddress& address) {
   if (text.size() != kJumpAddressDigits) return false;
   std::uint64_t v = 0;
   for (char16_t c : text) {
-    int d = hexDigit(c);
+    const int d = hexDigitValue(c);
     if (d < 0) return false;
     v = (v << 4) | static_cast<std::uint64_t>(d);
   }

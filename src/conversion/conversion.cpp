@@ -1,5 +1,6 @@
 #include "conversion/conversion.h"
 
+#include <cstdint>
 #include <system_error>
 
 #include "conversion/balance_pass.h"
@@ -8,27 +9,29 @@
 #include "conversion/jump_pass.h"
 #include "conversion/menu_data_pass.h"
 #include "conversion/menu_tree.h"
-#include "textio/pass_io.h"
 #include "conversion/settings_reader.h"
 #include "conversion/split_pass.h"
-#include "conversion/stage_files.h"
 #include "conversion/tag_code_pass.h"
-#include "driver/run_state.h"
+#include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
 namespace dm {
 
-namespace sf = stagefiles;
+namespace fs = std::filesystem;
+namespace wf = workfiles;
 
-void resetConversion(RunState& state) { state.conversion.reset(); }
+void resetConversion(ConversionState& conversion) { conversion.reset(); }
 
 namespace {
 
+// The passes of convertDrill, each one step of its progress.
+constexpr std::uint64_t kConversionSteps = 8;
+
 // Drill_2.uni -> Drill.tm1: the settings line, the heading line, one entry
 // per record, then the legend.
-void writeEntries(RunState& state, const PictureConverter& convert) {
-  const fs::path inPath = sf::trash(state.paths, sf::kValidated);
-  const fs::path outPath = sf::trash(state.paths, sf::kStage1);
+void writeEntries(const ConversionContext& context, const PictureConverter& convert) {
+  const fs::path inPath = wf::checkedSourcePath(context.paths);
+  const fs::path outPath = context.paths.trash / wf::kStage1;
   std::ifstream in = openPassInput(inPath);
   std::ofstream out = openPassOutput(outPath);
   copyByteOrderMark(in, out);
@@ -37,7 +40,7 @@ void writeEntries(RunState& state, const PictureConverter& convert) {
     WideLineWriter writer(out);
     std::u16string settings, line, entry;
     reader.read(settings);
-    readSettings(state, convert, settings);
+    readSettings(context, convert, settings);
     reader.read(line);  // the column headings
     while (reader.read(line)) {
       if (isBlankWideLine(line)) continue;
@@ -54,28 +57,38 @@ void writeEntries(RunState& state, const PictureConverter& convert) {
 
 }  // namespace
 
-void convertDrill(RunState& state, const PictureConverter& convert) {
-  const WorkPaths& p = state.paths;
-  writeEntries(state, convert);
-  fieldPass(sf::trash(p, sf::kStage1), sf::trash(p, sf::kStage2), state, convert);
+void convertDrill(const ConversionContext& context, const PictureConverter& convert) {
+  const fs::path& trash = context.paths.trash;
+  std::uint64_t done = 0;
+  auto stepDone = [&] { context.sink.progress(++done, kConversionSteps); };
+  writeEntries(context, convert);
+  stepDone();
+  fieldPass(trash / wf::kStage1, trash / wf::kStage2, context, convert);
+  stepDone();
 
-  const MediaRegistration& media = state.conversion.media;
-  if (!media.monochromeList.empty()) state.options.bitmapPhase = 1;
-  if (!media.soundList.empty()) state.options.soundPhase = 1;
+  const MediaRegistration& media = context.conversion.media;
+  if (!media.monochromeList.empty()) context.options.bitmapPhase = 1;
+  if (!media.soundList.empty()) context.options.soundPhase = 1;
 
-  MenuDataResult menu = menuDataPass(sf::trash(p, sf::kStage2), sf::trash(p, sf::kClean1),
-                                     sf::trash(p, sf::kMenuSource));
-  tagToCodePass(sf::trash(p, sf::kClean1), sf::trash(p, sf::kClean2));
-  splitPass(sf::trash(p, sf::kClean2), sf::trash(p, sf::kClean6));
-  jumpPass(sf::trash(p, sf::kClean6), sf::trash(p, sf::kClean7));
+  MenuDataResult menu = menuDataPass(trash / wf::kStage2, trash / wf::kClean1, trash / wf::kMenuSource);
+  stepDone();
+  tagToCodePass(trash / wf::kClean1, trash / wf::kClean2);
+  stepDone();
+  splitPass(trash / wf::kClean2, trash / wf::kClean6, context.sink);
+  stepDone();
+  jumpPass(trash / wf::kClean6, trash / wf::kClean7);
+  stepDone();
+  const fs::path compilerInput = wf::compilerInputPath(context.paths);
   {
     std::error_code ec;
-    fs::create_directories(sf::compilerInput(p).parent_path(), ec);
+    fs::create_directories(compilerInput.parent_path(), ec);
   }
-  balancePass(sf::trash(p, sf::kClean7), sf::compilerInput(p));
+  balancePass(trash / wf::kClean7, compilerInput);
+  stepDone();
 
-  generateMenu(state, menu.legendEntry);
-  if (menu.menuLines > 0) state.options.menuPhase = 1;
+  generateMenu(context, menu.legendEntry);
+  stepDone();
+  if (menu.menuLines > 0) context.options.menuPhase = 1;
 }
 
 }  // namespace dm

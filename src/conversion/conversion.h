@@ -9,20 +9,19 @@
 //   -> Middata/Source/Drill.cln (balance_pass); then the menu files (menu_tree).
 #pragma once
 
+#include "conversion/conversion_context.h"
 #include "conversion/media_registration.h"
 
 namespace dm {
 
-struct RunState;
-
 // Empties the keyword lists and the media registration of the conversion
 // (part of each check pass's reset). The other-picture counter carries on.
-void resetConversion(RunState& state);
+void resetConversion(ConversionState& conversion);
 // Trash/Drill_2.uni -> Middata/Source/Drill.cln, the menu files and the
-// soundPhase, bitmapPhase and menuPhase flags. Pictures are converted with
-// the picture library.
-void convertDrill(RunState& state);
+// soundPhase, bitmapPhase and menuPhase flags. Reports each of its eight
+// passes done as progress. Pictures are converted with the picture library.
+void convertDrill(const ConversionContext& context);
 // The same with another picture converter.
-void convertDrill(RunState& state, const PictureConverter& convert);
+void convertDrill(const ConversionContext& context, const PictureConverter& convert);
 
 }  // namespace dm

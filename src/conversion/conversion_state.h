@@ -1,4 +1,4 @@
-// The run-wide state of the entry conversion, kept in RunState::conversion:
+// The run-wide state of the entry conversion, kept by the driver for the run:
 // the media registration (picture and sound ids and the three registration
 // lists the bitmap and sound phases read), the settings of the build
 // (MenuLocation, CoverPicture), the keyword lists and the deepest menu level.

@@ -1,8 +1,8 @@
 #include "conversion/field_pass.h"
 
 #include "conversion/block_text.h"
+#include "textio/markup_tags.h"
 #include "textio/pass_io.h"
-#include "driver/run_state.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -11,11 +11,11 @@ namespace bt = blocktext;
 
 namespace {
 
-constexpr std::u16string_view kBreak = u"<N>";
-constexpr std::u16string_view kPictureOpen = u"<P>";
-constexpr std::u16string_view kPictureClose = u"</P>";
-constexpr std::u16string_view kSoundOpen = u"<V>";
-constexpr std::u16string_view kSoundClose = u"</V>";
+using markup::kBreak;
+using markup::kPictureClose;
+using markup::kPictureOpen;
+using markup::kSoundClose;
+using markup::kSoundOpen;
 constexpr std::size_t kMaxAbsorbedBreaks = 2;
 
 bool at(std::u16string_view text, std::size_t i, std::u16string_view what) {
@@ -49,7 +49,7 @@ std::u16string moveChoiceRest(std::u16string_view value) {
 
 }  // namespace
 
-void fieldPassLine(std::u16string_view line, std::u16string& out, RunState& state,
+void fieldPassLine(std::u16string_view line, std::u16string& out, const ConversionContext& context,
                    const PictureConverter& convert) {
   std::size_t tab = line.find(bt::kTab);
   if (tab == std::u16string_view::npos || bt::hasTag(line, bt::kTagRule)) {
@@ -84,9 +84,9 @@ void fieldPassLine(std::u16string_view line, std::u16string& out, RunState& stat
       std::size_t close = value.find(kSoundClose, i + kSoundOpen.size());
       if (close != std::u16string_view::npos) {
         std::u16string_view name = value.substr(i + kSoundOpen.size(), close - i - kSoundOpen.size());
-        state.options.soundPhase = 1;
+        context.options.soundPhase = 1;
         segment += bt::soundCode(name.empty() ? std::u16string(bt::kRefusedSoundId)
-                                              : registerSound(state, name));
+                                              : registerSound(context, name));
         i = close + kSoundClose.size();
         continue;
       }
@@ -100,7 +100,7 @@ void fieldPassLine(std::u16string_view line, std::u16string& out, RunState& stat
           segment.clear();
         }
         current = continuation;
-        PictureRegistration picture = registerPicture(state, convert, name);
+        PictureRegistration picture = registerPicture(context, convert, name);
         std::u16string ref;
         ref.push_back(bt::kPictureBegin);
         ref += picture.id;
@@ -121,23 +121,23 @@ void fieldPassLine(std::u16string_view line, std::u16string& out, RunState& stat
   }
 }
 
-void fieldPass(std::istream& in, std::ostream& out, RunState& state, const PictureConverter& convert) {
+void fieldPass(std::istream& in, std::ostream& out, const ConversionContext& context, const PictureConverter& convert) {
   copyByteOrderMark(in, out);
   WideLineReader reader(in);
   WideLineWriter writer(out);
   std::u16string line, converted;
   while (reader.read(line)) {
     converted.clear();
-    fieldPassLine(line, converted, state, convert);
+    fieldPassLine(line, converted, context, convert);
     writer.write(converted);
   }
 }
 
 void fieldPass(const std::filesystem::path& inPath, const std::filesystem::path& outPath,
-               RunState& state, const PictureConverter& convert) {
+               const ConversionContext& context, const PictureConverter& convert) {
   std::ifstream in = openPassInput(inPath);
   std::ofstream out = openPassOutput(outPath);
-  fieldPass(in, out, state, convert);
+  fieldPass(in, out, context, convert);
   closePassOutput(out, outPath);
 }
 

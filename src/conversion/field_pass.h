@@ -13,15 +13,13 @@
 
 namespace dm {
 
-struct RunState;
-
 // Appends the lines that one .tm1 line (CR LF included) becomes.
-void fieldPassLine(std::u16string_view line, std::u16string& out, RunState& state,
+void fieldPassLine(std::u16string_view line, std::u16string& out, const ConversionContext& context,
                    const PictureConverter& convert);
 
 // Copies the mark, then converts every line of `in`.
-void fieldPass(std::istream& in, std::ostream& out, RunState& state, const PictureConverter& convert);
-void fieldPass(const std::filesystem::path& in, const std::filesystem::path& out, RunState& state,
+void fieldPass(std::istream& in, std::ostream& out, const ConversionContext& context, const PictureConverter& convert);
+void fieldPass(const std::filesystem::path& in, const std::filesystem::path& out, const ConversionContext& context,
                const PictureConverter& convert);
 
 }  // namespace dm

@@ -7,6 +7,7 @@
 #include "conversion/block_text.h"
 #include "textio/pass_io.h"
 #include "platform/failure.h"
+#include "textio/hex.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -19,10 +20,7 @@ namespace {
 std::uint64_t readHex(std::u16string_view text) {
   std::uint64_t v = 0;
   for (char16_t c : text) {
-    int d = (c >= u'0' && c <= u'9') ? c - u'0'
-            : (c >= u'a' && c <= u'f') ? c - u'a' + 10
-            : (c >= u'A' && c <= u'F') ? c - u'A' + 10
-                                       : -1;
+    const int d = hexDigitValue(c);
     if (d < 0) break;
     if (v > (UINT64_MAX >> 4)) return UINT64_MAX;
     v = (v << 4) | static_cast<std::uint64_t>(d);

@@ -12,6 +12,6 @@ PictureConverter libraryPictureConverter() {
   };
 }
 
-void convertDrill(RunState& state) { convertDrill(state, libraryPictureConverter()); }
+void convertDrill(const ConversionContext& context) { convertDrill(context, libraryPictureConverter()); }
 
 }  // namespace dm

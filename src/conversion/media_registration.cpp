@@ -3,14 +3,13 @@
 #include <system_error>
 
 #include "conversion/block_text.h"
-#include "conversion/stage_files.h"
-#include "driver/run_state.h"
 #include "work/media_warnings.h"
 #include "textio/case_fold.h"
 
 namespace dm {
 
 namespace bt = blocktext;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,15 +32,15 @@ bool unsafeFileName(std::u16string_view name) {
 
 }  // namespace
 
-PictureRegistration registerPicture(RunState& state, const PictureConverter& convert,
+PictureRegistration registerPicture(const ConversionContext& context, const PictureConverter& convert,
                                     std::u16string_view name) {
-  ConversionState& conv = state.conversion;
+  ConversionState& conv = context.conversion;
   MediaRegistration& media = conv.media;
   registerDefaultPicture(media);
 
   while (!name.empty() && name.back() == u' ') name.remove_suffix(1);
   if (name.empty() || unsafeFileName(name)) return defaultPicture();
-  const fs::path* source = findMedia(state.mediaList, name);
+  const fs::path* source = findMedia(context.mediaList, name);
   if (!source) return defaultPicture();
   // A picture registered before keeps its id even once the numbers run out.
   std::u16string key = lowerCase(name);
@@ -50,7 +49,7 @@ PictureRegistration registerPicture(RunState& state, const PictureConverter& con
   if (media.refusedPictures.count(key)) return defaultPicture();
   if (media.nextMonochrome + conv.nextOtherPicture >= kPictureNumberLimit) return defaultPicture();
 
-  fs::path folder = stagefiles::convertedPictureFolder(state.paths);
+  fs::path folder = workfiles::convertedPictureFolderPath(context.paths);
   std::error_code ec;
   fs::create_directories(folder, ec);
   PictureInfo info;
@@ -60,7 +59,7 @@ PictureRegistration registerPicture(RunState& state, const PictureConverter& con
   if (rc < 0) {
     media.refusedPictures.insert(key);
     if (const std::error_code failure = mediaReadFailure(*source))
-      state.warnings.push_back(unreadablePictureWarning(*source, failure));
+      context.warnings.push_back(unreadablePictureWarning(*source, failure));
     return defaultPicture();
   }
 
@@ -86,8 +85,8 @@ PictureRegistration registerPicture(RunState& state, const PictureConverter& con
   return {id, true};
 }
 
-std::u16string registerSound(RunState& state, std::u16string_view name) {
-  MediaRegistration& media = state.conversion.media;
+std::u16string registerSound(const ConversionContext& context, std::u16string_view name) {
+  MediaRegistration& media = context.conversion.media;
   std::u16string key = lowerCase(name);
   if (auto it = media.soundIds.find(key); it != media.soundIds.end()) return it->second;
 
@@ -97,7 +96,7 @@ std::u16string registerSound(RunState& state, std::u16string_view name) {
     return refused;
   }
   std::uint64_t size = 0;
-  if (const fs::path* path = findMedia(state.mediaList, name)) {
+  if (const fs::path* path = findMedia(context.mediaList, name)) {
     std::error_code ec;
     std::uintmax_t s = fs::file_size(*path, ec);
     if (!ec) size = s;

@@ -1,6 +1,6 @@
 // Media registration: gives every picture and sound a drill references its
 // id, converts new pictures once, and fills the registration lists that the
-// bitmap and sound phases read (RunState::conversion.media).
+// bitmap and sound phases read (ConversionState::media).
 #pragma once
 
 #include <cstdint>
@@ -9,12 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "conversion/conversion_context.h"
 #include "pictures/picture_library.h"
 #include "work/limits.h"
 
 namespace dm {
-
-struct RunState;
 
 // No new picture number once monochrome + other counters reach this.
 inline constexpr std::uint32_t kPictureNumberLimit = 65021;
@@ -42,13 +41,13 @@ struct PictureRegistration {
 // pictures are converted into Middata/BmpExt/<lower-cased name>. Missing,
 // unconvertible or over-limit pictures get the default id 0014; a listed
 // picture that cannot be read any more also adds a warning naming it and the
-// reason to state.warnings. The first call of a build registers the default
-// picture.
-PictureRegistration registerPicture(RunState& state, const PictureConverter& convert,
+// reason to the context's warnings. The first call of a build registers the
+// default picture.
+PictureRegistration registerPicture(const ConversionContext& context, const PictureConverter& convert,
                                     std::u16string_view name);
 
 // Registers a sound by file name; returns its 8-digit id, "ffffffff" once
 // the sound byte limit is passed (that name stays refused for the build).
-std::u16string registerSound(RunState& state, std::u16string_view name);
+std::u16string registerSound(const ConversionContext& context, std::u16string_view name);
 
 }  // namespace dm

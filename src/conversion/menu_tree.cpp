@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <map>
 #include <tuple>
 
 #include "conversion/balance_pass.h"
 #include "conversion/block_text.h"
-#include "textio/pass_io.h"
-#include "conversion/stage_files.h"
+#include "conversion/conversion_context.h"
 #include "conversion/tag_code_pass.h"
-#include "driver/run_state.h"
+#include "textio/hex.h"
+#include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -42,10 +41,7 @@ MenuFields splitMenuLine(std::u16string_view line) {
 std::uint32_t readHex32(std::u16string_view text) {
   std::uint32_t v = 0;
   for (char16_t c : text) {
-    int d = (c >= u'0' && c <= u'9') ? c - u'0'
-            : (c >= u'a' && c <= u'f') ? c - u'a' + 10
-            : (c >= u'A' && c <= u'F') ? c - u'A' + 10
-                                       : -1;
+    const int d = hexDigitValue(c);
     if (d < 0) break;
     v = (v << 4) | static_cast<std::uint32_t>(d);
   }
@@ -56,17 +52,9 @@ bool isCategory(const MenuNode& n) { return n.type == kMenuCategory || n.type ==
 bool isKept(const MenuNode& n) { return n.level >= 1; }
 
 // "%08x" of a 32-bit value (negative numbers as their two's complement).
-std::string hex8(std::int64_t v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%08x", static_cast<unsigned>(static_cast<std::uint32_t>(v)));
-  return buf;
-}
+std::string hex8(std::int64_t v) { return hexText(static_cast<std::uint32_t>(v), 8); }
 
-std::string levelTag(int level) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "LV%02x", static_cast<unsigned>(level + 1) & 0xFFu);
-  return buf;
-}
+std::string levelTag(int level) { return "LV" + hexText(static_cast<unsigned>(level + 1) & 0xFFu, 2); }
 
 std::u16string wideLevelTag(int level) { return utf8ToUtf16(levelTag(level)); }
 
@@ -352,11 +340,12 @@ void menuLinePass(std::istream& in, std::ostream& out) {
   while (reader.read(line)) writer.write(menuTextLine(line));
 }
 
-MenuTree generateMenu(RunState& state, std::optional<std::uint32_t> legendEntry) {
-  namespace sf = stagefiles;
-  const WorkPaths& p = state.paths;
-  const fs::path source = sf::trash(p, sf::kMenuSource);
-  const fs::path sorted = sf::trash(p, sf::kMenuSorted);
+MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint32_t> legendEntry) {
+  namespace fs = std::filesystem;
+  namespace wf = workfiles;
+  const WorkPaths& p = context.paths;
+  const fs::path source = p.trash / wf::kMenuSource;
+  const fs::path sorted = p.trash / wf::kMenuSorted;
   {
     std::ifstream in = openPassInput(source);
     std::ofstream out = openPassOutput(sorted);
@@ -368,14 +357,14 @@ MenuTree generateMenu(RunState& state, std::optional<std::uint32_t> legendEntry)
     std::ifstream in = openPassInput(sorted);
     tree = buildMenuTree(in);
   }
-  const fs::path index = sf::menuFile(p, sf::kMenuIndex);
-  const fs::path pre1 = sf::menuFile(p, sf::kMenuPre1);
-  const fs::path pre2 = sf::menuFile(p, sf::kMenuPre2);
-  const fs::path list = sf::menuFile(p, sf::kMenuList);
-  const fs::path report = sf::trash(p, sf::kMenuReport);
+  const fs::path index = wf::menuFolderPath(p) / wf::kMenuIndex;
+  const fs::path pre1 = wf::menuFolderPath(p) / wf::kMenuPre1;
+  const fs::path pre2 = wf::menuFolderPath(p) / wf::kMenuPre2;
+  const fs::path list = wf::menuListPath(p);
+  const fs::path report = p.trash / wf::kMenuReport;
   {
     std::error_code ec;
-    fs::create_directories(sf::menuFolder(p), ec);
+    fs::create_directories(wf::menuFolderPath(p), ec);
     std::ofstream indexOut = openPassOutput(index);
     std::ofstream pre1Out = openPassOutput(pre1);
     std::ofstream reportOut = openPassOutput(report);
@@ -391,7 +380,7 @@ MenuTree generateMenu(RunState& state, std::optional<std::uint32_t> legendEntry)
     menuLinePass(in, out);
     closePassOutput(out, list);
   }
-  state.conversion.menuDepth = tree.deepestLevel;
+  context.conversion.menuDepth = tree.deepestLevel;
   return tree;
 }
 

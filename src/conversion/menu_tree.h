@@ -15,7 +15,7 @@
 
 namespace dm {
 
-struct RunState;
+struct ConversionContext;
 
 inline constexpr std::u16string_view kClearRecordsText = u"テスト記録の全消去";
 
@@ -59,8 +59,8 @@ std::u16string menuTextLine(std::u16string_view line);
 // menu_pre_2.lst -> menu.lst.
 void menuLinePass(std::istream& in, std::ostream& out);
 
-// The whole menu generation from Trash/Drill_menu.dat; sets
-// state.conversion.menuDepth. Returns the tree.
-MenuTree generateMenu(RunState& state, std::optional<std::uint32_t> legendEntry);
+// The whole menu generation from Trash/Drill_menu.dat; sets the
+// conversion's menuDepth. Returns the tree.
+MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint32_t> legendEntry);
 
 }  // namespace dm

@@ -1,6 +1,5 @@
 #include "conversion/settings_reader.h"
 
-#include "driver/run_state.h"
 #include "intake/record_split.h"
 
 namespace dm {
@@ -10,8 +9,8 @@ constexpr int kMenuLocationField = 3;
 constexpr int kCoverPictureField = 5;
 }  // namespace
 
-void readSettings(RunState& state, const PictureConverter& convert, std::u16string_view settings) {
-  ConversionState& conv = state.conversion;
+void readSettings(const ConversionContext& context, const PictureConverter& convert, std::u16string_view settings) {
+  ConversionState& conv = context.conversion;
   SplitRecord r;
   splitRecord(settings, r);
   conv.menuLocation.fill(0);
@@ -24,7 +23,7 @@ void readSettings(RunState& state, const PictureConverter& convert, std::u16stri
   conv.coverPicture.clear();
   if (r.present(kCoverPictureField)) {
     std::u16string_view cover = r.field(kCoverPictureField);
-    registerPicture(state, convert, cover);
+    registerPicture(context, convert, cover);
     conv.coverPicture.assign(cover);
   }
 }

@@ -1,7 +1,5 @@
 #include "conversion/split_pass.h"
 
-#include <iostream>
-
 #include "conversion/block_text.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
@@ -196,10 +194,11 @@ void splitPass(std::istream& in, std::ostream& out, std::ostream& trace) {
   }
 }
 
-void splitPass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
+void splitPass(const std::filesystem::path& inPath, const std::filesystem::path& outPath, ProgressSink& sink) {
   std::ifstream in = openPassInput(inPath);
   std::ofstream out = openPassOutput(outPath);
-  splitPass(in, out, std::cout);
+  SinkLogStream trace(sink);
+  splitPass(in, out, trace);
   closePassOutput(out, outPath);
 }
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "work/progress_sink.h"
+
 namespace dm {
 
 // Position in `value` after which the value is cut, or nullopt; `tagUnits`
@@ -26,7 +28,7 @@ void splitLine(std::u16string_view line, long lineNumber, std::u16string& out, s
 
 // Copies the mark, then splits every line; messages go to `trace`.
 void splitPass(std::istream& in, std::ostream& out, std::ostream& trace);
-// Messages go to standard output.
-void splitPass(const std::filesystem::path& in, const std::filesystem::path& out);
+// The same over files; messages go to `sink` as log lines.
+void splitPass(const std::filesystem::path& in, const std::filesystem::path& out, ProgressSink& sink);
 
 }  // namespace dm

@@ -4,6 +4,8 @@
 #include "textio/pass_io.h"
 #include "intake/markup_check.h"
 #include "textio/case_fold.h"
+#include "textio/hex.h"
+#include "textio/markup_tags.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -12,24 +14,20 @@ namespace bt = blocktext;
 
 namespace {
 
-constexpr std::u16string_view kColourOpen = u"<TC color=";
-constexpr std::u16string_view kColourClose = u"</TC>";
-constexpr std::u16string_view kGbOpen = u"<GB>";
-constexpr std::u16string_view kGbClose = u"</GB>";
+using markup::kColourClose;
+using markup::kColourOpen;
+using markup::kGbClose;
+using markup::kGbOpen;
 constexpr std::u16string_view kDefaultColour = u"ff000000";
-
-bool isHexDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
 
 // Device code of a one-letter style tag, or 0.
 char16_t styleOn(char16_t letter) {
   switch (letter) {
-    case u'B': return bt::kBoldOn;
-    case u'I': return bt::kItalicOn;
-    case u'L': return bt::kKeepOn;
-    case u'S': return bt::kStyleSOn;
-    case u'U': return bt::kUnderlineOn;
+    case markup::kBold: return bt::kBoldOn;
+    case markup::kItalic: return bt::kItalicOn;
+    case markup::kKeepTogether: return bt::kKeepOn;
+    case markup::kStyleS: return bt::kStyleSOn;
+    case markup::kUnderline: return bt::kUnderlineOn;
     default: return 0;
   }
 }

@@ -7,6 +7,7 @@
 #include "conversion/conversion.h"
 #include "container/container.h"
 #include "dictcompiler/dictcompiler.h"
+#include "driver/phase_contexts.h"
 #include "driver/work_tree.h"
 #include "images/images.h"
 #include "intake/intake.h"
@@ -57,11 +58,12 @@ PassResult CheckPass(RunState& state) {
     if (WorkTreeProblem problem = checkWorkTree(state.paths))
       throw PassFailure("the work folder " + problem.folder.string() +
                         " cannot be written: " + platform::systemErrorText(problem.error));
-    resetConversion(state);
+    resetConversion(state.conversion);
     state.resetOptions();
-    convertSource(state);
-    normaliseSource(state);
-    checkSource(state);
+    const IntakeContext intake = intakeContext(state);
+    convertSource(intake);
+    normaliseSource(intake);
+    state.validRecordCount = checkSource(intake);
   });
   if (result.ok && !state.batchMode) state.send(status::kCheckDone);
   return result;
@@ -70,7 +72,7 @@ PassResult CheckPass(RunState& state) {
 PassResult BuildPass(RunState& state) {
   state.warnings.clear();
   PassResult result = guarded(state, [&] {
-    convertDrill(state);
+    convertDrill(conversionContext(state));
     TagCensus(state);
     CompileDictionary(state, 0);
     if (state.options.menuPhase == 1) {

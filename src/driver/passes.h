@@ -9,6 +9,7 @@
 #include <istream>
 #include <string>
 
+#include "driver/phase_contexts.h"
 #include "driver/run_state.h"
 
 namespace dm {

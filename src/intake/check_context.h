@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "driver/run_state.h"
 #include "pictures/picture_library.h"
+#include "work/media_list.h"
 
 namespace dm {
 

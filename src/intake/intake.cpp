@@ -3,78 +3,63 @@
 #include <cerrno>
 #include <fstream>
 
-#include "driver/run_state.h"
 #include "intake/line_normaliser.h"
 #include "intake/record_checker.h"
 #include "intake/source_reader.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
 namespace dm {
 
+namespace fs = std::filesystem;
+
 namespace {
 
-[[noreturn]] void cannotOpen(const fs::path& path) {
-  throw PassFailure("can't open file " + path.string() + ": " + platform::systemErrorText(errno));
-}
-
+// Unlike openPassInput, names the system's reason.
 std::ifstream openInput(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) cannotOpen(path);
+  if (!in) throw PassFailure("can't open file " + path.string() + ": " + platform::systemErrorText(errno));
   return in;
-}
-
-std::ofstream openOutput(const fs::path& path) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) cannotOpen(path);
-  return out;
-}
-
-void finish(std::ofstream& out, const fs::path& path) {
-  out.close();
-  if (!out) throw PassFailure("can't write file " + path.string() + ": " + platform::systemErrorText(errno));
 }
 
 }  // namespace
 
-void convertSource(RunState& state) {
-  state.intake.sourceEncoding =
-      convertSourceFile(state.sourceTextPath, state.paths.trash / intakefiles::kConverted,
-                        state.paths.trash / intakefiles::kConversionLog);
+void convertSource(const IntakeContext& context) {
+  context.intake.sourceEncoding =
+      convertSourceFile(context.sourceText, workfiles::convertedSourcePath(context.paths),
+                        workfiles::conversionLogPath(context.paths), context.sink);
 }
 
-void normaliseSource(RunState& state) {
-  const fs::path from = state.paths.trash / intakefiles::kConverted;
-  const fs::path to = state.paths.trash / intakefiles::kNormalised;
+void normaliseSource(const IntakeContext& context) {
+  const fs::path from = workfiles::convertedSourcePath(context.paths);
+  const fs::path to = workfiles::normalisedSourcePath(context.paths);
   std::ifstream in = openInput(from);
-  std::ofstream out = openOutput(to);
+  std::ofstream out = openPassOutput(to);
   normaliseLines(in, out);
-  finish(out, to);
+  closePassOutput(out, to);
 }
 
-void checkSource(RunState& state) {
-  const fs::path from = state.paths.trash / intakefiles::kNormalised;
-  const fs::path to = state.paths.trash / intakefiles::kChecked;
+std::uint32_t checkSource(const IntakeContext& context) {
+  const fs::path from = workfiles::normalisedSourcePath(context.paths);
+  const fs::path to = workfiles::checkedSourcePath(context.paths);
   std::ifstream in = openInput(from);
-  std::ofstream out = openOutput(to);
-  CheckContext context;
-  context.mediaList = &state.mediaList;
-  context.mediaTotals = state.mediaTotals;
-  context.sourceName = utf8ToUtf16(state.sourceTextPath.filename().string());
-  state.validRecordCount = checkRecords(state.intake, context, in, out);
-  finish(out, to);
+  std::ofstream out = openPassOutput(to);
+  CheckContext check;
+  check.mediaList = &context.mediaList;
+  check.mediaTotals = context.mediaTotals;
+  check.sourceName = utf8ToUtf16(context.sourceText.filename().string());
+  const std::uint32_t accepted = checkRecords(context.intake, check, in, out);
+  closePassOutput(out, to);
+  return accepted;
 }
 
-void writeCheckReport(RunState& state) { writeCheckReport(state, ReportLineSink()); }
-
-void writeCheckReport(RunState& state, const ReportLineSink& sink) {
-  const ErrorList& errors = state.intake.errors;
+void writeCheckReport(const IntakeContext& context, const ReportLineSink& lines) {
+  const ErrorList& errors = context.intake.errors;
   if (errors.empty()) return;
-  std::ofstream file(state.paths.destin / intakefiles::kCheckReport, std::ios::binary | std::ios::trunc);
-  writeCheckReport(errors, file ? &file : nullptr, sink);
+  std::ofstream file(workfiles::checkReportPath(context.paths), std::ios::binary | std::ios::trunc);
+  writeCheckReport(errors, file ? &file : nullptr, lines);
 }
-
-std::size_t countErrors(const RunState& state) { return countErrors(state.intake); }
 
 }  // namespace dm

@@ -2,38 +2,46 @@
 // working copy, checks every record, markup and media reference, and writes
 // the check report. These are the phases the check pass runs; the passes
 // behind them work on streams (source_reader.h, line_normaliser.h,
-// record_checker.h, check_report.h).
+// record_checker.h, check_report.h). The work files are named in
+// work/work_files.h.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+
 #include "intake/check_report.h"
+#include "intake/intake_state.h"
+#include "work/media_list.h"
+#include "work/progress_sink.h"
+#include "work/work_files.h"
 
 namespace dm {
 
-struct RunState;
-
-// Work files of the intake, named after the internal name "Drill".
-namespace intakefiles {
-inline constexpr const char* kConverted = "Drill.uni";       // Trash: UTF-16 copy of the source
-inline constexpr const char* kNormalised = "Drill_1.uni";    // Trash: one record per line
-inline constexpr const char* kChecked = "Drill_2.uni";       // Trash: accepted lines
-inline constexpr const char* kConversionLog = "Drill_tsv.chk";  // Trash: codes without a conversion
-inline constexpr const char* kCheckReport = "Drill.chk";     // Destin: the check report
-}  // namespace intakefiles
+// What the intake phases read and write: the work tree, the user's source
+// text, the listed media and their totals, the intake's own state and the
+// sink for the phases' texts. The driver builds it from the run's state.
+struct IntakeContext {
+  const WorkPaths& paths;
+  const std::filesystem::path& sourceText;
+  const MediaList& mediaList;
+  const MediaTotals& mediaTotals;
+  IntakeState& intake;
+  ProgressSink& sink;
+};
 
 // Source text -> Trash/Drill.uni (UTF-16LE, lines ending with CR LF);
-// Trash/Drill_tsv.chk for a Shift-JIS source. Records the encoding read in
-// state.intake.sourceEncoding.
-void convertSource(RunState& state);
+// Trash/Drill_tsv.chk for a Shift-JIS source, each dropped code also logged
+// to the sink. Records the encoding read in intake.sourceEncoding.
+void convertSource(const IntakeContext& context);
 // Trash/Drill.uni -> Trash/Drill_1.uni (one record per line).
-void normaliseSource(RunState& state);
-// Trash/Drill_1.uni -> Trash/Drill_2.uni, the error list, validRecordCount.
-void checkSource(RunState& state);
-// The error list -> Destin/Drill.chk (nothing when the list is empty).
-void writeCheckReport(RunState& state);
-// The same, also handing every report line to `sink` (the error-list
-// window's list); when the file cannot be created only the sink is fed.
-void writeCheckReport(RunState& state, const ReportLineSink& sink);
-// The number of findings of the last check pass.
-std::size_t countErrors(const RunState& state);
+void normaliseSource(const IntakeContext& context);
+// Trash/Drill_1.uni -> Trash/Drill_2.uni and the error list; returns the
+// number of accepted records.
+std::uint32_t checkSource(const IntakeContext& context);
+// The error list -> Destin/Drill.chk (nothing when the list is empty), also
+// handing every report line to `lines` when set (the error-list window's
+// list); when the file cannot be created only `lines` is fed.
+void writeCheckReport(const IntakeContext& context, const ReportLineSink& lines = ReportLineSink());
 
 }  // namespace dm

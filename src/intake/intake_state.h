@@ -1,4 +1,4 @@
-// The run-wide state of the source intake, kept in RunState::intake: the
+// The run-wide state of the source intake, kept by the driver for the run: the
 // error list, the check counters and limits, the category tally and the
 // picture and sound counters. Every check pass starts it afresh.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "textio/markup_tags.h"
 #include "textio/wide_stream.h"
 #include "textio/wide_line.h"
 
@@ -10,7 +11,7 @@ namespace dm {
 namespace {
 
 constexpr char16_t kQuote = u'"';
-constexpr std::u16string_view kLineMark = u"<N>";
+constexpr std::u16string_view kLineMark = markup::kBreak;
 
 // A quoted segment: the units between an opening and a closing quote run.
 struct Segment {

@@ -3,12 +3,14 @@
 #include <array>
 
 #include "intake/media_check.h"
+#include "textio/hex.h"
+#include "textio/markup_tags.h"
 
 namespace dm {
 
 namespace {
 
-constexpr std::u16string_view kColourTag = u"<TC color=";
+constexpr std::u16string_view kColourTag = markup::kColourOpen;
 
 struct TagForm {
   std::u16string_view text;
@@ -16,10 +18,13 @@ struct TagForm {
 };
 
 constexpr TagForm kTagForms[] = {
-    {u"<N>", u'N'},   {u"<P>", u'P'},   {u"</P>", u'p'},   {u"<V>", u'V'},    {u"</V>", u'v'},
-    {u"<S>", u'S'},   {u"</S>", u's'},  {u"<U>", u'U'},    {u"</U>", u'u'},   {u"<B>", u'B'},
-    {u"</B>", u'b'},  {u"<I>", u'I'},   {u"</I>", u'i'},   {u"<L>", u'L'},    {u"</L>", u'l'},
-    {u"<GB>", u'G'},  {u"</GB>", u'g'}, {kColourTag, u'T'}, {u"</TC>", u't'},
+    {markup::kBreak, u'N'},          {markup::kPictureOpen, u'P'},    {markup::kPictureClose, u'p'},
+    {markup::kSoundOpen, u'V'},      {markup::kSoundClose, u'v'},     {markup::kStyleSOpen, u'S'},
+    {markup::kStyleSClose, u's'},    {markup::kUnderlineOpen, u'U'},  {markup::kUnderlineClose, u'u'},
+    {markup::kBoldOpen, u'B'},       {markup::kBoldClose, u'b'},      {markup::kItalicOpen, u'I'},
+    {markup::kItalicClose, u'i'},    {markup::kKeepOpen, u'L'},       {markup::kKeepClose, u'l'},
+    {markup::kGbOpen, u'G'},         {markup::kGbClose, u'g'},        {kColourTag, u'T'},
+    {markup::kColourClose, u't'},
 };
 
 // The tag code at `pos`, or 0 when no tag starts there.
@@ -55,10 +60,6 @@ constexpr std::u16string_view kColourNames[] = {
 };
 
 char16_t lowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
-
-bool isHexDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
 
 // Checks the colour specification after "<TC color=" at `pos` and returns
 // where the markup check goes on: the closing quote, a '>' that came first,
@@ -123,7 +124,7 @@ class MarkupChecker {
         // Content rule: a closing form with only blanks before it.
         const std::size_t from = i + (code == u'G' ? 4 : 3);
         const std::u16string closing =
-            code == u'G' ? std::u16string(u"</GB>") : std::u16string{u'<', u'/', code, u'>'};
+            code == u'G' ? std::u16string(markup::kGbClose) : std::u16string{u'<', u'/', code, u'>'};
         const std::size_t close = findInField(text_, closing, from, end);
         if (close != std::u16string::npos && onlyBlanks(std::u16string_view(text_).substr(from, close - from)))
           return reject(errc::kBadTagContent);

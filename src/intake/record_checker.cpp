@@ -5,6 +5,7 @@
 #include "intake/markup_check.h"
 #include "intake/media_check.h"
 #include "intake/record_split.h"
+#include "textio/markup_tags.h"
 #include "textio/wide_stream.h"
 #include "textio/wide_line.h"
 
@@ -13,7 +14,17 @@ namespace dm {
 namespace {
 
 // Tag numbers 1 to 8 and their texts.
-constexpr std::u16string_view kRuleTags[9] = {u"", u"<N>", u"<P>", u"<V>", u"<L>", u"<U>", u"<S>", u"<B>", u"<I>"};
+constexpr std::u16string_view kRuleTags[9] = {
+    u"",
+    markup::kBreak,
+    markup::kPictureOpen,
+    markup::kSoundOpen,
+    markup::kKeepOpen,
+    markup::kUnderlineOpen,
+    markup::kStyleSOpen,
+    markup::kBoldOpen,
+    markup::kItalicOpen,
+};
 
 struct TagRule {
   bool mayBeEmpty;
@@ -269,7 +280,8 @@ bool checkRecord(IntakeState& state, std::u16string_view line) {
 
   for (int i = 0; i < 3; ++i) {
     const std::u16string_view c = r.field(i);
-    for (std::u16string_view marker : {u"<N>", u"<P>", u"</P>", u"<V>", u"</V>"}) {
+    for (std::u16string_view marker : {markup::kBreak, markup::kPictureOpen, markup::kPictureClose,
+                                       markup::kSoundOpen, markup::kSoundClose}) {
       if (c.find(marker) != std::u16string_view::npos) return reject(errc::kCategoryMarker);
     }
   }

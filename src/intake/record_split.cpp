@@ -1,5 +1,7 @@
 #include "intake/record_split.h"
 
+#include "textio/markup_tags.h"
+
 namespace dm {
 
 int splitRecord(std::u16string_view line, SplitRecord& record) {
@@ -63,8 +65,8 @@ bool isBlank(std::u16string_view text) {
   while (k < text.size()) {
     if (text[k] == u' ' || text[k] == u'\u3000') {
       ++k;
-    } else if (text.substr(k, 3) == u"<N>") {
-      k += 3;
+    } else if (text.substr(k, markup::kBreak.size()) == markup::kBreak) {
+      k += markup::kBreak.size();
     } else {
       return false;
     }

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -13,6 +11,8 @@
 #include "intake/sjis_table.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "textio/hex.h"
+#include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -51,13 +51,9 @@ namespace {
 constexpr std::size_t kChunkBytes = 1 << 16;
 
 void logConversionError(std::uint16_t code, std::ostream& errorLog, std::ostream* trace) {
-  char text[64];
-  std::snprintf(text, sizeof text, ":0x%04x\n", code);
-  errorLog << text;
-  if (trace) {
-    std::snprintf(text, sizeof text, "Error,Can't convert code=0x%04x\n", code);
-    *trace << text;
-  }
+  const std::string digits = hexText(code, 4);
+  errorLog << ":0x" << digits << '\n';
+  if (trace) *trace << "Error,Can't convert code=0x" << digits << '\n';
 }
 
 bool isLeadByte(unsigned b) { return b > 0x80 && !(b >= 0xA1 && b <= 0xDF); }
@@ -226,7 +222,7 @@ SourceEncoding convertSourceStream(std::istream& in, std::ostream& out, std::ost
 }
 
 SourceEncoding convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
-                                 const std::filesystem::path& errorLog) {
+                                 const std::filesystem::path& errorLog, ProgressSink& sink) {
   platform::InputFile in(source);
   if (!in.is_open()) throw PassFailure("can't open the source text " + source.string() + ": " + in.error().message());
   std::string bytes = readRest(in);
@@ -236,21 +232,19 @@ SourceEncoding convertSourceFile(const std::filesystem::path& source, const std:
   }
   const SourceEncoding encoding = detectSourceEncoding(bytes);
 
-  std::ofstream out(uni, std::ios::binary | std::ios::trunc);
-  if (!out) throw PassFailure("can't open file " + uni.string() + ": " + platform::systemErrorText(errno));
+  std::ofstream out = openPassOutput(uni);
   std::string wide;
   if (encoding == SourceEncoding::ShiftJis) {
-    std::ofstream log(errorLog, std::ios::trunc);
-    if (!log) throw PassFailure("can't open file " + errorLog.string() + ": " + platform::systemErrorText(errno));
-    wide = workingCopy(std::move(bytes), encoding, log, &std::cout);
+    std::ofstream log = openPassOutput(errorLog);
+    SinkLogStream trace(sink);
+    wide = workingCopy(std::move(bytes), encoding, log, &trace);
     log.close();
   } else {
     std::ostringstream unused;
     wide = workingCopy(std::move(bytes), encoding, unused, nullptr);
   }
   out.write(wide.data(), static_cast<std::streamsize>(wide.size()));
-  out.close();
-  if (!out) throw PassFailure("can't write file " + uni.string() + ": " + platform::systemErrorText(errno));
+  closePassOutput(out, uni);
   return encoding;
 }
 

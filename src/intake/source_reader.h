@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "intake/source_encoding.h"
+#include "work/progress_sink.h"
 
 namespace dm {
 
@@ -44,10 +45,10 @@ SourceEncoding convertSourceStream(std::istream& in, std::ostream& out, std::ost
                                    std::ostream* trace = nullptr);
 
 // The conversion over files: `source` -> `uni`, Shift-JIS errors to `errorLog`
-// (created only for a Shift-JIS source) and traced to standard output. Throws
+// (created only for a Shift-JIS source) and traced as log lines to `sink`. Throws
 // PassFailure when a file cannot be opened, read or written. The source is
 // only read. Returns the encoding read.
 SourceEncoding convertSourceFile(const std::filesystem::path& source, const std::filesystem::path& uni,
-                                 const std::filesystem::path& errorLog);
+                                 const std::filesystem::path& errorLog, ProgressSink& sink);
 
 }  // namespace dm

@@ -15,23 +15,16 @@ void TextFile::open(const std::string& path, const char* mode) {
   if (path.empty()) {
     path_ = "TEMPLATE_FILE";
     handle_ = std::tmpfile();
-    if (!handle_) {
-      std::fputs("can't open tmpfile\n", stdout);
-      throw PassFailure("can't open tmpfile\n");
-    }
+    if (!handle_) throw PassFailure("can't open tmpfile\n");
     return;
   }
   path_ = path;
   handle_ = std::fopen(path.c_str(), mode);
-  if (!handle_) {
-    const std::string message = platform::withSystemError("can't open file " + path + "\n", errno);
-    std::fputs(message.c_str(), stdout);
-    throw PassFailure(message);
-  }
+  if (!handle_) throw PassFailure(platform::withSystemError("can't open file " + path + "\n", errno));
 }
 
 void TextFile::progress() const {
-  std::printf("\r%ld reading... %s          \r", lineCount_, path_.c_str());
+  if (progress_) progress_(lineCount_, path_);
 }
 
 char* TextFile::readLine(char* buffer) {

@@ -1,5 +1,7 @@
 #include "textio/tokenizer.h"
 
+#include "textio/hex.h"
+
 namespace dm {
 
 std::optional<std::u16string_view> FieldCursor::nextField(std::u16string_view delimiters) {
@@ -20,11 +22,7 @@ bool parseHexPrefix(std::u16string_view text, std::size_t digits, std::uint32_t&
   if (text.size() < digits) return false;
   number = 0;
   for (std::size_t i = 0; i < digits; ++i) {
-    const char16_t c = text[i];
-    int v = -1;
-    if (c >= u'0' && c <= u'9') v = c - u'0';
-    else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
+    const int v = hexDigitValue(text[i]);
     if (v < 0) return false;
     number = number << 4 | static_cast<std::uint32_t>(v);
   }

@@ -74,7 +74,15 @@ namespace workfiles {
 
 // ---- Intake (Trash, and the check report in Destin) -------------------------
 
-// (names of the intake move here)
+// Trash: the chain of the check, named after the internal name.
+inline constexpr const char* kConvertedSource = "Drill.uni";   // UTF-16LE copy of the source text
+inline constexpr const char* kNormalisedSource = "Drill_1.uni";  // one record per line
+inline constexpr const char* kCheckedSource = "Drill_2.uni";    // the accepted lines; the conversion reads it
+inline constexpr const char* kConversionLog = "Drill_tsv.chk";  // Shift-JIS codes without a conversion
+inline std::filesystem::path convertedSourcePath(const WorkPaths& p) { return p.trash / kConvertedSource; }
+inline std::filesystem::path normalisedSourcePath(const WorkPaths& p) { return p.trash / kNormalisedSource; }
+inline std::filesystem::path checkedSourcePath(const WorkPaths& p) { return p.trash / kCheckedSource; }
+inline std::filesystem::path conversionLogPath(const WorkPaths& p) { return p.trash / kConversionLog; }
 
 // Destin: the check report, delivered as error-<source name>.txt.
 inline constexpr const char* kCheckReport = "Drill.chk";
@@ -83,7 +91,25 @@ inline std::filesystem::path checkReportPath(const WorkPaths& p) { return p.dest
 
 // ---- Conversion (Trash, Middata/Source, Middata/Menu, Middata/BmpExt) -------
 
-// (names of the conversion move here)
+// Trash: the stages of the entry conversion, from Drill_2.uni on.
+inline constexpr const char* kStage1 = "Drill.tm1";   // record writer
+inline constexpr const char* kStage2 = "Drill.tm2";   // field pass
+inline constexpr const char* kClean1 = "Drill.cln1";  // menu data pass
+inline constexpr const char* kClean2 = "Drill.cln2";  // tag-to-code pass
+inline constexpr const char* kClean6 = "Drill.cln6";  // split pass
+inline constexpr const char* kClean7 = "Drill.cln7";  // jump pass
+// Trash: the menu source of the menu data pass, its sorted copy and the
+// readable listing of the menu tree.
+inline constexpr const char* kMenuSource = "Drill_menu.dat";
+inline constexpr const char* kMenuSorted = "Drill_menu_1.dat";
+inline constexpr const char* kMenuReport = "Drill_menu.inf";
+// Middata/Menu: the menu text list before and after the tag-to-code pass.
+inline constexpr const char* kMenuPre1 = "menu_pre_1.lst";
+inline constexpr const char* kMenuPre2 = "menu_pre_2.lst";
+// Middata/Menu, and Middata/BmpExt where the media registration converts
+// the pictures to.
+inline std::filesystem::path menuFolderPath(const WorkPaths& p) { return p.middata / kMenuFolder; }
+inline std::filesystem::path convertedPictureFolderPath(const WorkPaths& p) { return p.middata / kBmpExtFolder; }
 
 // Middata/Source: the drill text that the tag census and the dictionary
 // compiler read.

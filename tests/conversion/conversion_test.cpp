@@ -6,13 +6,13 @@
 
 #include "conversion/media_fixture.h"
 #include "conversion/notation.h"
-#include "conversion/stage_files.h"
 #include "platform/failure.h"
 
 namespace dm {
 namespace {
 
-namespace sf = stagefiles;
+namespace fs = std::filesystem;
+namespace wf = workfiles;
 using test::readFile;
 using test::wideLines;
 
@@ -23,9 +23,9 @@ class ConvertDrill : public ::testing::Test, public test::MediaFixture {
     list("s.mp3", "sound");
   }
   void writeSource(const std::vector<std::string>& lines) {
-    test::writeFile(sf::trash(state.paths, sf::kValidated), test::wideFile(lines));
+    test::writeFile(wf::checkedSourcePath(state.paths), test::wideFile(lines));
   }
-  std::vector<std::string> stage(const char* name) { return wideLines(readFile(sf::trash(state.paths, name))); }
+  std::vector<std::string> stage(const char* name) { return wideLines(readFile(state.paths.trash / name)); }
   static bool has(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), test::show(test::codes(line))) != lines.end();
   }
@@ -44,7 +44,7 @@ TEST_F(ConvertDrill, SmallDrillEndToEnd) {
       "c10<N>続き",
       "算数\t\t\t\t<V>s.mp3</V>\t1\t\t\tはい\tいいえ",
   });
-  convertDrill(state, converter());
+  convertDrill(state.context(), converter());
 
   std::vector<std::string> expected = {"<mark>",
                                        // entry 0
@@ -76,9 +76,9 @@ TEST_F(ConvertDrill, SmallDrillEndToEnd) {
     expected.push_back(l);
   }
   for (std::string& l : expected) l = test::show(test::codes(l));
-  EXPECT_EQ(wideLines(readFile(sf::compilerInput(state.paths))), expected);
+  EXPECT_EQ(wideLines(readFile(wf::compilerInputPath(state.paths))), expected);
 
-  EXPECT_EQ(readFile(sf::menuFile(state.paths, sf::kMenuIndex)),
+  EXPECT_EQ(readFile(wf::menuFolderPath(state.paths) / wf::kMenuIndex),
             "LV01\t1\t00000003\t00000001\r\n"
             "LV02\t1\t00000001\t00000004\r\n"
             "LV02\t1\t00000002\t00000005\r\n"
@@ -91,41 +91,41 @@ TEST_F(ConvertDrill, SmallDrillEndToEnd) {
             "LV04\t0\t00000002\tFFFFFFFF\r\n"
             "LV05\t0\t00000000\tFFFFFFFF\r\n"
             "LV05\t0\t00000001\tFFFFFFFF\r\n");
-  EXPECT_EQ(wideLines(readFile(sf::menuFile(state.paths, sf::kMenuList))),
+  EXPECT_EQ(wideLines(readFile(wf::menuListPath(state.paths))),
             (std::vector<std::string>{"<mark>", "LV01\t", "LV02\t国語", "LV02\t算数", "LV02\t凡例", "LV03\t漢字",
                                       "LV03\t(分類なし)", "LV03\tテスト記録の全消去", "LV04\t読み",
                                       "LV04\tテスト記録の全消去", "LV04\t(音)", "LV05\t山の読みは？",
                                       "LV05\tこの字は？"}));
-  EXPECT_TRUE(has(wideLines(readFile(sf::menuFile(state.paths, sf::kMenuPre1))), "LV05\t<B>山</B>の読みは？"));
-  EXPECT_TRUE(has(wideLines(readFile(sf::menuFile(state.paths, sf::kMenuPre2))), "LV05\t[B]山[/B]の読みは？"));
+  EXPECT_TRUE(has(wideLines(readFile(wf::menuFolderPath(state.paths) / wf::kMenuPre1)), "LV05\t<B>山</B>の読みは？"));
+  EXPECT_TRUE(has(wideLines(readFile(wf::menuFolderPath(state.paths) / wf::kMenuPre2)), "LV05\t[B]山[/B]の読みは？"));
 
   // Every stage file of the chain is there with its own changes.
-  std::vector<std::string> tm1 = stage(sf::kStage1);
+  std::vector<std::string> tm1 = stage(wf::kStage1);
   EXPECT_EQ(tm1.front(), "<mark>");
   EXPECT_TRUE(has(tm1, "DF_q\t<P>pic.bmp</P><N><N>この字は？"));
   EXPECT_TRUE(has(tm1, "SPEC\t凡例"));
   EXPECT_TRUE(has(tm1, "CTG2\t(分類なし)"));
-  std::vector<std::string> tm2 = stage(sf::kStage2);
+  std::vector<std::string> tm2 = stage(wf::kStage2);
   EXPECT_TRUE(has(tm2, "BMP\t[P]0015[/P]"));
   EXPECT_TRUE(has(tm2, "JUMP\t[J][F:f820] c10[/J]a"));
   EXPECT_TRUE(has(tm2, "JUMP_c0\t続き"));
-  std::vector<std::string> cln1 = stage(sf::kClean1);
+  std::vector<std::string> cln1 = stage(wf::kClean1);
   EXPECT_FALSE(anyStartsWith(cln1, "CTG"));
   EXPECT_FALSE(anyStartsWith(cln1, "SPEC"));
   EXPECT_TRUE(has(cln1, "DF_c\t山は<TC color=\"Red\">やま</TC>"));
-  EXPECT_TRUE(has(stage(sf::kClean2), "DF_c\t山は[TC]Tred#やま[/TC]"));
-  std::vector<std::string> cln6 = stage(sf::kClean6);
+  EXPECT_TRUE(has(stage(wf::kClean2), "DF_c\t山は[TC]Tred#やま[/TC]"));
+  std::vector<std::string> cln6 = stage(wf::kClean6);
   EXPECT_TRUE(has(cln6, "ID\ta"));
   EXPECT_TRUE(has(cln6, "JUMP\t[J][F:f820] c10[/J]a"));
-  std::vector<std::string> cln7 = stage(sf::kClean7);
+  std::vector<std::string> cln7 = stage(wf::kClean7);
   EXPECT_FALSE(anyStartsWith(cln7, "ID\t"));
   EXPECT_TRUE(has(cln7, "JUMP\t[J][F:f820] c10[/J]000000010017"));
-  EXPECT_EQ(stage(sf::kMenuSource),
+  EXPECT_EQ(stage(wf::kMenuSource),
             (std::vector<std::string>{"<mark>", "国語\t漢字\t読み\t<B>山</B>の読みは？\t00000000",
                                       "国語\t漢字\t読み\tこの字は？\t00000001",
                                       "算数\t(分類なし)\t(分類なし)\t(音)\t00000002"}));
-  EXPECT_EQ(stage(sf::kMenuSorted).size(), 4u);
-  EXPECT_EQ(stage(sf::kMenuReport).size(), 12u);
+  EXPECT_EQ(stage(wf::kMenuSorted).size(), 4u);
+  EXPECT_EQ(stage(wf::kMenuReport).size(), 12u);
 
   EXPECT_EQ(state.options.bitmapPhase, 1);
   EXPECT_EQ(state.options.soundPhase, 1);
@@ -139,17 +139,17 @@ TEST_F(ConvertDrill, SmallDrillEndToEnd) {
 
 TEST_F(ConvertDrill, NoMediaNoLegend) {
   writeSource({"x\t\t\t\t\t", "heading", "A\t\t\t1\tQ\t1\t\t\tyes"});
-  convertDrill(state, converter());
+  convertDrill(state.context(), converter());
   EXPECT_EQ(state.options.bitmapPhase, 0);
   EXPECT_EQ(state.options.soundPhase, 0);
   EXPECT_EQ(state.options.menuPhase, 1);
   EXPECT_EQ(state.conversion.menuDepth, 2);  // a flat menu
-  EXPECT_EQ(readFile(sf::menuFile(state.paths, sf::kMenuIndex)),
+  EXPECT_EQ(readFile(wf::menuFolderPath(state.paths) / wf::kMenuIndex),
             "LV01\t1\t00000002\t00000001\r\n"
             "LV02\t3\t00000001\t00000003\r\n"
             "LV02\t5\tffffffff\tFFFFFFFF\r\n"
             "LV03\t0\t00000000\tFFFFFFFF\r\n");
-  std::vector<std::string> cln = wideLines(readFile(sf::compilerInput(state.paths)));
+  std::vector<std::string> cln = wideLines(readFile(wf::compilerInputPath(state.paths)));
   EXPECT_EQ(cln.back(), "");
   EXPECT_EQ(cln[cln.size() - 2], "END_BLOCK_Word\t");
   EXPECT_EQ(std::count(cln.begin(), cln.end(), "START_BLOCK_Word\t"), 1);
@@ -158,7 +158,7 @@ TEST_F(ConvertDrill, NoMediaNoLegend) {
 TEST_F(ConvertDrill, CoverPictureIsRegisteredFirst) {
   picture("cover.bmp", {1, 4, 10});
   writeSource({"x\t\t\t\t\tcover.bmp", "heading", "A\t\t\t1\t<P>pic.bmp</P>\t1\t\t\tyes"});
-  convertDrill(state, converter());
+  convertDrill(state.context(), converter());
   EXPECT_EQ(state.conversion.coverPicture, u"cover.bmp");
   EXPECT_EQ(state.conversion.media.monochromeList,
             (std::vector<std::u16string>{u"0014default.bmp", u"0015cover.bmp", u"0016pic.bmp"}));
@@ -166,9 +166,9 @@ TEST_F(ConvertDrill, CoverPictureIsRegisteredFirst) {
 
 TEST_F(ConvertDrill, OnlyHeaderLines) {
   writeSource({"x"});
-  convertDrill(state, converter());
+  convertDrill(state.context(), converter());
   EXPECT_EQ(state.options.menuPhase, 0);
-  EXPECT_EQ(wideLines(readFile(sf::compilerInput(state.paths))), std::vector<std::string>{"<mark>"});
+  EXPECT_EQ(wideLines(readFile(wf::compilerInputPath(state.paths))), std::vector<std::string>{"<mark>"});
 }
 
 // A 1-bit 8x8 BMP, as a drawing program writes it.
@@ -204,27 +204,35 @@ std::string monochromeBmp() {
   return b;
 }
 
+TEST_F(ConvertDrill, ReportsEachPassAsProgress) {
+  writeSource({"x\t\t\t\t\t", "heading", "A\t\t\t1\tq\t1\t\t\tyes"});
+  convertDrill(state.context(), converter());
+  const std::vector<std::pair<std::uint64_t, std::uint64_t>> steps = {{1, 8}, {2, 8}, {3, 8}, {4, 8},
+                                                                      {5, 8}, {6, 8}, {7, 8}, {8, 8}};
+  EXPECT_EQ(state.sink.steps, steps);
+}
+
 TEST_F(ConvertDrill, WithThePictureLibrary) {
   list("mono.bmp", monochromeBmp());
   writeSource({"x\t\t\t\t\t", "heading", "A\t\t\t1\t<P>mono.bmp</P>\t1\t\t\tyes"});
-  convertDrill(state);
+  convertDrill(state.context());
   EXPECT_EQ(state.conversion.media.monochromeList,
             (std::vector<std::u16string>{u"0014default.bmp", u"0015mono.bmp"}));
-  EXPECT_TRUE(fs::exists(state.paths.middata / "BmpExt" / "mono.bmp"));
-  EXPECT_TRUE(has(wideLines(readFile(sf::compilerInput(state.paths))), "BMP\t[P]0015[/P]"));
+  EXPECT_TRUE(fs::exists(wf::convertedPictureFolderPath(state.paths) / "mono.bmp"));
+  EXPECT_TRUE(has(wideLines(readFile(wf::compilerInputPath(state.paths))), "BMP\t[P]0015[/P]"));
 }
 
 TEST_F(ConvertDrill, MissingSourceFailsThePass) {
-  EXPECT_THROW(convertDrill(state, converter()), PassFailure);
+  EXPECT_THROW(convertDrill(state.context(), converter()), PassFailure);
 }
 
 TEST(ResetConversion, KeepsTheOtherPictureCounter) {
-  RunState state;
+  test::ConversionParts state;
   state.conversion.nextOtherPicture = 7;
   state.conversion.media.soundList.push_back(u"x");
   state.conversion.keywords.push_back(u"k");
   state.conversion.menuDepth = 3;
-  resetConversion(state);
+  resetConversion(state.conversion);
   EXPECT_EQ(state.conversion.nextOtherPicture, 7u);
   EXPECT_TRUE(state.conversion.media.soundList.empty());
   EXPECT_TRUE(state.conversion.keywords.empty());
@@ -265,9 +273,9 @@ TEST_F(ConvertDrill, RandomDrillsGetThrough) {
       lines.push_back(line);
     }
     writeSource(lines);
-    resetConversion(state);
-    ASSERT_NO_THROW(convertDrill(state, converter())) << drill;
-    std::vector<std::string> cln = wideLines(readFile(sf::compilerInput(state.paths)));
+    resetConversion(state.conversion);
+    ASSERT_NO_THROW(convertDrill(state.context(), converter())) << drill;
+    std::vector<std::string> cln = wideLines(readFile(wf::compilerInputPath(state.paths)));
     ASSERT_FALSE(cln.empty());
     EXPECT_EQ(cln.front(), "<mark>");
     for (std::size_t i = 1; i < cln.size(); ++i) {

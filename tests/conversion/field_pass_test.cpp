@@ -22,7 +22,7 @@ class FieldPass : public ::testing::Test, public test::MediaFixture {
   }
   std::vector<std::string> run(const std::string& line) {
     std::u16string out;
-    fieldPassLine(codes(line) + u"\r\n", out, state, converter());
+    fieldPassLine(codes(line) + u"\r\n", out, state.context(), converter());
     return test::wideLines("\xFF\xFE" + bytes(out));
   }
   static std::string bytes(const std::u16string& s) {
@@ -85,7 +85,7 @@ TEST_F(FieldPass, SamePictureInTwoLinesConvertsOnce) {
 TEST_F(FieldPass, StreamCopiesTheMark) {
   std::istringstream in(test::wideFile({"START_BLOCK_Word\t", "DF_q\ta<N>b", "END_BLOCK_Word\t", ""}));
   std::ostringstream out;
-  fieldPass(in, out, state, converter());
+  fieldPass(in, out, state.context(), converter());
   EXPECT_EQ(test::wideLines(out.str()),
             (std::vector<std::string>{"<mark>", "START_BLOCK_Word\t", "DF_q\ta", "DF_q_c0\tb", "END_BLOCK_Word\t",
                                       ""}));

@@ -1,15 +1,30 @@
-// A run state over a temporary work tree, with listed media files and a
-// picture converter that answers from a table instead of the library.
+// The parts of a run that the conversion sees, over a temporary work tree,
+// with listed media files and a picture converter that answers from a table
+// instead of the library.
 #pragma once
 
 #include <map>
 #include <string>
+#include <vector>
 
+#include "conversion/conversion_context.h"
 #include "conversion/media_registration.h"
-#include "driver/run_state.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm::test {
+
+// What a ConversionContext refers to, under the names the run's state uses.
+struct ConversionParts {
+  WorkPaths paths;
+  MediaList mediaList;
+  BuildOptions options;
+  ConversionState conversion;
+  std::vector<std::string> warnings;
+  RecordingSink sink;
+
+  ConversionContext context() { return ConversionContext{paths, mediaList, options, conversion, warnings, sink}; }
+};
 
 struct FakePicture {
   int result = 1;      // what the converter returns (negative: failure)
@@ -22,7 +37,7 @@ class MediaFixture {
   MediaFixture() {
     state.paths = WorkPaths::under(dir.path());
     fs::create_directories(state.paths.trash);
-    fs::create_directories(state.paths.middata / "BmpExt");
+    fs::create_directories(workfiles::convertedPictureFolderPath(state.paths));
   }
 
   // Lists a file of the given content under dir/media.
@@ -55,7 +70,7 @@ class MediaFixture {
   }
 
   TempDir dir;
-  RunState state;
+  ConversionParts state;
   std::map<std::string, FakePicture> pictures;
   int conversions = 0;
   fs::path lastTarget;

@@ -8,12 +8,14 @@
 namespace dm {
 namespace {
 
+namespace fs = std::filesystem;
+
 using test::FakePicture;
 using test::MediaFixture;
 
 class Registration : public ::testing::Test, public MediaFixture {
  protected:
-  PictureRegistration pic(std::u16string_view name) { return registerPicture(state, converter(), name); }
+  PictureRegistration pic(std::u16string_view name) { return registerPicture(state.context(), converter(), name); }
   const MediaRegistration& media() { return state.conversion.media; }
 };
 
@@ -42,7 +44,7 @@ TEST_F(Registration, MonochromeAndOtherPictures) {
   picture("grey.bmp", {1, 4, 10});
   picture("photo.jpg", {1, 5, 10});
   EXPECT_EQ(pic(u"Mono.BMP").id, u"0015");
-  EXPECT_EQ(lastTarget, state.paths.middata / "BmpExt" / "mono.bmp");
+  EXPECT_EQ(lastTarget, workfiles::convertedPictureFolderPath(state.paths) / "mono.bmp");
   EXPECT_EQ(lastWidth, 800);
   EXPECT_EQ(lastHeight, -1);
   EXPECT_EQ(pic(u"grey.bmp  ").id, u"0016");  // trailing spaces go
@@ -114,10 +116,10 @@ TEST_F(Registration, OtherPictureCounterOutlivesTheReset) {
 TEST_F(Registration, SoundIds) {
   list("one.mp3", "12345");
   list("Two.rmp", "1");
-  EXPECT_EQ(registerSound(state, u"one.mp3"), u"00000000");
-  EXPECT_EQ(registerSound(state, u"two.RMP"), u"00000001");
-  EXPECT_EQ(registerSound(state, u"ONE.mp3"), u"00000000");
-  EXPECT_EQ(registerSound(state, u"unlisted.mp3"), u"00000002");
+  EXPECT_EQ(registerSound(state.context(), u"one.mp3"), u"00000000");
+  EXPECT_EQ(registerSound(state.context(), u"two.RMP"), u"00000001");
+  EXPECT_EQ(registerSound(state.context(), u"ONE.mp3"), u"00000000");
+  EXPECT_EQ(registerSound(state.context(), u"unlisted.mp3"), u"00000002");
   EXPECT_EQ(media().soundList,
             (std::vector<std::u16string>{u"00000000one.mp3", u"00000001two.rmp", u"00000002unlisted.mp3"}));
   EXPECT_EQ(media().soundBytes, 6u);
@@ -128,23 +130,23 @@ TEST_F(Registration, SoundByteLimit) {
   fs::resize_file(big, kMaxSoundBytes);  // sparse: takes no real space
   fs::path more = list("more.mp3", "x");
   list("later.mp3", "");
-  EXPECT_EQ(registerSound(state, u"big.mp3"), u"00000000");  // exactly 1 GiB: accepted
-  EXPECT_EQ(registerSound(state, u"more.mp3"), u"ffffffff");
-  EXPECT_EQ(registerSound(state, u"later.mp3"), u"ffffffff");  // total already above
-  EXPECT_EQ(registerSound(state, u"more.mp3"), u"ffffffff");
+  EXPECT_EQ(registerSound(state.context(), u"big.mp3"), u"00000000");  // exactly 1 GiB: accepted
+  EXPECT_EQ(registerSound(state.context(), u"more.mp3"), u"ffffffff");
+  EXPECT_EQ(registerSound(state.context(), u"later.mp3"), u"ffffffff");  // total already above
+  EXPECT_EQ(registerSound(state.context(), u"more.mp3"), u"ffffffff");
   EXPECT_EQ(media().soundList.size(), 1u);
 }
 
 TEST_F(Registration, SettingsLine) {
   picture("cover.jpg", {1, 5, 1});
   picture("q.bmp", {1, 1, 1});
-  readSettings(state, converter(), u"\tHow\t\t英語１ABCDEFGHIJKLMNOPQ\t\tcover.jpg\r\n");
+  readSettings(state.context(), converter(), u"\tHow\t\t英語１ABCDEFGHIJKLMNOPQ\t\tcover.jpg\r\n");
   const ConversionState& c = state.conversion;
   EXPECT_EQ(std::u16string(c.menuLocation.data(), c.menuLocation.size()), u"英語１ABCDEFGHIJKLM");
   EXPECT_EQ(c.coverPicture, u"cover.jpg");
   EXPECT_EQ(c.media.otherList, std::vector<std::u16string>{u"0001cover.jpg"});
 
-  readSettings(state, converter(), u"\t\t\tツール\r\n");
+  readSettings(state.context(), converter(), u"\t\t\tツール\r\n");
   EXPECT_EQ(std::u16string(c.menuLocation.data(), 3), u"ツール");
   EXPECT_EQ(c.menuLocation[3], 0);
   EXPECT_TRUE(c.coverPicture.empty());

@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "conversion/notation.h"
+#include "support/recording_sink.h"
+#include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -184,6 +186,19 @@ TEST(SplitPass, StreamCountsLines) {
   splitPass(in, out, trace);
   EXPECT_EQ(trace.str().rfind("Error: Can't split the line ---\n2  DF_q", 0), 0u);
   EXPECT_EQ(test::wideLines(out.str()).size(), 4u);
+}
+
+TEST(SplitPass, FilesTellTheSinkWhatCannotBeSplitAndWriteNothingToStandardOutput) {
+  test::TempDir dir;
+  test::writeFile(dir / "in", test::wideFile({"START_BLOCK_Word\t", "DF_q\t[V]" + rep("x", 600) + "[/V]", ""}));
+  test::RecordingSink sink;
+  testing::internal::CaptureStdout();
+  splitPass(dir / "in", dir / "out", sink);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  ASSERT_EQ(sink.lines.size(), 2u);
+  EXPECT_EQ(sink.lines[0], "Error: Can't split the line ---");
+  EXPECT_EQ(sink.lines[1].rfind("2  DF_q", 0), 0u);
+  EXPECT_EQ(test::wideLines(test::readFile(dir / "out")).size(), 4u);
 }
 
 }  // namespace

@@ -7,18 +7,19 @@
 #include <optional>
 #include <sstream>
 
-#include "driver/run_state.h"
 #include "intake/line_normaliser.h"
 #include "intake/record_checker.h"
 #include "intake/sjis_table.h"
 #include "intake/source_encoding.h"
 #include "intake_fixture.h"
 #include "platform/failure.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm {
 namespace {
 
+namespace fs = std::filesystem;
 using test::linesOf;
 using test::readFile;
 using test::wideOf;
@@ -27,10 +28,22 @@ using test::writeFile;
 // MPEG-1 Layer III frame headers that agree.
 const std::string kGoodMp3 = std::string("\xFF\xFB\x90\x64", 4) + std::string(50, '\0') + "\xFF\xFB\xA0\x64";
 
+// The parts of a run that the intake phases see through their context.
+struct IntakeParts {
+  WorkPaths paths;
+  fs::path sourceTextPath;
+  MediaList mediaList;
+  MediaTotals mediaTotals;
+  IntakeState intake;
+  std::uint32_t validRecordCount = 0;
+  test::RecordingSink sink;
+
+  IntakeContext context() { return IntakeContext{paths, sourceTextPath, mediaList, mediaTotals, intake, sink}; }
+};
+
 struct IntakeRun : testing::Test {
   test::TempDir dir;
-  RunState state;
-  std::string trace;
+  IntakeParts state;
 
   void SetUp() override {
     state.paths = WorkPaths::under(dir / "work");
@@ -44,16 +57,14 @@ struct IntakeRun : testing::Test {
   void runCheck(const std::string& sourceName, std::string_view source) {
     state.sourceTextPath = dir / sourceName;
     writeFile(state.sourceTextPath, source);
-    testing::internal::CaptureStdout();  // the trace of dropped codes
-    convertSource(state);
-    trace = testing::internal::GetCapturedStdout();
-    normaliseSource(state);
-    checkSource(state);
-    writeCheckReport(state);
+    convertSource(state.context());
+    normaliseSource(state.context());
+    state.validRecordCount = checkSource(state.context());
+    writeCheckReport(state.context());
   }
   std::u16string file(const fs::path& p) { return wideOf(readFile(p)); }
-  std::u16string checked() { return file(state.paths.trash / "Drill_2.uni"); }
-  std::u16string report() { return file(state.paths.destin / "Drill.chk"); }
+  std::u16string checked() { return file(workfiles::checkedSourcePath(state.paths)); }
+  std::u16string report() { return file(workfiles::checkReportPath(state.paths)); }
 };
 
 TEST_F(IntakeRun, ShiftJisSourceEndToEnd) {
@@ -71,8 +82,8 @@ TEST_F(IntakeRun, ShiftJisSourceEndToEnd) {
   runCheck("my.drill.txt", source);
 
   EXPECT_EQ(state.validRecordCount, 4u);
-  EXPECT_EQ(readFile(state.paths.trash / "Drill_tsv.chk"), ":0xf040\n");
-  EXPECT_EQ(trace, "Error,Can't convert code=0xf040\n");
+  EXPECT_EQ(readFile(workfiles::conversionLogPath(state.paths)), ":0xf040\n");
+  EXPECT_EQ(state.sink.lines, std::vector<std::string>{"Error,Can't convert code=0xf040"});
   EXPECT_EQ(linesOf(checked()), (std::vector<std::u16string>{
                                     u"\uFEFFsettings\thow to use\t\t英語１\r\n",
                                     u"c1\tc2\tc3\tno\tq\tans\tcomment\ttime\tcase1\tcase2\r\n",
@@ -88,19 +99,19 @@ TEST_F(IntakeRun, ShiftJisSourceEndToEnd) {
                                    u"\r\n",
                                    u" \tbad.mp3  \tフォーマットエラー\r\n",
                                }));
-  EXPECT_EQ(countErrors(state), 4u);
+  EXPECT_EQ(countErrors(state.intake), 4u);
   EXPECT_EQ(state.intake.howToUsePresent, 1);
 }
 
 TEST_F(IntakeRun, Utf16SourceWithoutFindingsWritesNoReport) {
   const std::u16string text = u"\uFEFFs\r\nh\r\n分類\tB\tC\t1\t問題\t2\t\t\tx\ty\r\n";
   runCheck("wide.txt", test::bytesOf(text));
-  EXPECT_EQ(readFile(state.paths.trash / "Drill.uni"), test::bytesOf(text));
-  EXPECT_FALSE(fs::exists(state.paths.trash / "Drill_tsv.chk"));
+  EXPECT_EQ(readFile(workfiles::convertedSourcePath(state.paths)), test::bytesOf(text));
+  EXPECT_FALSE(fs::exists(workfiles::conversionLogPath(state.paths)));
   EXPECT_EQ(checked(), text);
   EXPECT_EQ(state.validRecordCount, 1u);
-  EXPECT_EQ(countErrors(state), 0u);
-  EXPECT_FALSE(fs::exists(state.paths.destin / "Drill.chk"));
+  EXPECT_EQ(countErrors(state.intake), 0u);
+  EXPECT_FALSE(fs::exists(workfiles::checkReportPath(state.paths)));
 }
 
 // The bytes of `text` in one of the encodings a source may come in; the
@@ -164,9 +175,10 @@ struct CheckOutputs {
 CheckOutputs expectOneOutcome(IntakeRun& run, const std::vector<std::u16string>& lines,
                               const std::vector<SourceForm>& forms) {
   auto outputs = [&run] {
-    const fs::path report = run.state.paths.destin / "Drill.chk";
-    CheckOutputs o{readFile(run.state.paths.trash / "Drill.uni"), readFile(run.state.paths.trash / "Drill_1.uni"),
-                   readFile(run.state.paths.trash / "Drill_2.uni"), fs::exists(report) ? readFile(report) : "",
+    const fs::path report = workfiles::checkReportPath(run.state.paths);
+    const WorkPaths& paths = run.state.paths;
+    CheckOutputs o{readFile(workfiles::convertedSourcePath(paths)), readFile(workfiles::normalisedSourcePath(paths)),
+                   readFile(workfiles::checkedSourcePath(paths)), fs::exists(report) ? readFile(report) : "",
                    run.state.validRecordCount};
     fs::remove(report);
     return o;
@@ -229,7 +241,7 @@ TEST_F(IntakeRun, EveryEncodingAndLineEndGivesTheSameRecordsAndReport) {
 TEST_F(IntakeRun, ReportLinesReachTheWindowHook) {
   runCheck("empty.txt", "s\r\nh\r\n\r\n");
   std::vector<std::u16string> shown;
-  writeCheckReport(state, [&](std::u16string_view line) { shown.emplace_back(line); });
+  writeCheckReport(state.context(), [&](std::u16string_view line) { shown.emplace_back(line); });
   EXPECT_EQ(shown, std::vector<std::u16string>{u"empty.txt ファイルの記述が正しくありません。"});
   EXPECT_EQ(report(), u"\uFEFF\r\nempty.txt ファイルの記述が正しくありません。\r\n");
 }
@@ -242,7 +254,7 @@ TEST_F(IntakeRun, BinaryGarbageEndsInAReport) {
     garbage.push_back(static_cast<char>(x >> 16));
   }
   runCheck("garbage.txt", garbage);
-  EXPECT_GT(countErrors(state), 0u);
+  EXPECT_GT(countErrors(state.intake), 0u);
   EXPECT_EQ(readFile(state.sourceTextPath), garbage);
 }
 
@@ -281,10 +293,10 @@ TEST(IntakeStreams, RandomTextsPassThroughEveryStep) {
 
 TEST_F(IntakeRun, MissingFilesFailThePass) {
   state.sourceTextPath = dir / "none.txt";
-  EXPECT_THROW(convertSource(state), PassFailure);
-  EXPECT_THROW(normaliseSource(state), PassFailure);
+  EXPECT_THROW(convertSource(state.context()), PassFailure);
+  EXPECT_THROW(normaliseSource(state.context()), PassFailure);
   fs::remove_all(state.paths.trash);
-  EXPECT_THROW(checkSource(state), PassFailure);
+  EXPECT_THROW(checkSource(state.context()), PassFailure);
 }
 
 }  // namespace

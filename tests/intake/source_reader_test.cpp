@@ -7,6 +7,7 @@
 #include "intake/sjis_table.h"
 #include "intake_fixture.h"
 #include "platform/failure.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm {
@@ -208,25 +209,27 @@ TEST(ConvertSourceFile, WritesTheCopyAndTheLogAndLeavesTheSource) {
   test::TempDir dir;
   const std::string source = "q\xF0\x40\r\n";
   test::writeFile(dir / "drill.txt", source);
+  test::RecordingSink sink;
   testing::internal::CaptureStdout();
-  convertSourceFile(dir / "drill.txt", dir / "Drill.uni", dir / "Drill_tsv.chk");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error,Can't convert code=0xf040\n");
+  convertSourceFile(dir / "drill.txt", dir / "Drill.uni", dir / "Drill_tsv.chk", sink);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(sink.lines, std::vector<std::string>{"Error,Can't convert code=0xf040"});
   EXPECT_EQ(test::readFile(dir / "drill.txt"), source);
   EXPECT_EQ(wideOf(test::readFile(dir / "Drill.uni")), u"\uFEFFq\r\n");
   EXPECT_EQ(test::readFile(dir / "Drill_tsv.chk"), ":0xf040\n");
 
   const std::string utf16 = "\xFF\xFEq\0";
   test::writeFile(dir / "wide.txt", std::string(utf16.data(), 4));
-  convertSourceFile(dir / "wide.txt", dir / "Wide.uni", dir / "Wide_tsv.chk");
+  convertSourceFile(dir / "wide.txt", dir / "Wide.uni", dir / "Wide_tsv.chk", quietSink());
   EXPECT_EQ(test::readFile(dir / "Wide.uni"), std::string(utf16.data(), 4));
-  EXPECT_FALSE(fs::exists(dir / "Wide_tsv.chk"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "Wide_tsv.chk"));
 }
 
 TEST(ConvertSourceFile, MissingSourceOrOutputFolderFailsThePass) {
   test::TempDir dir;
-  EXPECT_THROW(convertSourceFile(dir / "none.txt", dir / "Drill.uni", dir / "log"), PassFailure);
+  EXPECT_THROW(convertSourceFile(dir / "none.txt", dir / "Drill.uni", dir / "log", quietSink()), PassFailure);
   test::writeFile(dir / "drill.txt", "x");
-  EXPECT_THROW(convertSourceFile(dir / "drill.txt", dir / "no/Drill.uni", dir / "log"), PassFailure);
+  EXPECT_THROW(convertSourceFile(dir / "drill.txt", dir / "no/Drill.uni", dir / "log", quietSink()), PassFailure);
 }
 
 }  // namespace
