@@ -1,19 +1,15 @@
 #include "container/container.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "container/index_image.h"
 #include "container/item_addr_image.h"
-#include "driver/run_state.h"
 #include "images/dic_image.h"
 #include "images/dict_header.h"
 #include "images/menu_image.h"
 #include "images/tagrule_image.h"
 #include "images/wordlib_image.h"
 #include "images/work_file.h"
-#include "media/bitmap_ext_image.h"
-#include "media/font_image.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 
@@ -40,33 +36,20 @@ void listBodyFiles(BuildHeader& h, const fs::path& dictDir) {
 
 }  // namespace
 
-container::ContainerSettings containerSettingsOf(const RunState& state) {
-  container::ContainerSettings s;
-  s.howToUsePresent = state.intake.howToUsePresent != 0;
-  s.entryCount = state.entryCount;
-  const auto& location = state.conversion.menuLocation;
-  s.menuLocation.assign(location.begin(), std::find(location.begin(), location.end(), u'\0'));
-  const std::u16string& cover = state.conversion.coverPicture;
-  s.coverPictureListed = !cover.empty() && findMedia(state.mediaList, cover) != nullptr;
-  s.coverPictureColour = state.mediaPhases.coverPictureFlag != 0;
-  s.otherPicturesListed = !state.conversion.media.otherList.empty();
-  return s;
-}
-
-void assembleContainer(RunState& state) {
-  const fs::path root = state.paths.root;
-  const fs::path destin = state.paths.destin;
+void assembleContainer(const AssemblyContext& context) {
+  const fs::path root = context.paths.root;
+  const fs::path destin = context.paths.destin;
   const fs::path dictDir = findWorkFile(destin, "Dict");
   const fs::path menuDir = findWorkFile(destin, "Menu");
 
   container::SizeReports reports(root / "usrDict.out", root / "usrDict.sum");
-  BuildHeader header = BuildHeader::from(state.options, root);
+  BuildHeader header = BuildHeader::from(context.options, root);
   reports.title(header.name);
 
   container::writeIndexImage(destin / "Index.bin", header);
 
-  if (state.options.menuPhase) {
-    require(BuildMenuImage(menuDir, MenuImageParams::from(state.params.menu)), menuDir / "Menu.bin");
+  if (context.options.menuPhase) {
+    require(BuildMenuImage(menuDir, MenuImageParams::from(context.params.menu)), menuDir / "Menu.bin");
     header.bodyMarks[container::kSlotMenu] = 1;
     moveIntoFolder(menuDir / "Menu.bin", destin);
   }
@@ -78,10 +61,8 @@ void assembleContainer(RunState& state) {
 
   header.fontsMark = 0;
   header.iconsMark = 0;
-  header.bitmapsMark = state.options.bitmapPhase;
-  header.bitmapParams = state.params.bitmap;
-  buildFontImage(state.paths);
-  if (!state.conversion.media.otherList.empty()) buildExtBmpImage(state.paths);
+  header.bitmapsMark = context.options.bitmapPhase;
+  header.bitmapParams = context.params.bitmap;
 
   listBodyFiles(header, dictDir);
   require(container::buildItemAddrImage(dictDir, header), dictDir / "ItemAddr.bin");
@@ -92,7 +73,7 @@ void assembleContainer(RunState& state) {
   require(BuildWordLibImage(dictDir), dictDir / "WordLib.bin");
   moveIntoFolder(dictDir / "WordLib.bin", destin);
 
-  const container::ContainerSettings settings = containerSettingsOf(state);
+  const container::ContainerSettings& settings = context.settings;
   container::SlotTable slots = container::listComponents(destin, header, settings, reports);
   require(container::writeContainer(destin, slots, header, settings, reports, platform::newGuid(),
                                     platform::buildTime()),

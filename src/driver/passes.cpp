@@ -7,9 +7,12 @@
 #include "conversion/conversion.h"
 #include "container/container.h"
 #include "dictcompiler/dictcompiler.h"
+#include "driver/phase_contexts.h"
 #include "driver/work_tree.h"
 #include "images/images.h"
 #include "intake/intake.h"
+#include "media/bitmap_ext_image.h"
+#include "media/font_image.h"
 #include "media/media_phases.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
@@ -77,12 +80,14 @@ PassResult BuildPass(RunState& state) {
       state.params.menu.present = 1;
       ProcessMenuData(state);
     }
-    if (state.options.soundPhase != 0) buildSound(state);
+    if (state.options.soundPhase != 0) buildSound(soundContextOf(state));
     if (state.options.bitmapPhase != 0) {
       state.params.bitmap.present = 1;
-      buildBitmaps(state);
+      buildBitmaps(bitmapContextOf(state));
     }
-    assembleContainer(state);
+    buildFontImage(state.paths, state.progress());
+    if (!state.conversion.media.otherList.empty()) buildExtBmpImage(state.paths, state.progress());
+    assembleContainer(assemblyContextOf(state));
   });
   if (result.ok && !state.batchMode) state.send(status::kBuildDone);
   return result;

@@ -35,11 +35,11 @@ struct Member {
   std::uint64_t size = 0;
 };
 
-Member convert(const fs::path& path, int kind, std::ostream& log) {
+Member convert(const fs::path& path, int kind, ProgressSink& sink) {
   Member m;
   std::optional<ComponentResult> r = ConvertComponent(path, kind);
   if (!r) {
-    log << "No such file! " << path.string() << "\n";
+    sink.log("No such file! " + path.string());
     return m;
   }
   m.converted = convertedPath(path);
@@ -49,10 +49,10 @@ Member convert(const fs::path& path, int kind, std::ostream& log) {
 
 }  // namespace
 
-void buildExtBmpImage(const WorkPaths& paths, std::ostream& out) {
+void buildExtBmpImage(const WorkPaths& paths, ProgressSink& sink) {
   const fs::path folder = paths.destin / bitmap::kBmpExtFolder;
-  std::array<Member, 2> members = {convert(folder / bitmap::kColourAddressTable, kHexNibbles, out),
-                                   convert(folder / bitmap::kColourData, kBinaryCopy, out)};
+  std::array<Member, 2> members = {convert(folder / bitmap::kColourAddressTable, kHexNibbles, sink),
+                                   convert(folder / bitmap::kColourData, kBinaryCopy, sink)};
   const fs::path target = paths.destin / "ExtBmp.bin";
   std::ofstream image(target, std::ios::binary | std::ios::trunc);
   if (!image) throw PassFailure(platform::withSystemError("can't open file " + target.string() + "\n", errno));

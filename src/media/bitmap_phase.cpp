@@ -182,8 +182,9 @@ class InfoTable {
 }  // namespace
 
 void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
-                           const std::vector<std::u16string>& monochromeList, std::ostream& log,
+                           const std::vector<std::u16string>& monochromeList, ProgressSink& sink,
                            std::vector<std::string>* warnings) {
+  SinkLogStream log(sink);
   const fs::path mid = paths.middata / kBmpFolder;
   const fs::path dst = paths.destin / kBmpFolder;
   std::error_code ec;
@@ -302,14 +303,14 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
   }
 }
 
-void writeColourPictures(RunState& state, std::ostream& log) {
-  MediaRegistration& reg = state.conversion.media;
-  const fs::path source = state.paths.middata / kBmpExtFolder;
+void writeColourPictures(const BitmapContext& context) {
+  std::vector<std::u16string>& otherList = context.otherList;
+  const fs::path source = context.paths.middata / kBmpExtFolder;
   // Cleared first, so a failed conversion never keeps an earlier run's value.
-  state.mediaPhases.coverPictureFlag = 0;
-  const std::u16string& cover = state.conversion.coverPicture;
+  context.phaseState.coverPictureFlag = 0;
+  const std::u16string& cover = context.coverPicture;
   if (!cover.empty()) {
-    if (const fs::path* path = findMedia(state.mediaList, cover)) {
+    if (const fs::path* path = findMedia(context.media, cover)) {
       const std::u16string name = lowerCase(cover) + utf8ToUtf16(kCoverSuffix);
       const std::string target = utf16ToUtf8(name);
       std::error_code ec;
@@ -317,22 +318,23 @@ void writeColourPictures(RunState& state, std::ostream& log) {
       PictureInfo info;
       if (target.find('/') == std::string::npos) {
         if (PictureZoom(*path, source / target, kCoverWidth, kCoverHeight, info) >= 0) {
-          reg.otherList.insert(reg.otherList.begin(), u"0000" + name);
-          state.mediaPhases.coverPictureFlag = (info.kind != 1 && info.kind != 4) ? 1 : 0;
+          otherList.insert(otherList.begin(), u"0000" + name);
+          context.phaseState.coverPictureFlag = (info.kind != 1 && info.kind != 4) ? 1 : 0;
         } else if (const std::error_code failure = mediaReadFailure(*path)) {
-          state.warnings.push_back(unreadableCoverWarning(*path, failure));
+          context.warnings.push_back(unreadableCoverWarning(*path, failure));
         }
       }
     }
   }
-  if (!reg.otherList.empty())
-    writeColourStore(reg.otherList, source, state.paths.destin / kBmpExtFolder, log);
+  if (!otherList.empty()) {
+    SinkLogStream log(context.sink);
+    writeColourStore(otherList, source, context.paths.destin / kBmpExtFolder, log);
+  }
 }
 
-void runBitmapPhase(RunState& state, std::ostream& log) {
-  writeColourPictures(state, log);
-  writeMonochromeTables(state.paths, state.mediaList, state.conversion.media.monochromeList, log,
-                        &state.warnings);
+void runBitmapPhase(const BitmapContext& context) {
+  writeColourPictures(context);
+  writeMonochromeTables(context.paths, context.media, context.monochromeList, context.sink, &context.warnings);
 }
 
 }  // namespace dm::bitmap

@@ -169,7 +169,8 @@ void convertPictureTables(const WorkPaths& paths) {
   }
 }
 
-void writeFontDirectory(const WorkPaths& paths, std::ostream& out) {
+void writeFontDirectory(const WorkPaths& paths, ProgressSink& sink) {
+  SinkLogStream out(sink);
   const fs::path target = paths.trash / font::kFontDirectoryFile;
   std::error_code ec;
   fs::remove(target, ec);
@@ -281,10 +282,10 @@ void writeFontDirectory(const WorkPaths& paths, std::ostream& out) {
   file.flush();
 }
 
-void wrapFontImage(const fs::path& source, const fs::path& target, std::ostream& out) {
+void wrapFontImage(const fs::path& source, const fs::path& target, ProgressSink& sink) {
   std::ifstream in(source, std::ios::binary);
   if (!in) {
-    out << "Error: Can't read the [" << source.string() << "] file!\n";
+    sink.log("Error: Can't read the [" + source.string() + "] file!");
     return;
   }
   std::ofstream image(target, std::ios::binary | std::ios::trunc);
@@ -295,10 +296,10 @@ void wrapFontImage(const fs::path& source, const fs::path& target, std::ostream&
   image << in.rdbuf();
 }
 
-void buildFontImage(const WorkPaths& paths, std::ostream& out) {
+void buildFontImage(const WorkPaths& paths, ProgressSink& sink) {
   convertPictureTables(paths);
-  writeFontDirectory(paths, out);
-  wrapFontImage(paths.trash / font::kFontDirectoryFile, paths.destin / font::kFontImageFile, out);
+  writeFontDirectory(paths, sink);
+  wrapFontImage(paths.trash / font::kFontDirectoryFile, paths.destin / font::kFontImageFile, sink);
 }
 
 }  // namespace dm

@@ -143,7 +143,8 @@ void copySounds(const WorkPaths& paths, const MediaList& media, const std::vecto
   platform::deleteFilesIn(middata / "Source");
 }
 
-void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& log) {
+void writeSoundImage(const WorkPaths& paths, const std::tm& date, ProgressSink& sink) {
+  SinkLogStream log(sink);
   const fs::path destin = paths.destin / kSoundFolder;
   std::vector<ListEntry> entries;
   {
@@ -228,9 +229,9 @@ void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& 
   if (!image.flush()) throw PassFailure(platform::withSystemError("can't write file " + target.string() + "\n", errno));
 }
 
-void runSoundPhase(RunState& state, std::ostream& log) {
-  copySounds(state.paths, state.mediaList, state.conversion.media.soundList, &state.warnings);
-  writeSoundImage(state.paths, platform::buildTime(), log);
+void runSoundPhase(const SoundContext& context) {
+  copySounds(context.paths, context.media, context.soundList, &context.warnings);
+  writeSoundImage(context.paths, platform::buildTime(), context.sink);
 }
 
 }  // namespace dm::sound

@@ -12,13 +12,15 @@
 #include <array>
 #include <ctime>
 #include <filesystem>
-#include <iostream>
 #include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "media/media_phases.h"
+#include "work/media_list.h"
+#include "work/progress_sink.h"
+#include "work/work_files.h"
 
 namespace dm::sound {
 
@@ -54,10 +56,10 @@ void copySounds(const WorkPaths& paths, const MediaList& media, const std::vecto
                 std::vector<std::string>* warnings = nullptr);
 
 // Writes Destin/Sound.bin from SndFile.lst and the copies, and the packing
-// log Trash/Sound_Drill.out. Progress and errors go to `log`.
-void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& log);
+// log Trash/Sound_Drill.out. Progress and errors go to the log of `sink`.
+void writeSoundImage(const WorkPaths& paths, const std::tm& date, ProgressSink& sink);
 
 // The whole phase.
-void runSoundPhase(RunState& state, std::ostream& log = std::cout);
+void runSoundPhase(const SoundContext& context);
 
 }  // namespace dm::sound

@@ -14,10 +14,12 @@
 #include "container/scrambler.h"
 #include "dictcompiler/dictcompiler.h"
 #include "images/images.h"
+#include "media/font_image.h"
 #include "driver/run_state.h"
 #include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
 #include "platform/failure.h"
+#include "support/recording_sink.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -155,11 +157,19 @@ class FinalAssembly : public ::testing::Test {
   }
   void TearDown() override { unsetenv("SOURCE_DATE_EPOCH"); }
 
+  // As the build pass does: the font image, then the final assembly.
   std::string assemble() {
     testing::internal::CaptureStdout();
-    assembleContainer(state_);
+    buildFontImage(state_.paths, sink_);
+    assembleContainer(context());
     testing::internal::GetCapturedStdout();
     return readFile(state_.paths.destin / "Drill.bin");
+  }
+  // What the build pass hands the final assembly for this run.
+  AssemblyContext context() {
+    settings_ = ContainerSettings{};
+    settings_.entryCount = state_.entryCount;
+    return {state_.paths, state_.options, state_.params, settings_, sink_};
   }
   static std::string component(const std::string& file, int slot) {
     return file.substr(loadLE32(file, 16 + 16 * slot + 2), loadLE32(file, 16 + 16 * slot + 6));
@@ -167,6 +177,8 @@ class FinalAssembly : public ::testing::Test {
 
   TempDir dir_;
   RunState state_;
+  ContainerSettings settings_;
+  test::RecordingSink sink_;
 };
 
 TEST_F(FinalAssembly, DeliveredContainerReadsBack) {
@@ -274,34 +286,11 @@ TEST_F(FinalAssembly, BitmapPhaseListsFontBin) {
   EXPECT_EQ(readFile(state_.paths.destin / "MSDerror.txt"), (state_.paths.destin / "Bitmap.bin").string() + "\n");
 }
 
-TEST(ContainerSettings, TakenFromTheRun) {
-  RunState state;
-  state.entryCount = 12;
-  EXPECT_FALSE(containerSettingsOf(state).howToUsePresent);
-  state.intake.howToUsePresent = 1;
-  const std::u16string location = u"Quiz/Level 1";
-  std::copy(location.begin(), location.end(), state.conversion.menuLocation.begin());
-  state.conversion.coverPicture = u"Cover.JPG";
-  state.mediaPhases.coverPictureFlag = 1;
-  ContainerSettings s = containerSettingsOf(state);
-  EXPECT_TRUE(s.howToUsePresent);
-  EXPECT_EQ(s.entryCount, 12u);
-  EXPECT_EQ(s.menuLocation, location);
-  EXPECT_FALSE(s.coverPictureListed);  // not in the media list
-  EXPECT_TRUE(s.coverPictureColour);
-  EXPECT_FALSE(s.otherPicturesListed);
-  state.mediaList["cover.jpg"] = "/x/Cover.JPG";
-  state.conversion.media.otherList.push_back(u"0001a.jpg");
-  s = containerSettingsOf(state);
-  EXPECT_TRUE(s.coverPictureListed);
-  EXPECT_TRUE(s.otherPicturesListed);
-}
-
 TEST_F(FinalAssembly, MissingTagRuleListFailsThePassNamingIt) {
   fs::remove(state_.paths.destin / "Dict" / "tag_rule.lst");
   testing::internal::CaptureStdout();
   try {
-    assembleContainer(state_);
+    assembleContainer(context());
     ADD_FAILURE() << "no failure";
   } catch (const PassFailure& e) {
     EXPECT_NE(std::string(e.what()).find("tag_rule.lst"), std::string::npos);

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm {
 namespace {
 
+namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
 
@@ -23,7 +23,7 @@ class ExtBmpImageTest : public ::testing::Test {
   ExtBmpImageTest() : paths(WorkPaths::under(dir.path())) { fs::create_directories(paths.destin / "BmpExt"); }
   test::TempDir dir;
   WorkPaths paths;
-  std::ostringstream log;
+  test::RecordingSink log;
 };
 
 TEST_F(ExtBmpImageTest, HeaderMembersAndPadding) {
@@ -43,7 +43,7 @@ TEST_F(ExtBmpImageTest, HeaderMembersAndPadding) {
             std::string("\x00\x00\x01\x00\x00\x00\x00\x10\x00\x08\xFF\xFF\xFF\x00\x00\x03\x00\x00\x00\x00", 20));
   EXPECT_EQ(image.substr(158, 3), "abc");
   EXPECT_EQ(image.substr(161), std::string(16, '\0'));
-  EXPECT_EQ(log.str(), "");
+  EXPECT_TRUE(log.lines.empty());
   EXPECT_FALSE(fs::exists(paths.destin / "BmpExt" / "bitmap.add_"));
   EXPECT_FALSE(fs::exists(paths.destin / "BmpExt" / "bitmap.dat_"));
 }
@@ -55,7 +55,7 @@ TEST_F(ExtBmpImageTest, MissingMemberContributesNoBytes) {
   ASSERT_EQ(image.size(), 138u + 10u + 16u);
   EXPECT_EQ(u32(image, 34), 148u);
   EXPECT_EQ(u32(image, 38), 0u);
-  EXPECT_EQ(log.str(), "No such file! " + (paths.destin / "BmpExt" / "bitmap.dat").string() + "\n");
+  EXPECT_EQ(log.lines, std::vector<std::string>{"No such file! " + (paths.destin / "BmpExt" / "bitmap.dat").string()});
 }
 
 }  // namespace

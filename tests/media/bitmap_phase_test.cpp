@@ -9,6 +9,7 @@
 #include "pictures/picture_fixtures.h"
 #include "pictures/picture_library.h"
 #include "support/fifo.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm::bitmap {
@@ -49,16 +50,35 @@ class BitmapPhaseTest : public ::testing::Test {
   }
 
   void runMonochrome(std::vector<std::u16string> list) {
-    writeMonochromeTables(state.paths, state.mediaList, list, log);
+    writeMonochromeTables(state.paths, state.mediaList, list, state.sink);
   }
 
   std::string mid(const std::string& name) { return readFile(state.paths.middata / "Bmp" / name); }
   std::string dst(const std::string& name) { return readFile(state.paths.destin / "Bmp" / name); }
   bool dstExists(const std::string& name) { return fs::exists(state.paths.destin / "Bmp" / name); }
 
+  // The parts of a run that the bitmap phase sees.
+  struct Run {
+    WorkPaths paths;
+    MediaList mediaList;
+    struct {
+      std::u16string coverPicture;
+      struct {
+        std::vector<std::u16string> monochromeList, otherList;
+      } media;
+    } conversion;
+    MediaPhaseState mediaPhases;
+    std::vector<std::string> warnings;
+    test::RecordingSink sink;
+    BitmapContext context() {
+      return {paths,      mediaList, conversion.coverPicture, conversion.media.monochromeList, conversion.media.otherList,
+              mediaPhases, warnings, sink};
+    }
+  };
+
   test::TempDir dir;
-  RunState state;
-  std::ostringstream log;
+  Run state;
+  std::ostringstream log;  // the colour store's messages
 };
 
 TEST_F(BitmapPhaseTest, DefaultPictureOnly) {
@@ -114,7 +134,7 @@ TEST_F(BitmapPhaseTest, EveryKindOfMonochromeListEntry) {
                                    "9\t002\t000A\t00000001\n"
                                    "4\t002\t0003\t00000000\n" +
                                    repeat("F\tFFF\tFFFF\tFFFFFFFF\n", 3));
-  EXPECT_EQ(log.str(), "1.250000\n") << "the ratio of the classified picture";
+  EXPECT_EQ(state.sink.lines, std::vector<std::string>{"1.250000"}) << "the ratio of the classified picture";
 }
 
 TEST_F(BitmapPhaseTest, GreyPictureOffTheRampIsConvertedInTrash) {
@@ -220,7 +240,7 @@ TEST_F(BitmapPhaseTest, ColourCoverPictureGoesInFrontAndSetsTheFlag) {
   addMedia("cover.bmp", makeBmp(40, 30, 24, [](int x, int) { return x * 0x010203u; }));
   state.conversion.coverPicture = u"Cover.BMP";
   state.conversion.media.otherList = {u"0001photo.jpg"};
-  writeColourPictures(state, log);
+  writeColourPictures(state.context());
   ASSERT_EQ(state.conversion.media.otherList.size(), 2u);
   EXPECT_EQ(state.conversion.media.otherList[0], u"0000cover.bmp_1y2x");
   EXPECT_EQ(state.mediaPhases.coverPictureFlag, 1);
@@ -232,7 +252,7 @@ TEST_F(BitmapPhaseTest, MonochromeCoverClearsTheFlagAndStillBuildsTheStore) {
   addMedia("cover.bmp", makeBmp(16, 8, 1, [](int x, int) { return x & 1u; }, {{255, 255, 255}, {0, 0, 0}}));
   state.conversion.coverPicture = u"cover.bmp";
   state.mediaPhases.coverPictureFlag = 1;
-  writeColourPictures(state, log);
+  writeColourPictures(state.context());
   EXPECT_EQ(state.mediaPhases.coverPictureFlag, 0);
   ASSERT_EQ(state.conversion.media.otherList.size(), 1u);
   const std::string add = readFile(state.paths.destin / "BmpExt" / "bitmap.add");
@@ -243,13 +263,13 @@ TEST_F(BitmapPhaseTest, FailedCoverConversionLeavesTheListAndClearsAnEarlierFlag
   addMedia("cover.bmp", "not a picture");
   state.conversion.coverPicture = u"cover.bmp";
   state.mediaPhases.coverPictureFlag = 1;
-  writeColourPictures(state, log);
+  writeColourPictures(state.context());
   EXPECT_EQ(state.mediaPhases.coverPictureFlag, 0);
   EXPECT_TRUE(state.conversion.media.otherList.empty());
   EXPECT_FALSE(fs::exists(state.paths.destin / "BmpExt" / "bitmap.add")) << "no colour picture, no store";
 
   state.conversion.coverPicture = u"unlisted.bmp";
-  writeColourPictures(state, log);
+  writeColourPictures(state.context());
   EXPECT_TRUE(state.conversion.media.otherList.empty());
 }
 
@@ -262,10 +282,11 @@ TEST_F(BitmapPhaseTest, ListedPicturesThatCannotBeReadAreWarnedAboutAndNeverWait
   for (const char* name : {"gone.bmp", "fifo.bmp", "cover.bmp"}) fs::remove(state.mediaList[name]);
   for (const char* name : {"fifo.bmp", "cover.bmp"}) ASSERT_TRUE(test::makeFifo(state.mediaList[name]));
   state.conversion.coverPicture = u"cover.bmp";
-  EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["cover.bmp"], [&] { writeColourPictures(state, log); }));
+  EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["cover.bmp"], [&] { writeColourPictures(state.context()); }));
   std::vector<std::string> warnings;
   EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["fifo.bmp"], [&] {
-    writeMonochromeTables(state.paths, state.mediaList, {u"0015good.bmp", u"0016gone.bmp", u"0017fifo.bmp"}, log,
+    writeMonochromeTables(state.paths, state.mediaList, {u"0015good.bmp", u"0016gone.bmp", u"0017fifo.bmp"},
+                          state.sink,
                           &warnings);
   }));
   EXPECT_EQ(mid("BmpFile.lst"), repeat("Default\t0\n", 21) + "bmp00015\t1\t::good.bmp\nbmp00016\t0\nbmp00017\t0\n");

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "media/bitmap_phase.h"
 #include "media/font_tables.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm {
@@ -20,10 +19,9 @@ std::uint32_t u32(const std::string& s, std::size_t at) {
   return v;
 }
 
-constexpr const char* kWarnings =
-    "Warning: no such file [CodeType.lst]!\n"
-    "Warning: no such file [font2.idx]!\n"
-    "Warning: not such file [font2.map]!\n";
+const std::vector<std::string> kWarnings = {"Warning: no such file [CodeType.lst]!",
+                                            "Warning: no such file [font2.idx]!",
+                                            "Warning: not such file [font2.map]!"};
 
 class FontImageTest : public ::testing::Test {
  protected:
@@ -32,7 +30,7 @@ class FontImageTest : public ::testing::Test {
   }
   test::TempDir dir;
   WorkPaths paths;
-  std::ostringstream log;
+  test::RecordingSink log;
 };
 
 TEST_F(FontImageTest, WithoutPicturesHeaderAndEmptyDirectoryOnly) {
@@ -49,14 +47,14 @@ TEST_F(FontImageTest, WithoutPicturesHeaderAndEmptyDirectoryOnly) {
   expected.replace(24, 8, std::string("\x00\x30\x00\x30\x00\xE0\x00\xE0", 8));
   EXPECT_EQ(font2.substr(0, 164), expected);
   EXPECT_EQ(font2.substr(164), std::string(16 * 176 + 80, '\0'));
-  EXPECT_EQ(log.str(), kWarnings);
+  EXPECT_EQ(log.lines, kWarnings);
 }
 
 TEST_F(FontImageTest, MonochromePicturesFillOnlyGroupNine) {
-  std::ostringstream phaseLog;
+  test::RecordingSink phaseLog;
   bitmap::writeMonochromeTables(paths, {}, {u"0014default.bmp"}, phaseLog);
   buildFontImage(paths, log);
-  EXPECT_EQ(log.str(), kWarnings) << "every slot was patched";
+  EXPECT_EQ(log.lines, kWarnings) << "every slot was patched";
   const std::string f = readFile(paths.trash / "Font2.bin");
   ASSERT_EQ(readFile(paths.destin / "Font.bin").substr(29), f);
   const std::size_t r = 164;
@@ -141,7 +139,8 @@ TEST(SymbolTableHeader, FourDigitOffsetsAndOddDigitCounts) {
 
 TEST_F(FontImageTest, WrapperWithoutSourceReportsAndWritesNothing) {
   wrapFontImage(paths.trash / "missing.bin", paths.destin / "Font.bin", log);
-  EXPECT_EQ(log.str(), "Error: Can't read the [" + (paths.trash / "missing.bin").string() + "] file!\n");
+  EXPECT_EQ(log.lines, std::vector<std::string>{"Error: Can't read the [" + (paths.trash / "missing.bin").string() +
+                                                "] file!"});
   EXPECT_FALSE(fs::exists(paths.destin / "Font.bin"));
 }
 

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "textio/case_fold.h"
 #include "support/fifo.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm::sound {
@@ -50,9 +51,24 @@ class SoundTest : public ::testing::Test {
   }
   std::string image() { return readFile(state.paths.destin / "Sound.bin"); }
 
+  // The parts of a run that the sound phase sees.
+  struct Run {
+    WorkPaths paths;
+    MediaList mediaList;
+    struct {
+      struct {
+        std::vector<std::u16string> soundList;
+      } media;
+    } conversion;
+    std::vector<std::string> warnings;
+    SoundContext context(ProgressSink& sink) {
+      return {paths, mediaList, conversion.media.soundList, warnings, sink};
+    }
+  };
+
   test::TempDir dir;
-  RunState state;
-  std::ostringstream log;
+  Run state;
+  test::RecordingSink log;
 };
 
 TEST_F(SoundTest, NoSoundFound) {
@@ -126,7 +142,8 @@ TEST_F(SoundTest, VanishedSoundsTakeNoSpaceAndTheImageStaysComplete) {
   // Copied, then deleted before the packing.
   writeFile(state.paths.middata / "Sound" / "SndFile.lst", "snd00000\t1\n");
   writeSoundImage(state.paths, december8(), log);
-  EXPECT_EQ(log.str(), "No sound data: " + (state.paths.destin / "Sound" / "snd00000.mp3").string() + "!\n");
+  EXPECT_EQ(log.lines,
+            std::vector<std::string>{"No sound data: " + (state.paths.destin / "Sound" / "snd00000.mp3").string() + "!"});
   const std::string s = image();
   ASSERT_EQ(s.size(), 16u + 32u);
   EXPECT_EQ(be32(s, 12), 0u);
@@ -214,7 +231,7 @@ TEST(SoundImage, CheckValueAndDate) {
 TEST_F(SoundTest, PhaseDatesTheImageWithTheBuildTime) {
   ::setenv("SOURCE_DATE_EPOCH", "1796731200", 1);  // 8 December 2026, 12:00 UTC
   state.conversion.media.soundList = {u"00000000a.mp3"};
-  runSoundPhase(state, log);
+  runSoundPhase(state.context(log));
   const std::array<std::uint8_t, 4> date = bcdDate(platform::buildTime());
   const std::string s = image();
   ASSERT_EQ(s.size(), 16u + 32u);
