@@ -65,7 +65,7 @@ void assembleContainer(const AssemblyContext& context) {
   header.bitmapParams = context.params.bitmap;
 
   listBodyFiles(header, dictDir);
-  require(container::buildItemAddrImage(dictDir, header), dictDir / "ItemAddr.bin");
+  container::buildItemAddrImage(dictDir, header, context.sink);
   moveIntoFolder(dictDir / "ItemAddr.bin", destin);
 
   require(BuildDicImage(dictDir, kInternalName), dictDir / "Dic.bin");
@@ -75,9 +75,8 @@ void assembleContainer(const AssemblyContext& context) {
 
   const container::ContainerSettings& settings = context.settings;
   container::SlotTable slots = container::listComponents(destin, header, settings, reports);
-  require(container::writeContainer(destin, slots, header, settings, reports, platform::newGuid(),
-                                    platform::buildTime()),
-          destin / (header.name + ".pre"));
+  container::writeContainer(destin, slots, header, settings, reports, platform::newGuid(), platform::buildTime(),
+                            context.sink);
   reports.finish();
 }
 

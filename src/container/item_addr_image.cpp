@@ -1,12 +1,12 @@
 #include "container/item_addr_image.h"
 
-#include <cstdio>
 #include <fstream>
 #include <optional>
 
 #include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
 
 namespace dm::container {
 
@@ -19,7 +19,7 @@ std::uint32_t dataLines(const fs::path& dictDir, const char* name, const fs::pat
 
 }  // namespace
 
-int buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header) {
+void buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header, ProgressSink& sink) {
   std::array<fs::path, kItemAddrMembers> paths;
   std::array<std::optional<std::uint64_t>, kItemAddrMembers> present;
   {
@@ -41,7 +41,7 @@ int buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header) {
 
   const fs::path image = dictDir / "ItemAddr.bin";
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + image.string());
   std::string b;
   appendByte(b, header.linkNumberWidth);
   appendByte(b, header.subNumberWidth);
@@ -69,13 +69,12 @@ int buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header) {
   for (int s = 0; s < kItemAddrMembers; ++s) {
     if (!present[s]) continue;
     const fs::path converted = convertedPath(paths[s]);
-    if (!copyFileBytes(converted, *present[s], out)) std::printf("No such file! %s\n", converted.string().c_str());
+    if (!copyFileBytes(converted, *present[s], out)) sink.log("No such file! " + converted.string());
     std::error_code ec;
     fs::remove(converted, ec);
   }
   out.flush();
   requireWritten(out, image);
-  return 0;
 }
 
 }  // namespace dm::container

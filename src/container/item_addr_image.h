@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "container/build_header.h"
+#include "work/progress_sink.h"
 
 namespace dm::container {
 
@@ -19,8 +20,10 @@ inline constexpr std::uint32_t kItemAddrDataOffset = 202;
 
 // Builds <dictDir>/ItemAddr.bin. A member is present when its file is on the
 // output lists of `header`; it is converted with kind 0 (failures go to
-// <dictDir>/Fnterror.txt and leave the slot absent). Returns 0, or -1 when
-// ItemAddr.bin cannot be created.
-int buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header);
+// <dictDir>/Fnterror.txt and leave the slot absent); a converted member that
+// cannot be read back logs "No such file! <path>" to `sink`. Throws
+// PassFailure when ItemAddr.bin cannot be created ("can't create file
+// <path>") or written.
+void buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header, ProgressSink& sink);
 
 }  // namespace dm::container

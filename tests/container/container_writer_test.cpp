@@ -5,6 +5,8 @@
 #include "container/checksum.h"
 #include "container/scrambler.h"
 #include "textio/byte_order.h"
+#include "platform/failure.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
@@ -62,9 +64,7 @@ class ContainerWriter : public ::testing::Test {
     {
       SizeReports reports(dir_ / "usrDict.out", dir_ / "usrDict.sum");
       slots_ = listComponents(destin(), header, settings, reports);
-      testing::internal::CaptureStdout();
-      EXPECT_EQ(writeContainer(destin(), slots_, header, settings, reports, fixedGuid(), december()), 0);
-      stdout_ = testing::internal::GetCapturedStdout();
+      writeContainer(destin(), slots_, header, settings, reports, fixedGuid(), december(), sink_);
       total_ = reports.total();
       reports.finish();
     }
@@ -74,7 +74,7 @@ class ContainerWriter : public ::testing::Test {
   TempDir dir_;
   SlotTable slots_;
   std::uint32_t total_ = 0;
-  std::string stdout_;
+  test::RecordingSink sink_;
 };
 
 TEST_F(ContainerWriter, DrillWithoutSoundMenuOrPicture) {
@@ -203,11 +203,16 @@ TEST_F(ContainerWriter, MissingLastImageEndsTheFileAtThePreviousImage) {
   EXPECT_EQ(total_, 10u + 7 + 3 + 5 + 5 * 5120);
 }
 
-TEST_F(ContainerWriter, UncreatableContainer) {
+TEST_F(ContainerWriter, UncreatableContainerFailsThePassNamingIt) {
   fs::create_directory(destin() / "Drill.pre");
   SizeReports reports;
   SlotTable slots = listComponents(destin(), BuildHeader{}, ContainerSettings{}, reports);
-  EXPECT_EQ(writeContainer(destin(), slots, BuildHeader{}, ContainerSettings{}, reports, fixedGuid(), december()), -1);
+  try {
+    writeContainer(destin(), slots, BuildHeader{}, ContainerSettings{}, reports, fixedGuid(), december(), sink_);
+    ADD_FAILURE() << "no failure";
+  } catch (const PassFailure& e) {
+    EXPECT_EQ(std::string(e.what()), "can't create file " + (destin() / "Drill.pre").string());
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
+#include "platform/failure.h"
 
 namespace dm::container {
 namespace {
@@ -22,7 +23,7 @@ BuildHeader drillHeader() {
 TEST(ItemAddrImage, DrillBuildCarriesTheSegmentAndOffsetTables) {
   TempDir dir;
   test::writeDrillBody(dir.path());
-  ASSERT_EQ(buildItemAddrImage(dir.path(), drillHeader()), 0);
+  buildItemAddrImage(dir.path(), drillHeader(), quietSink());
   const std::string image = readFile(dir / "ItemAddr.bin");
   ASSERT_EQ(image.size(), 202u + 3 + 1);
   EXPECT_EQ(image.substr(0, 7), std::string("\x08\x04\x02\x00\x00\x00\x00", 7));
@@ -45,7 +46,7 @@ TEST(ItemAddrImage, NoEntriesAndAMissingMember) {
   TempDir dir;
   writeFile(dir / "entry_add.dat", "");
   writeFile(dir / "entry_add.seg", "4011\n");
-  ASSERT_EQ(buildItemAddrImage(dir.path(), drillHeader()), 0);
+  buildItemAddrImage(dir.path(), drillHeader(), quietSink());
   const std::string image = readFile(dir / "ItemAddr.bin");
   EXPECT_EQ(loadLE32(image, 7), 0u);
   EXPECT_EQ(readFile(dir / "Fnterror.txt"), (dir / "entry_add.off").string() + "\n");
@@ -61,7 +62,7 @@ TEST(ItemAddrImage, WriterTypeZeroListsTheAddressList) {
   BuildHeader h;
   h.tableWriterType = 0;
   h.entryAddressFiles = {"ENTRY_ADD.DAT"};
-  ASSERT_EQ(buildItemAddrImage(dir.path(), h), 0);
+  buildItemAddrImage(dir.path(), h, quietSink());
   const std::string image = readFile(dir / "ItemAddr.bin");
   EXPECT_EQ(image[2], 0);
   EXPECT_EQ(loadLE32(image, 50), 202u);
@@ -69,10 +70,15 @@ TEST(ItemAddrImage, WriterTypeZeroListsTheAddressList) {
   EXPECT_EQ(loadLE32(image, 58), 0u);
 }
 
-TEST(ItemAddrImage, UncreatableImage) {
+TEST(ItemAddrImage, UncreatableImageFailsThePassNamingIt) {
   TempDir dir;
   fs::create_directory(dir / "ItemAddr.bin");
-  EXPECT_EQ(buildItemAddrImage(dir.path(), drillHeader()), -1);
+  try {
+    buildItemAddrImage(dir.path(), drillHeader(), quietSink());
+    ADD_FAILURE() << "no failure";
+  } catch (const PassFailure& e) {
+    EXPECT_EQ(std::string(e.what()), "can't create file " + (dir / "ItemAddr.bin").string());
+  }
 }
 
 }  // namespace
