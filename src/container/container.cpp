@@ -26,8 +26,8 @@ void require(int result, const fs::path& image) {
 // The drill body's files for the item address image: the entry address
 // tables in the form the table writer made, and every word library's files.
 void listBodyFiles(BuildHeader& h, const fs::path& dictDir) {
-  if (h.tableWriterType != 0) h.entryAddressFiles = {"entry_add.seg", "entry_add.off"};
-  else h.entryAddressFiles = {"entry_add.dat"};
+  if (h.tableWriterType != 0) h.entryAddressFiles = {workfiles::kEntryAddressSegments, workfiles::kEntryAddressOffsets};
+  else h.entryAddressFiles = {workfiles::kEntryAddressData};
   if (std::optional<DictHeader> dict = readDictHeader(findWorkFile(dictDir, "dict.h"))) {
     for (const std::string& lib : dict->libraries)
       for (const char* ext : {".dat", ".cod", ".sdx"}) h.wordLibFiles.push_back(lib + ext);
@@ -39,14 +39,14 @@ void listBodyFiles(BuildHeader& h, const fs::path& dictDir) {
 void assembleContainer(const AssemblyContext& context) {
   const fs::path root = context.paths.root;
   const fs::path destin = context.paths.destin;
-  const fs::path dictDir = findWorkFile(destin, "Dict");
-  const fs::path menuDir = findWorkFile(destin, "Menu");
+  const fs::path dictDir = destin / workfiles::kDictFolder;
+  const fs::path menuDir = destin / workfiles::kMenuFolder;
 
-  container::SizeReports reports(root / "usrDict.out", root / "usrDict.sum");
+  container::SizeReports reports(workfiles::sizeReportPath(context.paths), workfiles::sizeSummaryPath(context.paths));
   BuildHeader header = BuildHeader::from(context.options, root);
   reports.title(header.name);
 
-  container::writeIndexImage(destin / "Index.bin", header);
+  container::writeIndexImage(destin / workfiles::kIndexImage, header);
 
   if (context.options.menuPhase) {
     require(BuildMenuImage(menuDir, MenuImageParams::from(context.params.menu)), menuDir / "Menu.bin");
@@ -56,7 +56,7 @@ void assembleContainer(const AssemblyContext& context) {
 
   const fs::path ruleList = findWorkFile(dictDir, "tag_rule.lst");
   if (!regularFileSize(ruleList)) throw PassFailure("can't open file " + ruleList.string());
-  require(BuildTagRuleImage(dictDir, std::string(kInternalName) + "_tag.h", true), dictDir / "TagRule.bin");
+  require(BuildTagRuleImage(dictDir, std::string(kInternalName) + workfiles::kTagHeaderSuffix, true), dictDir / "TagRule.bin");
   moveIntoFolder(dictDir / "TagRule.bin", destin);
 
   header.fontsMark = 0;
@@ -66,7 +66,7 @@ void assembleContainer(const AssemblyContext& context) {
 
   listBodyFiles(header, dictDir);
   container::buildItemAddrImage(dictDir, header, context.sink);
-  moveIntoFolder(dictDir / "ItemAddr.bin", destin);
+  moveIntoFolder(dictDir / workfiles::kItemAddrImage, destin);
 
   require(BuildDicImage(dictDir, kInternalName), dictDir / "Dic.bin");
   moveIntoFolder(dictDir / "Dic.bin", destin);

@@ -96,7 +96,7 @@ class SummingWriter {
 
 SlotTable listComponents(const fs::path& destin, const BuildHeader& header, const ContainerSettings& settings,
                          SizeReports& reports) {
-  std::ofstream missing(destin / "MSDerror.txt", std::ios::trunc);
+  std::ofstream missing(destin / workfiles::kMissingImages, std::ios::trunc);
   SlotTable slots;
   for (int s = 0; s < static_cast<int>(kSlotCount); ++s) {
     ComponentSlot& slot = slots[s];
@@ -170,7 +170,7 @@ std::string containerHeader(const SlotTable& slots, const BuildHeader& header, c
 void writeContainer(const fs::path& destin, SlotTable& slots, const BuildHeader& header,
                     const ContainerSettings& settings, SizeReports& reports, const platform::Guid& guid,
                     const std::tm& when, ProgressSink& sink) {
-  const fs::path pre = destin / (header.name + ".pre");
+  const fs::path pre = destin / workfiles::kContainerDraft;
   std::ofstream out(pre, std::ios::binary | std::ios::trunc);
   if (!out) throw PassFailure("can't create file " + pre.string());
 
@@ -198,8 +198,7 @@ void writeContainer(const fs::path& destin, SlotTable& slots, const BuildHeader&
   if (reserve > 0) reserve -= kReserveBytes;
   reports.size("DataMap Reserve Space", checked32(reserve, pre.string()));
 
-  fs::path bin = pre;
-  bin.replace_extension(".bin");
+  const fs::path bin = destin / workfiles::kContainer;
   if (scramble(pre, bin, kKeyText) != 1) throw PassFailure("can't create file " + bin.string());
 }
 

@@ -55,7 +55,7 @@ std::uint64_t layoutSlots(SlotTable& slots);
 std::string containerHeader(const SlotTable& slots, const BuildHeader& header, const ContainerSettings& settings,
                             std::uint32_t totalSize, const platform::Guid& guid);
 
-// Writes <destin>/<name>.pre and its scrambled copy <destin>/<name>.bin,
+// Writes <destin>/Drill.pre and its scrambled copy <destin>/Drill.bin,
 // and the "DataMap Reserve Space" size line. A listed image that cannot be
 // read any more logs "No such file! <path>" to `sink` and leaves its bytes
 // zero. Throws PassFailure when the .pre file cannot be created ("can't

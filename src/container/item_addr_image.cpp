@@ -23,7 +23,7 @@ void buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header, Prog
   std::array<fs::path, kItemAddrMembers> paths;
   std::array<std::optional<std::uint64_t>, kItemAddrMembers> present;
   {
-    std::ofstream errors(dictDir / "Fnterror.txt", std::ios::trunc);
+    std::ofstream errors(dictDir / workfiles::kItemAddrErrors, std::ios::trunc);
     for (int s = 0; s < kItemAddrMembers; ++s)
       if (kItemAddrMemberNames[s]) paths[s] = findWorkFile(dictDir, kItemAddrMemberNames[s]);
     for (const auto* list : {&header.entryAddressFiles, &header.lineTableFiles, &header.fiftyLineFiles,
@@ -39,7 +39,7 @@ void buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header, Prog
     }
   }
 
-  const fs::path image = dictDir / "ItemAddr.bin";
+  const fs::path image = dictDir / workfiles::kItemAddrImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
   if (!out) throw PassFailure("can't create file " + image.string());
   std::string b;
@@ -47,14 +47,14 @@ void buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header, Prog
   appendByte(b, header.subNumberWidth);
   appendByte(b, header.tableWriterType);
   for (std::uint8_t w : header.furtherWidths) appendByte(b, w);
-  appendLE32(b, dataLines(dictDir, "entry_add.dat", image));
+  appendLE32(b, dataLines(dictDir, workfiles::kEntryAddressData, image));
   appendLE16(b, header.entryNumberWidth);
   appendByte(b, header.lineTableSelector);
   for (std::uint8_t v : header.furtherBytes) appendByte(b, v);
-  appendLE32(b, header.lineTableSelector != '0' ? dataLines(dictDir, "entry_line.dat", image) : 0);
+  appendLE32(b, header.lineTableSelector != '0' ? dataLines(dictDir, workfiles::kEntryLineData, image) : 0);
   appendLE16(b, header.furtherField);
   appendByte(b, header.fiftyLineFlag);
-  appendLE32(b, header.fiftyLineFlag ? dataLines(dictDir, "addr_50line.idx", image) : 0);
+  appendLE32(b, header.fiftyLineFlag ? dataLines(dictDir, workfiles::kFiftyLineIndex, image) : 0);
   appendZeros(b, kItemAddrDirectoryOffset - b.size());
 
   std::uint64_t offset = kItemAddrDataOffset;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "container/build_header.h"
+#include "work/work_files.h"
 #include "work/progress_sink.h"
 
 namespace dm::container {
@@ -13,8 +14,9 @@ namespace dm::container {
 inline constexpr int kItemAddrMembers = 9;
 // Member files in slot order (in Destin/Dict); the last slot names none.
 inline constexpr std::array<const char*, kItemAddrMembers> kItemAddrMemberNames{
-    "entry_add.dat", "entry_add.seg", "entry_add.off", "entry_line.dat", "entry_line.seg",
-    "entry_line.off", "addr_50line.idx", "addr_50line.add", nullptr};
+    workfiles::kEntryAddressData, workfiles::kEntryAddressSegments, workfiles::kEntryAddressOffsets,
+    workfiles::kEntryLineData,    workfiles::kEntryLineSegments,    workfiles::kEntryLineOffsets,
+    workfiles::kFiftyLineIndex,   workfiles::kFiftyLineAddresses,   nullptr};
 inline constexpr std::uint32_t kItemAddrDirectoryOffset = 50;
 inline constexpr std::uint32_t kItemAddrDataOffset = 202;
 

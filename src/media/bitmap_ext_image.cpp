@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "images/component_converter.h"
-#include "media/bitmap_tables.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 
@@ -50,10 +49,10 @@ Member convert(const fs::path& path, int kind, ProgressSink& sink) {
 }  // namespace
 
 void buildExtBmpImage(const WorkPaths& paths, ProgressSink& sink) {
-  const fs::path folder = paths.destin / bitmap::kBmpExtFolder;
-  std::array<Member, 2> members = {convert(folder / bitmap::kColourAddressTable, kHexNibbles, sink),
-                                   convert(folder / bitmap::kColourData, kBinaryCopy, sink)};
-  const fs::path target = paths.destin / "ExtBmp.bin";
+  const fs::path folder = paths.destin / workfiles::kBmpExtFolder;
+  std::array<Member, 2> members = {convert(folder / workfiles::kColourAddressTable, kHexNibbles, sink),
+                                   convert(folder / workfiles::kColourData, kBinaryCopy, sink)};
+  const fs::path target = workfiles::extBmpImagePath(paths);
   std::ofstream image(target, std::ios::binary | std::ios::trunc);
   if (!image) throw PassFailure(platform::withSystemError("can't open file " + target.string() + "\n", errno));
 

@@ -22,6 +22,8 @@
 
 namespace dm::bitmap {
 
+using namespace workfiles;
+
 namespace {
 
 // One line of BmpFile.lst: picture name and bits-per-pixel code.
@@ -219,7 +221,7 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
         bits = 1;
       } else if (const fs::path* source = findMedia(media, file)) {
         HexBitmap bitmap;
-        const SourceResult r = readHexSource(*source, paths.trash / (name + ".bmp"), bitmap);
+        const SourceResult r = readHexSource(*source, paths.trash / (name + kPictureCopySuffix), bitmap);
         std::ofstream hex = create(hexPath);
         if (r == SourceResult::kOk) {
           writeHexBitmap(hex, bitmap);
@@ -274,7 +276,7 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
   }
 
   // The tables of every class, in the order 3, 4, 5, 6.
-  const fs::path cln = paths.trash / kConcatenated;
+  const fs::path cln = paths.trash / kConcatenatedBitmaps;
   if (!classes[3].empty()) codeSymbolClass(classes[3], mid, dst, cln, kMonoSymbolTable, kMonoSymbolIdent, false);
   if (!classes[4].empty()) codeRawClass(classes[4], mid, dst);
   if (!classes[5].empty()) codeSymbolClass(classes[5], mid, dst, cln, kColourSymbolTable, kColourSymbolIdent, true);

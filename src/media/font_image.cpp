@@ -25,7 +25,7 @@ void put32(std::vector<char>& b, std::size_t at, std::uint32_t v) {
   put16(b, at + 2, v >> 16);
 }
 
-fs::path bmpFolder(const WorkPaths& paths) { return paths.destin / bitmap::kBmpFolder; }
+fs::path bmpFolder(const WorkPaths& paths) { return paths.destin / workfiles::kBmpFolder; }
 
 // A directory slot waiting for its value: written as 0xFFFFFFFF first and
 // patched once the members are in place.
@@ -162,7 +162,7 @@ std::optional<std::string> symbolTableHeader(const fs::path& h, const fs::path& 
 
 void convertPictureTables(const WorkPaths& paths) {
   const fs::path folder = bmpFolder(paths);
-  for (const char* name : font::kPictureTables) {
+  for (const char* name : workfiles::kFontPictureTables) {
     const fs::path table = folder / name;
     std::error_code ec;
     if (fs::is_regular_file(table, ec)) ConvertComponent(table, kHexNibbles);
@@ -171,7 +171,7 @@ void convertPictureTables(const WorkPaths& paths) {
 
 void writeFontDirectory(const WorkPaths& paths, ProgressSink& sink) {
   SinkLogStream out(sink);
-  const fs::path target = paths.trash / font::kFontDirectoryFile;
+  const fs::path target = workfiles::fontDirectoryPath(paths);
   std::error_code ec;
   fs::remove(target, ec);
   std::fstream file(target, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
@@ -201,7 +201,7 @@ void writeFontDirectory(const WorkPaths& paths, ProgressSink& sink) {
 
   // Directory: record 0 describes the pictures, records 1 to 15 stay zero.
   const fs::path folder = bmpFolder(paths);
-  const fs::path info = folder / bitmap::kMergedInfo;
+  const fs::path info = folder / workfiles::kMergedInfo;
   const bool pictures = fs::is_regular_file(info, ec);
   std::vector<char> directory(font::kRecordCount * font::kRecordSize + font::kDirectoryGap, '\0');
   const std::size_t record = font::kHeaderSize;
@@ -238,7 +238,7 @@ void writeFontDirectory(const WorkPaths& paths, ProgressSink& sink) {
     patch(24, writer.append(convertedPath(info), true));
     for (int g = 0; g < font::kGroupCount; ++g) {
       const std::size_t at = 32 + 12 * static_cast<std::size_t>(g);
-      const std::string table = font::groupTable(g);
+      const std::string table = workfiles::fontGroupTable(g);
       switch (font::groupKind(g)) {
         case font::GroupKind::kEmpty:
           break;
@@ -299,7 +299,7 @@ void wrapFontImage(const fs::path& source, const fs::path& target, ProgressSink&
 void buildFontImage(const WorkPaths& paths, ProgressSink& sink) {
   convertPictureTables(paths);
   writeFontDirectory(paths, sink);
-  wrapFontImage(paths.trash / font::kFontDirectoryFile, paths.destin / font::kFontImageFile, sink);
+  wrapFontImage(workfiles::fontDirectoryPath(paths), workfiles::fontImagePath(paths), sink);
 }
 
 }  // namespace dm

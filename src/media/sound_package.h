@@ -26,14 +26,8 @@ namespace dm::sound {
 
 namespace fs = std::filesystem;
 
-inline constexpr const char* kSoundListFile = "SndFile.lst";  // in Middata/Sound
-inline constexpr const char* kSoundImageFile = "Sound.bin";   // in Destin
-inline constexpr const char* kSoundFolder = "Sound";
 inline constexpr std::size_t kTrailerZeros = 26;
 inline constexpr std::size_t kRmpBlock = 4096;
-
-// "snd%05x" of a sound number.
-std::string soundName(std::uint32_t number);
 
 // Writes the MP3 audio of an RMP file: the bytes after the 8-byte header of
 // the "data" chunk found by the RIFF chunk walk from offset 12 inside the

@@ -10,6 +10,7 @@
 namespace dm {
 namespace {
 
+namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
 

@@ -225,7 +225,7 @@ TEST(SoundImage, CheckValueAndDate) {
   t.tm_mon = 0;
   t.tm_year = 99;
   EXPECT_EQ(bcdDate(t), (std::array<std::uint8_t, 4>{0x31, 0x01, 0x99, 0x19}));
-  EXPECT_EQ(soundName(0x1a), "snd0001a");
+  EXPECT_EQ(workfiles::soundName(0x1a), "snd0001a");
 }
 
 TEST_F(SoundTest, PhaseDatesTheImageWithTheBuildTime) {
