@@ -126,11 +126,11 @@ struct Drill {
     photo = user / "photo.bmp";
     write(photo, bmp(2000, 1500, 24, {}, [](int x, int y) { return static_cast<std::uint32_t>(x * 131 + y * 7919) & 0xFFFFFF; }));
     PictureInfo info;
-    const fs::path converted = state.paths.middata / "BmpExt" / "photo0.jpg";
+    const fs::path converted = state.paths.middata / workfiles::kBmpExtFolder / "photo0.jpg";
     PictureZoom(photo, converted, 800, -1, info);
     for (int i = 0; i < kPictures; ++i) {
       const std::string name = "photo" + std::to_string(i) + ".jpg";
-      if (i) fs::copy_file(converted, state.paths.middata / "BmpExt" / name, fs::copy_options::overwrite_existing);
+      if (i) fs::copy_file(converted, state.paths.middata / workfiles::kBmpExtFolder / name, fs::copy_options::overwrite_existing);
       reg.otherList.push_back(entry(static_cast<unsigned>(i + 1), 4, name));
     }
     std::string sound(24 * 1024, '\0');

@@ -24,7 +24,7 @@ TEST(ItemAddrImage, DrillBuildCarriesTheSegmentAndOffsetTables) {
   TempDir dir;
   test::writeDrillBody(dir.path());
   buildItemAddrImage(dir.path(), drillHeader(), quietSink());
-  const std::string image = readFile(dir / "ItemAddr.bin");
+  const std::string image = readFile(dir / workfiles::kItemAddrImage);
   ASSERT_EQ(image.size(), 202u + 3 + 1);
   EXPECT_EQ(image.substr(0, 7), std::string("\x08\x04\x02\x00\x00\x00\x00", 7));
   EXPECT_EQ(loadLE32(image, 7), 1u);  // one entry
@@ -37,7 +37,7 @@ TEST(ItemAddrImage, DrillBuildCarriesTheSegmentAndOffsetTables) {
   }
   EXPECT_EQ(image.substr(122, 80), std::string(80, '\0'));
   EXPECT_EQ(image.substr(202), std::string("\x40\x11\x0F\x0F", 4));
-  EXPECT_EQ(readFile(dir / "Fnterror.txt"), "");
+  EXPECT_EQ(readFile(dir / workfiles::kItemAddrErrors), "");
   EXPECT_FALSE(fs::exists(dir / "entry_add.seg_"));
   EXPECT_FALSE(fs::exists(dir / "entry_add.dat_"));
 }
@@ -47,9 +47,9 @@ TEST(ItemAddrImage, NoEntriesAndAMissingMember) {
   writeFile(dir / "entry_add.dat", "");
   writeFile(dir / "entry_add.seg", "4011\n");
   buildItemAddrImage(dir.path(), drillHeader(), quietSink());
-  const std::string image = readFile(dir / "ItemAddr.bin");
+  const std::string image = readFile(dir / workfiles::kItemAddrImage);
   EXPECT_EQ(loadLE32(image, 7), 0u);
-  EXPECT_EQ(readFile(dir / "Fnterror.txt"), (dir / "entry_add.off").string() + "\n");
+  EXPECT_EQ(readFile(dir / workfiles::kItemAddrErrors), (dir / "entry_add.off").string() + "\n");
   EXPECT_EQ(loadLE32(image, 58), 202u);
   EXPECT_EQ(loadLE32(image, 62), 2u);
   EXPECT_EQ(loadLE32(image, 66), 0u);  // entry_add.off absent
@@ -63,7 +63,7 @@ TEST(ItemAddrImage, WriterTypeZeroListsTheAddressList) {
   h.tableWriterType = 0;
   h.entryAddressFiles = {"ENTRY_ADD.DAT"};
   buildItemAddrImage(dir.path(), h, quietSink());
-  const std::string image = readFile(dir / "ItemAddr.bin");
+  const std::string image = readFile(dir / workfiles::kItemAddrImage);
   EXPECT_EQ(image[2], 0);
   EXPECT_EQ(loadLE32(image, 50), 202u);
   EXPECT_EQ(loadLE32(image, 54), 4u);
@@ -72,12 +72,12 @@ TEST(ItemAddrImage, WriterTypeZeroListsTheAddressList) {
 
 TEST(ItemAddrImage, UncreatableImageFailsThePassNamingIt) {
   TempDir dir;
-  fs::create_directory(dir / "ItemAddr.bin");
+  fs::create_directory(dir / workfiles::kItemAddrImage);
   try {
     buildItemAddrImage(dir.path(), drillHeader(), quietSink());
     ADD_FAILURE() << "no failure";
   } catch (const PassFailure& e) {
-    EXPECT_EQ(std::string(e.what()), "can't create file " + (dir / "ItemAddr.bin").string());
+    EXPECT_EQ(std::string(e.what()), "can't create file " + (dir / workfiles::kItemAddrImage).string());
   }
 }
 
