@@ -8,6 +8,7 @@
 #include "images/component_converter.h"
 #include "media/bitmap_tables.h"
 #include "media/font_tables.h"
+#include "textio/hex.h"
 
 namespace dm {
 
@@ -116,10 +117,7 @@ std::optional<std::string> symbolTableHeader(std::istream& h, std::uint32_t codL
       std::size_t digits = 0;
       while (i < line.size() && line[i] != ',' && line[i] != '}') {
         const char c = line[i];
-        int v = -1;
-        if (c >= '0' && c <= '9') v = c - '0';
-        else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+        const int v = hexDigitValue(c);
         if (v >= 0 && digits < 16) {
           value = value << 4 | static_cast<std::uint64_t>(v);
           ++digits;
