@@ -29,8 +29,8 @@ struct AssemblyContext {
 // TagRule.bin, ItemAddr.bin, Dic.bin and WordLib.bin into Destin, then
 // Destin/Drill.pre and Destin/Drill.bin, with the size reports usrDict.out
 // and usrDict.sum in the work root. Font.bin and ExtBmp.bin (the media
-// phases' images) must be in Destin before it runs. Throws PassFailure when an image or the
-// container cannot be created.
+// phases' images) must be in Destin before it runs. Throws PassFailure when
+// an image or the container cannot be created.
 void assembleContainer(const AssemblyContext& context);
 
 }  // namespace dm
