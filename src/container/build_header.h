@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "work/build_options.h"
+#include "work/work_files.h"
 
 namespace dm::container {
 

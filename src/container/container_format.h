@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "work/work_files.h"
+
 namespace dm::container {
 
 // Header.
@@ -37,16 +39,18 @@ inline constexpr std::uint32_t kReserveBytes = 5120;
 inline constexpr std::uint32_t kChecksumBytes = 4;
 inline constexpr std::uint32_t kTrailerBytes = 32;
 
-// Component slots in directory order: identifier and file in Destin.
+// Component slots in directory order: identifier and file in Destin (the
+// entry name of the component in the container).
 struct SlotSpec {
   std::uint16_t id;
   const char* file;  // null: never listed
 };
 inline constexpr std::array<SlotSpec, kSlotCount> kSlots{{
     {0x1000, "Dic.bin"},     {0x1001, "Menu.bin"},    {0x1002, "Menu2.bin"},  {0x1003, "Menu3.bin"},
-    {0x1004, "Menu4.bin"},   {0x2000, "ItemAddr.bin"}, {0x0002, "Index.bin"}, {0x4000, "Font.bin"},
+    {0x1004, "Menu4.bin"},   {0x2000, workfiles::kItemAddrImage}, {0x0002, workfiles::kIndexImage},
+    {0x4000, workfiles::kFontImage},
     {0x4001, "Icon.bin"},    {0x5000, "Bitmap.bin"},  {0x6000, "WordLib.bin"}, {0x6001, "TagRule.bin"},
-    {0x3000, "Patch.bin"},   {0x3001, "Sound.bin"},   {0x3002, "ExtBmp.bin"}, {0x3003, nullptr},
+    {0x3000, "Patch.bin"},   {0x3001, workfiles::kSoundImage}, {0x3002, workfiles::kExtBmpImage}, {0x3003, nullptr},
     {0x3004, nullptr},       {0x3005, nullptr},       {0x3006, nullptr},      {0x3007, nullptr},
     {0x3008, nullptr},
 }};

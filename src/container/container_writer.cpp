@@ -1,6 +1,5 @@
 #include "container/container_writer.h"
 
-#include <cstdio>
 #include <fstream>
 #include <vector>
 
@@ -97,7 +96,7 @@ class SummingWriter {
 
 SlotTable listComponents(const fs::path& destin, const BuildHeader& header, const ContainerSettings& settings,
                          SizeReports& reports) {
-  std::ofstream missing(destin / "MSDerror.txt", std::ios::trunc);
+  std::ofstream missing(destin / workfiles::kMissingImages, std::ios::trunc);
   SlotTable slots;
   for (int s = 0; s < static_cast<int>(kSlotCount); ++s) {
     ComponentSlot& slot = slots[s];
@@ -168,12 +167,12 @@ std::string containerHeader(const SlotTable& slots, const BuildHeader& header, c
   return h;
 }
 
-int writeContainer(const fs::path& destin, SlotTable& slots, const BuildHeader& header,
-                   const ContainerSettings& settings, SizeReports& reports, const platform::Guid& guid,
-                   const std::tm& when) {
-  const fs::path pre = destin / (header.name + ".pre");
+void writeContainer(const fs::path& destin, SlotTable& slots, const BuildHeader& header,
+                    const ContainerSettings& settings, SizeReports& reports, const platform::Guid& guid,
+                    const std::tm& when, ProgressSink& sink) {
+  const fs::path pre = destin / workfiles::kContainerDraft;
   std::ofstream out(pre, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + pre.string());
 
   const std::uint64_t end = layoutSlots(slots);
   const std::uint32_t total = checked32(end + kChecksumBytes + kTrailerBytes, pre.string());
@@ -185,7 +184,7 @@ int writeContainer(const fs::path& destin, SlotTable& slots, const BuildHeader& 
     reserve += kReserveBytes;
     if (slot.size == 0) continue;
     writer.zeros(slot.offset - writer.position());
-    if (!writer.copy(slot.path, slot.size)) std::printf("No such file! %s\n", slot.path.string().c_str());
+    if (!writer.copy(slot.path, slot.size)) sink.log("No such file! " + slot.path.string());
   }
   std::string checksum;
   appendLE32(checksum, writer.checksum().value());
@@ -199,10 +198,8 @@ int writeContainer(const fs::path& destin, SlotTable& slots, const BuildHeader& 
   if (reserve > 0) reserve -= kReserveBytes;
   reports.size("DataMap Reserve Space", checked32(reserve, pre.string()));
 
-  fs::path bin = pre;
-  bin.replace_extension(".bin");
+  const fs::path bin = destin / workfiles::kContainer;
   if (scramble(pre, bin, kKeyText) != 1) throw PassFailure("can't create file " + bin.string());
-  return 0;
 }
 
 }  // namespace dm::container

@@ -13,6 +13,7 @@
 #include "container/container_format.h"
 #include "container/size_report.h"
 #include "platform/platform.h"
+#include "work/progress_sink.h"
 
 namespace dm::container {
 
@@ -54,12 +55,14 @@ std::uint64_t layoutSlots(SlotTable& slots);
 std::string containerHeader(const SlotTable& slots, const BuildHeader& header, const ContainerSettings& settings,
                             std::uint32_t totalSize, const platform::Guid& guid);
 
-// Writes <destin>/<name>.pre and its scrambled copy <destin>/<name>.bin,
-// and the "DataMap Reserve Space" size line. Returns 0, or -1 when the .pre
-// file cannot be created. Throws PassFailure when writing fails or the
-// scrambled copy cannot be made.
-int writeContainer(const fs::path& destin, SlotTable& slots, const BuildHeader& header,
-                   const ContainerSettings& settings, SizeReports& reports, const platform::Guid& guid,
-                   const std::tm& when);
+// Writes <destin>/Drill.pre and its scrambled copy <destin>/Drill.bin,
+// and the "DataMap Reserve Space" size line. A listed image that cannot be
+// read any more logs "No such file! <path>" to `sink` and leaves its bytes
+// zero. Throws PassFailure when the .pre file cannot be created ("can't
+// create file <path>"), when writing fails or when the scrambled copy
+// cannot be made.
+void writeContainer(const fs::path& destin, SlotTable& slots, const BuildHeader& header,
+                    const ContainerSettings& settings, SizeReports& reports, const platform::Guid& guid,
+                    const std::tm& when, ProgressSink& sink);
 
 }  // namespace dm::container

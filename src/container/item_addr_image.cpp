@@ -1,12 +1,12 @@
 #include "container/item_addr_image.h"
 
-#include <cstdio>
 #include <fstream>
 #include <optional>
 
 #include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
 
 namespace dm::container {
 
@@ -19,11 +19,11 @@ std::uint32_t dataLines(const fs::path& dictDir, const char* name, const fs::pat
 
 }  // namespace
 
-int buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header) {
+void buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header, ProgressSink& sink) {
   std::array<fs::path, kItemAddrMembers> paths;
   std::array<std::optional<std::uint64_t>, kItemAddrMembers> present;
   {
-    std::ofstream errors(dictDir / "Fnterror.txt", std::ios::trunc);
+    std::ofstream errors(dictDir / workfiles::kItemAddrErrors, std::ios::trunc);
     for (int s = 0; s < kItemAddrMembers; ++s)
       if (kItemAddrMemberNames[s]) paths[s] = findWorkFile(dictDir, kItemAddrMemberNames[s]);
     for (const auto* list : {&header.entryAddressFiles, &header.lineTableFiles, &header.fiftyLineFiles,
@@ -39,22 +39,22 @@ int buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header) {
     }
   }
 
-  const fs::path image = dictDir / "ItemAddr.bin";
+  const fs::path image = dictDir / workfiles::kItemAddrImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + image.string());
   std::string b;
   appendByte(b, header.linkNumberWidth);
   appendByte(b, header.subNumberWidth);
   appendByte(b, header.tableWriterType);
   for (std::uint8_t w : header.furtherWidths) appendByte(b, w);
-  appendLE32(b, dataLines(dictDir, "entry_add.dat", image));
+  appendLE32(b, dataLines(dictDir, workfiles::kEntryAddressData, image));
   appendLE16(b, header.entryNumberWidth);
   appendByte(b, header.lineTableSelector);
   for (std::uint8_t v : header.furtherBytes) appendByte(b, v);
-  appendLE32(b, header.lineTableSelector != '0' ? dataLines(dictDir, "entry_line.dat", image) : 0);
+  appendLE32(b, header.lineTableSelector != '0' ? dataLines(dictDir, workfiles::kEntryLineData, image) : 0);
   appendLE16(b, header.furtherField);
   appendByte(b, header.fiftyLineFlag);
-  appendLE32(b, header.fiftyLineFlag ? dataLines(dictDir, "addr_50line.idx", image) : 0);
+  appendLE32(b, header.fiftyLineFlag ? dataLines(dictDir, workfiles::kFiftyLineIndex, image) : 0);
   appendZeros(b, kItemAddrDirectoryOffset - b.size());
 
   std::uint64_t offset = kItemAddrDataOffset;
@@ -69,13 +69,12 @@ int buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header) {
   for (int s = 0; s < kItemAddrMembers; ++s) {
     if (!present[s]) continue;
     const fs::path converted = convertedPath(paths[s]);
-    if (!copyFileBytes(converted, *present[s], out)) std::printf("No such file! %s\n", converted.string().c_str());
+    if (!copyFileBytes(converted, *present[s], out)) sink.log("No such file! " + converted.string());
     std::error_code ec;
     fs::remove(converted, ec);
   }
   out.flush();
   requireWritten(out, image);
-  return 0;
 }
 
 }  // namespace dm::container

@@ -4,17 +4,11 @@
 #include <vector>
 
 #include "images/work_file.h"
+#include "textio/hex.h"
 
 namespace dm::container {
 
 namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 constexpr std::array<std::uint8_t, 16> inverseSubstitution() {
   std::array<std::uint8_t, 16> inv{};
@@ -46,7 +40,7 @@ std::optional<Key> parseKey(std::string_view keyText) {
   if (keyText.size() != 2 * kKeyBytes) return std::nullopt;
   Key key{};
   for (std::size_t i = 0; i < kKeyBytes; ++i) {
-    int hi = hexValue(keyText[2 * i]), lo = hexValue(keyText[2 * i + 1]);
+    int hi = hexDigitValue(keyText[2 * i]), lo = hexDigitValue(keyText[2 * i + 1]);
     if (hi < 0 || lo < 0) return std::nullopt;
     key[i] = static_cast<std::uint8_t>(hi << 4 | lo);
   }

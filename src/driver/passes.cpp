@@ -11,6 +11,8 @@
 #include "driver/work_tree.h"
 #include "images/images.h"
 #include "intake/intake.h"
+#include "media/bitmap_ext_image.h"
+#include "media/font_image.h"
 #include "media/media_phases.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
@@ -60,7 +62,7 @@ PassResult CheckPass(RunState& state) {
                         " cannot be written: " + platform::systemErrorText(problem.error));
     resetConversion(state.conversion);
     state.resetOptions();
-    const IntakeContext intake = intakeContext(state);
+    const IntakeContext intake = intakeContextOf(state);
     convertSource(intake);
     normaliseSource(intake);
     state.validRecordCount = checkSource(intake);
@@ -72,19 +74,21 @@ PassResult CheckPass(RunState& state) {
 PassResult BuildPass(RunState& state) {
   state.warnings.clear();
   PassResult result = guarded(state, [&] {
-    convertDrill(conversionContext(state));
+    convertDrill(conversionContextOf(state));
     TagCensus(state);
     CompileDictionary(state, 0);
     if (state.options.menuPhase == 1) {
       state.params.menu.present = 1;
       ProcessMenuData(state);
     }
-    if (state.options.soundPhase != 0) buildSound(state);
+    if (state.options.soundPhase != 0) buildSound(soundContextOf(state));
     if (state.options.bitmapPhase != 0) {
       state.params.bitmap.present = 1;
-      buildBitmaps(state);
+      buildBitmaps(bitmapContextOf(state));
     }
-    assembleContainer(state);
+    buildFontImage(state.paths, state.progress());
+    if (!state.conversion.media.otherList.empty()) buildExtBmpImage(state.paths, state.progress());
+    assembleContainer(assemblyContextOf(state));
   });
   if (result.ok && !state.batchMode) state.send(status::kBuildDone);
   return result;

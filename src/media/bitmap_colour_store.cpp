@@ -7,6 +7,7 @@
 #include "pictures/picture_library.h"
 #include "textio/wide_line.h"
 #include "textio/tokenizer.h"
+#include "work/work_files.h"
 
 namespace dm::bitmap {
 
@@ -27,8 +28,8 @@ void writeColourStore(const std::vector<std::u16string>& entries, const fs::path
                       const fs::path& destFolder, std::ostream& log) {
   std::error_code ec;
   fs::create_directories(destFolder, ec);
-  std::ofstream data(destFolder / kColourData, std::ios::binary | std::ios::trunc);
-  std::ofstream add(destFolder / kColourAddressTable, std::ios::binary | std::ios::trunc);
+  std::ofstream data(destFolder / workfiles::kColourData, std::ios::binary | std::ios::trunc);
+  std::ofstream add(destFolder / workfiles::kColourAddressTable, std::ios::binary | std::ios::trunc);
   std::uint64_t offset = 0;
   std::vector<char> buffer(1 << 16);
   for (const std::u16string& entry : entries) {

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "images/component_converter.h"
-#include "media/bitmap_tables.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 
@@ -35,11 +34,11 @@ struct Member {
   std::uint64_t size = 0;
 };
 
-Member convert(const fs::path& path, int kind, std::ostream& log) {
+Member convert(const fs::path& path, int kind, ProgressSink& sink) {
   Member m;
   std::optional<ComponentResult> r = ConvertComponent(path, kind);
   if (!r) {
-    log << "No such file! " << path.string() << "\n";
+    sink.log("No such file! " + path.string());
     return m;
   }
   m.converted = convertedPath(path);
@@ -49,11 +48,11 @@ Member convert(const fs::path& path, int kind, std::ostream& log) {
 
 }  // namespace
 
-void buildExtBmpImage(const WorkPaths& paths, std::ostream& out) {
-  const fs::path folder = paths.destin / bitmap::kBmpExtFolder;
-  std::array<Member, 2> members = {convert(folder / bitmap::kColourAddressTable, kHexNibbles, out),
-                                   convert(folder / bitmap::kColourData, kBinaryCopy, out)};
-  const fs::path target = paths.destin / "ExtBmp.bin";
+void buildExtBmpImage(const WorkPaths& paths, ProgressSink& sink) {
+  const fs::path folder = paths.destin / workfiles::kBmpExtFolder;
+  std::array<Member, 2> members = {convert(folder / workfiles::kColourAddressTable, kHexNibbles, sink),
+                                   convert(folder / workfiles::kColourData, kBinaryCopy, sink)};
+  const fs::path target = workfiles::extBmpImagePath(paths);
   std::ofstream image(target, std::ios::binary | std::ios::trunc);
   if (!image) throw PassFailure(platform::withSystemError("can't open file " + target.string() + "\n", errno));
 

@@ -3,17 +3,15 @@
 // data Destin/BmpExt/bitmap.dat behind a 138-byte member directory.
 #pragma once
 
-#include <iostream>
-#include <ostream>
-
-#include "driver/run_state.h"
+#include "work/progress_sink.h"
+#include "work/work_files.h"
 
 namespace dm {
 
-// Builds Destin/ExtBmp.bin. The final assembly calls it when the
-// other-picture list (RunState::conversion.media.otherList, the cover
-// picture included) is not empty. A member that cannot be read prints
-// "No such file! <path>" to `out` and contributes no bytes.
-void buildExtBmpImage(const WorkPaths& paths, std::ostream& out = std::cout);
+// Builds Destin/ExtBmp.bin. The build pass calls it when the
+// other-picture list (the cover picture included) is not empty. A member
+// that cannot be read logs "No such file! <path>" to `sink` and contributes
+// no bytes.
+void buildExtBmpImage(const WorkPaths& paths, ProgressSink& sink);
 
 }  // namespace dm

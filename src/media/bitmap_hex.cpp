@@ -10,6 +10,7 @@
 #include "pictures/bmp_reader.h"
 #include "pictures/picture_raster.h"
 #include "platform/platform.h"
+#include "textio/hex.h"
 
 namespace dm::bitmap {
 
@@ -35,25 +36,6 @@ std::string buildDefaultText() {
   rows("1FFFFFFFFFFFFE00", 1);
   rows("0000000000000000", 3);
   return text;
-}
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// Reads exactly `digits` hex digits from the front of `text`.
-bool readHex(std::string_view text, std::size_t digits, std::uint32_t& value) {
-  if (text.size() < digits) return false;
-  value = 0;
-  for (std::size_t i = 0; i < digits; ++i) {
-    const int v = hexValue(text[i]);
-    if (v < 0) return false;
-    value = value << 4 | static_cast<std::uint32_t>(v);
-  }
-  return true;
 }
 
 std::string_view withoutPrefix(std::string_view line) {
@@ -222,8 +204,8 @@ void writeHexBitmap(std::ostream& out, const HexBitmap& bitmap) {
 bool parseHexHeader(std::string_view line, HexBitmap& out) {
   line = withoutPrefix(line);
   std::uint32_t width = 0, height = 0, bits = 0;
-  if (!readHex(line, 4, width) || !readHex(line.substr(4), 4, height)) return false;
-  if (line.substr(8, 3) != "\t::" || !readHex(line.substr(11), 4, bits)) return false;
+  if (!readHexDigits(line, 4, width) || !readHexDigits(line.substr(4), 4, height)) return false;
+  if (line.substr(8, 3) != "\t::" || !readHexDigits(line.substr(11), 4, bits)) return false;
   out = HexBitmap{};
   out.width = width;
   out.height = height;

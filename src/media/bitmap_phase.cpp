@@ -22,6 +22,8 @@
 
 namespace dm::bitmap {
 
+using namespace workfiles;
+
 namespace {
 
 // One line of BmpFile.lst: picture name and bits-per-pixel code.
@@ -182,8 +184,9 @@ class InfoTable {
 }  // namespace
 
 void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
-                           const std::vector<std::u16string>& monochromeList, std::ostream& log,
+                           const std::vector<std::u16string>& monochromeList, ProgressSink& sink,
                            std::vector<std::string>* warnings) {
+  SinkLogStream log(sink);
   const fs::path mid = paths.middata / kBmpFolder;
   const fs::path dst = paths.destin / kBmpFolder;
   std::error_code ec;
@@ -218,7 +221,7 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
         bits = 1;
       } else if (const fs::path* source = findMedia(media, file)) {
         HexBitmap bitmap;
-        const SourceResult r = readHexSource(*source, paths.trash / (name + ".bmp"), bitmap);
+        const SourceResult r = readHexSource(*source, paths.trash / (name + kPictureCopySuffix), bitmap);
         std::ofstream hex = create(hexPath);
         if (r == SourceResult::kOk) {
           writeHexBitmap(hex, bitmap);
@@ -273,7 +276,7 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
   }
 
   // The tables of every class, in the order 3, 4, 5, 6.
-  const fs::path cln = paths.trash / kConcatenated;
+  const fs::path cln = paths.trash / kConcatenatedBitmaps;
   if (!classes[3].empty()) codeSymbolClass(classes[3], mid, dst, cln, kMonoSymbolTable, kMonoSymbolIdent, false);
   if (!classes[4].empty()) codeRawClass(classes[4], mid, dst);
   if (!classes[5].empty()) codeSymbolClass(classes[5], mid, dst, cln, kColourSymbolTable, kColourSymbolIdent, true);
@@ -302,14 +305,14 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
   }
 }
 
-void writeColourPictures(RunState& state, std::ostream& log) {
-  MediaRegistration& reg = state.conversion.media;
-  const fs::path source = state.paths.middata / kBmpExtFolder;
+void writeColourPictures(const BitmapContext& context) {
+  std::vector<std::u16string>& otherList = context.otherList;
+  const fs::path source = context.paths.middata / kBmpExtFolder;
   // Cleared first, so a failed conversion never keeps an earlier run's value.
-  state.mediaPhases.coverPictureFlag = 0;
-  const std::u16string& cover = state.conversion.coverPicture;
+  context.phaseState.coverPictureFlag = 0;
+  const std::u16string& cover = context.coverPicture;
   if (!cover.empty()) {
-    if (const fs::path* path = findMedia(state.mediaList, cover)) {
+    if (const fs::path* path = findMedia(context.media, cover)) {
       const std::u16string name = lowerCase(cover) + utf8ToUtf16(kCoverSuffix);
       const std::string target = utf16ToUtf8(name);
       std::error_code ec;
@@ -317,22 +320,23 @@ void writeColourPictures(RunState& state, std::ostream& log) {
       PictureInfo info;
       if (target.find('/') == std::string::npos) {
         if (PictureZoom(*path, source / target, kCoverWidth, kCoverHeight, info) >= 0) {
-          reg.otherList.insert(reg.otherList.begin(), u"0000" + name);
-          state.mediaPhases.coverPictureFlag = (info.kind != 1 && info.kind != 4) ? 1 : 0;
+          otherList.insert(otherList.begin(), u"0000" + name);
+          context.phaseState.coverPictureFlag = (info.kind != 1 && info.kind != 4) ? 1 : 0;
         } else if (const std::error_code failure = mediaReadFailure(*path)) {
-          state.warnings.push_back(unreadableCoverWarning(*path, failure));
+          context.warnings.push_back(unreadableCoverWarning(*path, failure));
         }
       }
     }
   }
-  if (!reg.otherList.empty())
-    writeColourStore(reg.otherList, source, state.paths.destin / kBmpExtFolder, log);
+  if (!otherList.empty()) {
+    SinkLogStream log(context.sink);
+    writeColourStore(otherList, source, context.paths.destin / kBmpExtFolder, log);
+  }
 }
 
-void runBitmapPhase(RunState& state, std::ostream& log) {
-  writeColourPictures(state, log);
-  writeMonochromeTables(state.paths, state.mediaList, state.conversion.media.monochromeList, log,
-                        &state.warnings);
+void runBitmapPhase(const BitmapContext& context) {
+  writeColourPictures(context);
+  writeMonochromeTables(context.paths, context.media, context.monochromeList, context.sink, &context.warnings);
 }
 
 }  // namespace dm::bitmap

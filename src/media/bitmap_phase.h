@@ -13,29 +13,31 @@
 //     lines are merged into Destin/Bmp/bitmap.inf in picture number order.
 #pragma once
 
-#include <iostream>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "media/media_phases.h"
+#include "work/media_list.h"
+#include "work/progress_sink.h"
+#include "work/work_files.h"
 
 namespace dm::bitmap {
 
 // Steps 2 to 4 over `monochromeList` (entries "%04x" number + file name).
-// Files are looked up in `media`; progress and messages go to `log`. A
+// Files are looked up in `media`; messages go to the log of `sink`. A
 // listed picture that cannot be read any more becomes a missing one, with a
 // warning naming it and the reason in `warnings` (when given).
 void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
-                           const std::vector<std::u16string>& monochromeList, std::ostream& log,
+                           const std::vector<std::u16string>& monochromeList, ProgressSink& sink,
                            std::vector<std::string>* warnings = nullptr);
 
 // Step 1: the cover picture and the colour picture store. Updates the
-// other-picture list and the cover picture flag of `state`; a cover picture
-// that cannot be read any more is left out with a warning in state.warnings.
-void writeColourPictures(RunState& state, std::ostream& log);
+// other-picture list and the cover picture flag of `context`; a cover
+// picture that cannot be read any more is left out with a warning in
+// context.warnings.
+void writeColourPictures(const BitmapContext& context);
 
 // The whole phase.
-void runBitmapPhase(RunState& state, std::ostream& log = std::cout);
+void runBitmapPhase(const BitmapContext& context);
 
 }  // namespace dm::bitmap

@@ -7,6 +7,7 @@
 
 #include "dictcompiler/assign_codes.h"
 #include "media/bitmap_hex.h"
+#include "textio/hex.h"
 
 namespace dm::bitmap {
 
@@ -14,12 +15,8 @@ namespace {
 
 constexpr std::uint32_t kMaxRepeat = 65535;
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return 0;
-}
+// A hex digit's value; a character that is none counts as 0.
+int digitOrZero(char c) { return std::max(0, hexDigitValue(c)); }
 
 // A picture the coder takes: 1 or 4 bits, all its rows, a height within the
 // coder's limit and the information line's field.
@@ -35,7 +32,7 @@ std::vector<std::uint8_t> deltaBytes(const HexBitmap& p) {
   for (std::size_t y = 0; y < p.height; ++y) {
     const std::string& row = p.rows[y];
     for (std::size_t i = 0; i < rowBytes; ++i)
-      bytes[y * rowBytes + i] = static_cast<std::uint8_t>(hexValue(row[2 * i]) << 4 | hexValue(row[2 * i + 1]));
+      bytes[y * rowBytes + i] = static_cast<std::uint8_t>(digitOrZero(row[2 * i]) << 4 | digitOrZero(row[2 * i + 1]));
   }
   for (std::size_t y = p.height; y-- > 1;)
     for (std::size_t i = 0; i < rowBytes; ++i) bytes[y * rowBytes + i] ^= bytes[(y - 1) * rowBytes + i];

@@ -4,14 +4,6 @@
 
 namespace dm::bitmap {
 
-std::string classListName(int pictureClass) { return "bitmap" + std::to_string(pictureClass) + ".lst"; }
-
-std::string pictureName(std::uint32_t number) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "bmp%05x", number);
-  return buf;
-}
-
 std::string infoLine(int kind, std::uint32_t height, std::uint32_t width, std::uint32_t index) {
   char buf[48];
   std::snprintf(buf, sizeof buf, "%01X\t%03X\t%04X\t%08X\n", static_cast<unsigned>(kind), height, width, index);

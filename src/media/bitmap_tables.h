@@ -1,6 +1,6 @@
-// Names, formats and limits of the picture tables that the bitmap phase
-// writes and the font image and the colour picture image read. Shared by
-// writer and readers so the two never drift apart.
+// Formats and limits of the picture tables that the bitmap phase writes and
+// the font image and the colour picture image read. Shared by writer and
+// readers so the two never drift apart.
 #pragma once
 
 #include <cstdint>
@@ -10,50 +10,21 @@
 
 namespace dm::bitmap {
 
-// ---- Folders (below Middata and Destin) -----------------------------------
+// The work files of the phase (Middata/Bmp, Trash, Destin/Bmp, Destin/BmpExt)
+// are named in work/work_files.h.
 
-inline constexpr const char* kBmpFolder = "Bmp";        // hex bitmaps, lists, tables
-inline constexpr const char* kBmpExtFolder = "BmpExt";  // colour pictures
+// The cover picture's conversion size.
+inline constexpr std::int32_t kCoverWidth = 800;
+inline constexpr std::int32_t kCoverHeight = 430;
 
-// ---- Middata/Bmp -----------------------------------------------------------
-
-inline constexpr const char* kPictureList = "BmpFile.lst";
-inline constexpr const char* kPictureClassList = "BmpFile.lst.clr";
-inline constexpr const char* kNumberHeaderSuffix = "_Bmp.h";  // after the dictionary name
-inline constexpr const char* kHexSuffix = ".hex";
-
-// ---- Trash ------------------------------------------------------------------
-
-inline constexpr const char* kConcatenated = "bitmap.cln";  // input of the coders
-
-// ---- Destin/Bmp -------------------------------------------------------------
-
-inline constexpr const char* kMergedInfo = "bitmap.inf";
-// Class list files: "bitmap<class>.lst".
-std::string classListName(int pictureClass);
-// Table base names of the classes.
-inline constexpr const char* kMonoSymbolTable = "bitmap_mono_3";  // class 3
-inline constexpr const char* kRawTable = "bitmap_clr_4";          // class 4
-inline constexpr const char* kColourSymbolTable = "bitmap_clr_5"; // class 5
-inline constexpr const char* kRunLengthTable = "bitmap_clr_6";    // class 6
 // Identifiers of the symbol table headers (the table name before its class).
 inline constexpr const char* kMonoSymbolIdent = "BITMAP_MONO";
 inline constexpr const char* kColourSymbolIdent = "BITMAP_CLR";
-
-// ---- Destin/BmpExt ----------------------------------------------------------
-
-inline constexpr const char* kColourAddressTable = "bitmap.add";
-inline constexpr const char* kColourData = "bitmap.dat";
-inline constexpr const char* kCoverSuffix = "_1y2x";
-inline constexpr std::int32_t kCoverWidth = 800;
-inline constexpr std::int32_t kCoverHeight = 430;
 
 // ---- Picture numbers --------------------------------------------------------
 
 inline constexpr std::uint32_t kDefaultPictureNumber = 0x14;
 inline constexpr std::uint32_t kCoverPictureNumber = 0;
-// "bmp%05x" of a picture number.
-std::string pictureName(std::uint32_t number);
 // Filler line of BmpFile.lst for an unused number.
 inline constexpr std::string_view kFillerLine = "Default\t0\n";
 

@@ -8,6 +8,7 @@
 #include "images/component_converter.h"
 #include "media/bitmap_tables.h"
 #include "media/font_tables.h"
+#include "textio/hex.h"
 
 namespace dm {
 
@@ -25,7 +26,7 @@ void put32(std::vector<char>& b, std::size_t at, std::uint32_t v) {
   put16(b, at + 2, v >> 16);
 }
 
-fs::path bmpFolder(const WorkPaths& paths) { return paths.destin / bitmap::kBmpFolder; }
+fs::path bmpFolder(const WorkPaths& paths) { return paths.destin / workfiles::kBmpFolder; }
 
 // A directory slot waiting for its value: written as 0xFFFFFFFF first and
 // patched once the members are in place.
@@ -116,10 +117,7 @@ std::optional<std::string> symbolTableHeader(std::istream& h, std::uint32_t codL
       std::size_t digits = 0;
       while (i < line.size() && line[i] != ',' && line[i] != '}') {
         const char c = line[i];
-        int v = -1;
-        if (c >= '0' && c <= '9') v = c - '0';
-        else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+        const int v = hexDigitValue(c);
         if (v >= 0 && digits < 16) {
           value = value << 4 | static_cast<std::uint64_t>(v);
           ++digits;
@@ -162,15 +160,16 @@ std::optional<std::string> symbolTableHeader(const fs::path& h, const fs::path& 
 
 void convertPictureTables(const WorkPaths& paths) {
   const fs::path folder = bmpFolder(paths);
-  for (const char* name : font::kPictureTables) {
+  for (const char* name : workfiles::kFontPictureTables) {
     const fs::path table = folder / name;
     std::error_code ec;
     if (fs::is_regular_file(table, ec)) ConvertComponent(table, kHexNibbles);
   }
 }
 
-void writeFontDirectory(const WorkPaths& paths, std::ostream& out) {
-  const fs::path target = paths.trash / font::kFontDirectoryFile;
+void writeFontDirectory(const WorkPaths& paths, ProgressSink& sink) {
+  SinkLogStream out(sink);
+  const fs::path target = workfiles::fontDirectoryPath(paths);
   std::error_code ec;
   fs::remove(target, ec);
   std::fstream file(target, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
@@ -200,7 +199,7 @@ void writeFontDirectory(const WorkPaths& paths, std::ostream& out) {
 
   // Directory: record 0 describes the pictures, records 1 to 15 stay zero.
   const fs::path folder = bmpFolder(paths);
-  const fs::path info = folder / bitmap::kMergedInfo;
+  const fs::path info = folder / workfiles::kMergedInfo;
   const bool pictures = fs::is_regular_file(info, ec);
   std::vector<char> directory(font::kRecordCount * font::kRecordSize + font::kDirectoryGap, '\0');
   const std::size_t record = font::kHeaderSize;
@@ -237,7 +236,7 @@ void writeFontDirectory(const WorkPaths& paths, std::ostream& out) {
     patch(24, writer.append(convertedPath(info), true));
     for (int g = 0; g < font::kGroupCount; ++g) {
       const std::size_t at = 32 + 12 * static_cast<std::size_t>(g);
-      const std::string table = font::groupTable(g);
+      const std::string table = workfiles::fontGroupTable(g);
       switch (font::groupKind(g)) {
         case font::GroupKind::kEmpty:
           break;
@@ -281,10 +280,10 @@ void writeFontDirectory(const WorkPaths& paths, std::ostream& out) {
   file.flush();
 }
 
-void wrapFontImage(const fs::path& source, const fs::path& target, std::ostream& out) {
+void wrapFontImage(const fs::path& source, const fs::path& target, ProgressSink& sink) {
   std::ifstream in(source, std::ios::binary);
   if (!in) {
-    out << "Error: Can't read the [" << source.string() << "] file!\n";
+    sink.log("Error: Can't read the [" + source.string() + "] file!");
     return;
   }
   std::ofstream image(target, std::ios::binary | std::ios::trunc);
@@ -295,10 +294,10 @@ void wrapFontImage(const fs::path& source, const fs::path& target, std::ostream&
   image << in.rdbuf();
 }
 
-void buildFontImage(const WorkPaths& paths, std::ostream& out) {
+void buildFontImage(const WorkPaths& paths, ProgressSink& sink) {
   convertPictureTables(paths);
-  writeFontDirectory(paths, out);
-  wrapFontImage(paths.trash / font::kFontDirectoryFile, paths.destin / font::kFontImageFile, out);
+  writeFontDirectory(paths, sink);
+  wrapFontImage(workfiles::fontDirectoryPath(paths), workfiles::fontImagePath(paths), sink);
 }
 
 }  // namespace dm

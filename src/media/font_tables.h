@@ -1,5 +1,6 @@
 // Layout of Font2.bin and Font.bin, and the readers of the picture tables
-// that the font image takes its members from.
+// that the font image takes its members from. The names of the files and of
+// the tables are in work/work_files.h.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +13,6 @@ namespace dm::font {
 
 namespace fs = std::filesystem;
 
-inline constexpr const char* kFontDirectoryFile = "Font2.bin";  // in Trash
-inline constexpr const char* kFontImageFile = "Font.bin";       // in Destin
-
 inline constexpr std::uint32_t kNone = 0xFFFFFFFF;  // a slot without member
 inline constexpr std::size_t kHeaderSize = 164;
 inline constexpr std::size_t kRecordCount = 16;
@@ -23,17 +21,6 @@ inline constexpr std::size_t kDirectoryGap = 80;  // zero bytes after the record
 inline constexpr std::size_t kMembersStart = kHeaderSize + kRecordCount * kRecordSize + kDirectoryGap;  // 3060
 inline constexpr int kGroupCount = 12;
 inline constexpr std::size_t kWrapperSize = 29;  // Font.bin prefix, also its data offset
-
-// The tables of Destin/Bmp converted to bytes before the directory is
-// written; the names that this program never writes are looked for all the
-// same.
-inline constexpr const char* kPictureTables[] = {
-    "bitmap.inf",        "bitmap_clr_2.add",  "bitmap_clr_2.hex",  "bitmap_mono_2.add", "bitmap_mono_2.hex",
-    "bitmap_clr_4.add",  "bitmap_clr_4.hex",  "bitmap_mono_4.add", "bitmap_mono_4.hex", "bitmap_clr_3.add",
-    "bitmap_clr_3.cod",  "bitmap_clr_3.dic",  "bitmap_clr_3.h",    "bitmap_mono_3.add", "bitmap_mono_3.cod",
-    "bitmap_mono_3.dic", "bitmap_mono_3.h",   "bitmap_clr_5.add",  "bitmap_clr_5.cod",  "bitmap_clr_5.dic",
-    "bitmap_clr_5.h",    "bitmap_mono_5.add", "bitmap_mono_5.cod", "bitmap_mono_5.dic", "bitmap_mono_5.h",
-    "bitmap_clr_6.add",  "bitmap_clr_6.dic"};
 
 // What the three slots of a table group of record 0 hold.
 enum class GroupKind {
@@ -48,14 +35,6 @@ inline GroupKind groupKind(int g) {
     case 3: case 5: case 6: case 9: return GroupKind::kSymbol;
     default: return GroupKind::kEmpty;
   }
-}
-
-// The table base name of a group ("bitmap_clr_<g>", "bitmap_mono_2" for 8,
-// "bitmap_mono_3" for 9).
-inline std::string groupTable(int g) {
-  if (g == 8) return "bitmap_mono_2";
-  if (g == 9) return "bitmap_mono_3";
-  return "bitmap_clr_" + std::to_string(g);
 }
 
 // Lines of a text file (a last line without line end counts); 0 when the

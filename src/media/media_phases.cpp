@@ -1,13 +1,12 @@
 #include "media/media_phases.h"
 
-#include "driver/run_state.h"
 #include "media/bitmap_phase.h"
 #include "media/sound_package.h"
 
 namespace dm {
 
-void buildSound(RunState& state) { sound::runSoundPhase(state); }
+void buildSound(const SoundContext& context) { sound::runSoundPhase(context); }
 
-void buildBitmaps(RunState& state) { bitmap::runBitmapPhase(state); }
+void buildBitmaps(const BitmapContext& context) { bitmap::runBitmapPhase(context); }
 
 }  // namespace dm

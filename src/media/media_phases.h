@@ -1,16 +1,20 @@
 // Media phases of the build pass: sound packaging and bitmap conversion.
 // (The picture library that reads the user's pictures lives beside them.)
 //
-// The images they feed into the container are built later by the final
-// assembly: Font.bin (font_image.h) in every build, ExtBmp.bin
-// (bitmap_ext_image.h) when the other-picture list is not empty.
+// The images they feed into the container are built by the build pass after
+// them, before the final assembly: Font.bin (font_image.h) in every build,
+// ExtBmp.bin (bitmap_ext_image.h) when the other-picture list is not empty.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "work/media_list.h"
+#include "work/progress_sink.h"
+#include "work/work_files.h"
 
 namespace dm {
-
-struct RunState;
 
 // Run-wide state of the media phases (RunState::mediaPhases).
 struct MediaPhaseState {
@@ -21,11 +25,32 @@ struct MediaPhaseState {
   std::uint8_t coverPictureFlag = 0;
 };
 
+// What the sound phase reads and writes.
+struct SoundContext {
+  const WorkPaths& paths;
+  const MediaList& media;                        // the listed files
+  const std::vector<std::u16string>& soundList;  // the sound registration of the conversion
+  std::vector<std::string>& warnings;            // listed sounds that cannot be read any more
+  ProgressSink& sink;                            // progress and messages
+};
+
+// What the bitmap phase reads and writes.
+struct BitmapContext {
+  const WorkPaths& paths;
+  const MediaList& media;                             // the listed files
+  const std::u16string& coverPicture;                 // of the settings line; empty when none
+  const std::vector<std::u16string>& monochromeList;  // the picture registration of the conversion
+  std::vector<std::u16string>& otherList;             // the colour pictures; the cover picture goes in front
+  MediaPhaseState& phaseState;                        // takes the cover picture flag
+  std::vector<std::string>& warnings;                 // listed pictures that cannot be read any more
+  ProgressSink& sink;                                 // progress and messages
+};
+
 // Referenced sounds -> Middata/Sound/SndFile.lst, Destin/Sound/snd<n>.mp3 and
 // Destin/Sound.bin (runs when soundPhase is set).
-void buildSound(RunState& state);
+void buildSound(const SoundContext& context);
 // Referenced pictures -> the picture tables in Middata/Bmp and Destin/Bmp and
 // the colour picture store in Destin/BmpExt (runs when bitmapPhase is set).
-void buildBitmaps(RunState& state);
+void buildBitmaps(const BitmapContext& context);
 
 }  // namespace dm

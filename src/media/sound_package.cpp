@@ -15,6 +15,8 @@
 
 namespace dm::sound {
 
+using namespace workfiles;
+
 namespace {
 
 struct ListEntry {
@@ -59,12 +61,6 @@ class SummingWriter {
 
 }  // namespace
 
-std::string soundName(std::uint32_t number) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "snd%05x", number);
-  return buf;
-}
-
 void unwrapRmp(std::istream& in, std::ostream& out) {
   std::string block(kRmpBlock, '\0');
   in.read(block.data(), static_cast<std::streamsize>(block.size()));
@@ -99,14 +95,14 @@ void copySounds(const WorkPaths& paths, const MediaList& media, const std::vecto
   std::error_code ec;
   fs::create_directories(middata, ec);
   fs::create_directories(destin, ec);
-  const fs::path listPath = middata / kSoundListFile;
+  const fs::path listPath = soundListPath(paths);
   std::ofstream list(listPath, std::ios::binary | std::ios::trunc);
   if (!list) throw PassFailure(platform::withSystemError("can't open file " + listPath.string() + "\n", errno));
   for (const std::u16string& entry : soundList) {
     std::uint32_t number = 0;
     if (!parseId(entry, number)) continue;
     const std::string name = soundName(number);
-    const fs::path target = destin / (name + ".mp3");
+    const fs::path target = destin / (name + kSoundCopySuffix);
     bool copied = false;
     if (const fs::path* source = findMedia(media, std::u16string_view(entry).substr(8))) {
       std::error_code failure;
@@ -140,14 +136,15 @@ void copySounds(const WorkPaths& paths, const MediaList& media, const std::vecto
     list << name << (copied ? "\t1\n" : "\t0\n");
   }
   list.close();
-  platform::deleteFilesIn(middata / "Source");
+  platform::deleteFilesIn(middata / kSourceFolder);
 }
 
-void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& log) {
+void writeSoundImage(const WorkPaths& paths, const std::tm& date, ProgressSink& sink) {
+  SinkLogStream log(sink);
   const fs::path destin = paths.destin / kSoundFolder;
   std::vector<ListEntry> entries;
   {
-    std::ifstream in(paths.middata / kSoundFolder / kSoundListFile, std::ios::binary);
+    std::ifstream in(soundListPath(paths), std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -164,18 +161,17 @@ void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& 
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (!entries[i].found) continue;
     std::error_code ec;
-    const auto size = fs::file_size(destin / (entries[i].name + ".mp3"), ec);
+    const auto size = fs::file_size(destin / (entries[i].name + kSoundCopySuffix), ec);
     sizes[i] = ec ? 0 : size;
     data += sizes[i];
   }
   const std::uint64_t first = 8 + 8 * std::uint64_t{entries.size()};
   if (first + data > 0xFFFFFFFFull) throw PassFailure("The sounds are too large for the sound image.");
 
-  const fs::path target = paths.destin / kSoundImageFile;
+  const fs::path target = soundImagePath(paths);
   std::ofstream image(target, std::ios::binary | std::ios::trunc);
   if (!image) throw PassFailure(platform::withSystemError("can't open file " + target.string() + "\n", errno));
-  std::ofstream report(paths.trash / ("Sound_" + std::string(kInternalName) + ".out"),
-                       std::ios::binary | std::ios::trunc);
+  std::ofstream report(soundReportPath(paths), std::ios::binary | std::ios::trunc);
   SummingWriter out(image);
   out.put32(static_cast<std::uint32_t>(entries.size()));
   out.put32(static_cast<std::uint32_t>(first + data));
@@ -195,7 +191,7 @@ void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& 
   std::size_t written = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (!entries[i].found) continue;
-    const fs::path path = destin / (entries[i].name + ".mp3");
+    const fs::path path = destin / (entries[i].name + kSoundCopySuffix);
     if (++written % 100 == 0) log << "Write " << path.string() << "\n";
     std::ifstream in(path, std::ios::binary);
     if (!in) log << "No sound data: " << path.string() << "!\n";
@@ -228,9 +224,9 @@ void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& 
   if (!image.flush()) throw PassFailure(platform::withSystemError("can't write file " + target.string() + "\n", errno));
 }
 
-void runSoundPhase(RunState& state, std::ostream& log) {
-  copySounds(state.paths, state.mediaList, state.conversion.media.soundList, &state.warnings);
-  writeSoundImage(state.paths, platform::buildTime(), log);
+void runSoundPhase(const SoundContext& context) {
+  copySounds(context.paths, context.media, context.soundList, &context.warnings);
+  writeSoundImage(context.paths, platform::buildTime(), context.sink);
 }
 
 }  // namespace dm::sound

@@ -12,26 +12,22 @@
 #include <array>
 #include <ctime>
 #include <filesystem>
-#include <iostream>
 #include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "driver/run_state.h"
+#include "media/media_phases.h"
+#include "work/media_list.h"
+#include "work/progress_sink.h"
+#include "work/work_files.h"
 
 namespace dm::sound {
 
 namespace fs = std::filesystem;
 
-inline constexpr const char* kSoundListFile = "SndFile.lst";  // in Middata/Sound
-inline constexpr const char* kSoundImageFile = "Sound.bin";   // in Destin
-inline constexpr const char* kSoundFolder = "Sound";
 inline constexpr std::size_t kTrailerZeros = 26;
 inline constexpr std::size_t kRmpBlock = 4096;
-
-// "snd%05x" of a sound number.
-std::string soundName(std::uint32_t number);
 
 // Writes the MP3 audio of an RMP file: the bytes after the 8-byte header of
 // the "data" chunk found by the RIFF chunk walk from offset 12 inside the
@@ -54,10 +50,10 @@ void copySounds(const WorkPaths& paths, const MediaList& media, const std::vecto
                 std::vector<std::string>* warnings = nullptr);
 
 // Writes Destin/Sound.bin from SndFile.lst and the copies, and the packing
-// log Trash/Sound_Drill.out. Progress and errors go to `log`.
-void writeSoundImage(const WorkPaths& paths, const std::tm& date, std::ostream& log);
+// log Trash/Sound_Drill.out. Progress and errors go to the log of `sink`.
+void writeSoundImage(const WorkPaths& paths, const std::tm& date, ProgressSink& sink);
 
 // The whole phase.
-void runSoundPhase(RunState& state, std::ostream& log = std::cout);
+void runSoundPhase(const SoundContext& context);
 
 }  // namespace dm::sound

@@ -13,8 +13,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
+
+#include "textio/hex.h"
 
 namespace dm {
 
@@ -135,12 +138,106 @@ inline std::filesystem::path menuListPath(const WorkPaths& p) { return p.middata
 
 // ---- Media phases (Middata/Bmp, Destin/Bmp, BmpExt, Sound, Font) ------------
 
-// (names of the media phases move here)
+// Middata/Bmp: a hex bitmap "<picture name>.hex" per picture, the picture
+// list (one line per picture number), its class list and the number header
+// "Drill_Bmp.h".
+inline constexpr const char* kPictureList = "BmpFile.lst";
+inline constexpr const char* kPictureClassList = "BmpFile.lst.clr";
+inline constexpr const char* kNumberHeaderSuffix = "_Bmp.h";  // after kInternalName
+inline constexpr const char* kHexSuffix = ".hex";
+// "bmp%05x" of a picture number: the base name of its hex bitmap, and of its
+// copy "<name>.bmp" in Trash.
+inline std::string pictureName(std::uint32_t number) { return "bmp" + hexText(number, 5); }
+inline constexpr const char* kPictureCopySuffix = ".bmp";
+
+// Trash: the input of the table coders.
+inline constexpr const char* kConcatenatedBitmaps = "bitmap.cln";
+
+// Destin/Bmp: the merged information table, the class lists
+// "bitmap<class>.lst" and the tables of each class ("<base>.inf", ".add",
+// ".cod", ".dic", ".h", ".hex").
+inline constexpr const char* kMergedInfo = "bitmap.inf";
+inline std::string classListName(int pictureClass) { return "bitmap" + std::to_string(pictureClass) + ".lst"; }
+inline constexpr const char* kMonoSymbolTable = "bitmap_mono_3";   // class 3
+inline constexpr const char* kRawTable = "bitmap_clr_4";           // class 4
+inline constexpr const char* kColourSymbolTable = "bitmap_clr_5";  // class 5
+inline constexpr const char* kRunLengthTable = "bitmap_clr_6";     // class 6
+
+// Middata/BmpExt: the cover picture converted at 800 x 430 is named after
+// the lower-cased file name with this suffix.
+inline constexpr const char* kCoverSuffix = "_1y2x";
+// Destin/BmpExt: the colour picture store.
+inline constexpr const char* kColourAddressTable = "bitmap.add";
+inline constexpr const char* kColourData = "bitmap.dat";
+// Destin: the colour picture image.
+inline constexpr const char* kExtBmpImage = "ExtBmp.bin";
+inline std::filesystem::path extBmpImagePath(const WorkPaths& p) { return p.destin / kExtBmpImage; }
+
+// Trash: the font directory; Destin: the font image that wraps it.
+inline constexpr const char* kFontDirectory = "Font2.bin";
+inline constexpr const char* kFontImage = "Font.bin";
+inline std::filesystem::path fontDirectoryPath(const WorkPaths& p) { return p.trash / kFontDirectory; }
+inline std::filesystem::path fontImagePath(const WorkPaths& p) { return p.destin / kFontImage; }
+// The tables of Destin/Bmp that the font image takes; the names that no
+// phase writes are looked for all the same.
+inline constexpr const char* kFontPictureTables[] = {
+    kMergedInfo,         "bitmap_clr_2.add",  "bitmap_clr_2.hex",  "bitmap_mono_2.add", "bitmap_mono_2.hex",
+    "bitmap_clr_4.add",  "bitmap_clr_4.hex",  "bitmap_mono_4.add", "bitmap_mono_4.hex", "bitmap_clr_3.add",
+    "bitmap_clr_3.cod",  "bitmap_clr_3.dic",  "bitmap_clr_3.h",    "bitmap_mono_3.add", "bitmap_mono_3.cod",
+    "bitmap_mono_3.dic", "bitmap_mono_3.h",   "bitmap_clr_5.add",  "bitmap_clr_5.cod",  "bitmap_clr_5.dic",
+    "bitmap_clr_5.h",    "bitmap_mono_5.add", "bitmap_mono_5.cod", "bitmap_mono_5.dic", "bitmap_mono_5.h",
+    "bitmap_clr_6.add",  "bitmap_clr_6.dic"};
+// The table base name of a font image group ("bitmap_clr_<g>",
+// "bitmap_mono_2" for 8, "bitmap_mono_3" for 9).
+inline std::string fontGroupTable(int group) {
+  if (group == 8) return "bitmap_mono_2";
+  if (group == 9) return kMonoSymbolTable;
+  return "bitmap_clr_" + std::to_string(group);
+}
+
+// Middata/Sound: the sound list (and the folder Source of sound sources,
+// emptied by the sound phase); Destin/Sound: the copies "<sound name>.mp3";
+// Destin: the sound image; Trash: its packing log "Sound_Drill.out".
+inline constexpr const char* kSoundList = "SndFile.lst";
+inline constexpr const char* kSoundImage = "Sound.bin";
+inline std::filesystem::path soundListPath(const WorkPaths& p) { return p.middata / kSoundFolder / kSoundList; }
+inline std::filesystem::path soundImagePath(const WorkPaths& p) { return p.destin / kSoundImage; }
+inline std::filesystem::path soundReportPath(const WorkPaths& p) {
+  return p.trash / ("Sound_" + std::string(kInternalName) + ".out");
+}
+// "snd%05x" of a sound number: the base name of its copy.
+inline std::string soundName(std::uint32_t number) { return "snd" + hexText(number, 5); }
+inline constexpr const char* kSoundCopySuffix = ".mp3";
 
 
 // ---- Container (Destin, and the size reports in TempUsr) --------------------
 
-// (names of the final assembly move here)
+// Destin: the index image.
+inline constexpr const char* kIndexImage = "Index.bin";
+// Destin/Dict: the item address image (moved into Destin once built), the
+// members that failed to convert, and the drill body's tables it takes.
+inline constexpr const char* kItemAddrImage = "ItemAddr.bin";
+inline constexpr const char* kItemAddrErrors = "Fnterror.txt";
+inline constexpr const char* kEntryAddressData = "entry_add.dat";
+inline constexpr const char* kEntryAddressSegments = "entry_add.seg";
+inline constexpr const char* kEntryAddressOffsets = "entry_add.off";
+inline constexpr const char* kEntryLineData = "entry_line.dat";
+inline constexpr const char* kEntryLineSegments = "entry_line.seg";
+inline constexpr const char* kEntryLineOffsets = "entry_line.off";
+inline constexpr const char* kFiftyLineIndex = "addr_50line.idx";
+inline constexpr const char* kFiftyLineAddresses = "addr_50line.add";
+// Destin/Dict: the tag header "Drill_tag.h" that the tag rule image takes.
+inline constexpr const char* kTagHeaderSuffix = "_tag.h";  // after kInternalName
+// Destin: the listed images that cannot be opened.
+inline constexpr const char* kMissingImages = "MSDerror.txt";
+// Destin: the container before its header is scrambled into kContainer.
+inline constexpr const char* kContainerDraft = "Drill.pre";
+inline std::filesystem::path containerDraftPath(const WorkPaths& p) { return p.destin / kContainerDraft; }
+// TempUsr: the size reports of the final assembly.
+inline constexpr const char* kSizeReport = "usrDict.out";
+inline constexpr const char* kSizeSummary = "usrDict.sum";
+inline std::filesystem::path sizeReportPath(const WorkPaths& p) { return p.root / kSizeReport; }
+inline std::filesystem::path sizeSummaryPath(const WorkPaths& p) { return p.root / kSizeSummary; }
 
 // Destin: the container before delivery, delivered as <source name>.drl.
 inline constexpr const char* kContainer = "Drill.bin";

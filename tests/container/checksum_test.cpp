@@ -4,6 +4,7 @@
 
 #include "textio/byte_order.h"
 #include "support/temp_dir.h"
+#include "work/work_files.h"
 
 namespace dm::container {
 namespace {
@@ -84,11 +85,11 @@ TEST(Trailer, AppendedToAFileEqualsTheStreamedSums) {
   TempDir dir;
   std::string bytes(0x10005, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 13 + 1);
-  writeFile(dir / "Drill.pre", bytes);
-  appendTrailer(dir / "Drill.pre", date(2025, 11, 24));
+  writeFile(dir / workfiles::kContainerDraft, bytes);
+  appendTrailer(dir / workfiles::kContainerDraft, date(2025, 11, 24));
   TrailerSums sums;
   sums.update(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  EXPECT_EQ(readFile(dir / "Drill.pre"), bytes + sums.trailer(date(2025, 11, 24)));
+  EXPECT_EQ(readFile(dir / workfiles::kContainerDraft), bytes + sums.trailer(date(2025, 11, 24)));
   appendTrailer(dir / "missing.pre", date(2025, 11, 24));
   EXPECT_FALSE(fs::exists(dir / "missing.pre"));
 }

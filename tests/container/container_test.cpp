@@ -14,10 +14,12 @@
 #include "container/scrambler.h"
 #include "dictcompiler/dictcompiler.h"
 #include "images/images.h"
+#include "media/font_image.h"
 #include "driver/run_state.h"
 #include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
 #include "platform/failure.h"
+#include "support/recording_sink.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -146,20 +148,28 @@ class FinalAssembly : public ::testing::Test {
     setenv("TZ", "UTC", 1);
     tzset();
     state_.paths = WorkPaths::under(dir_.path());
-    for (const fs::path& p : {state_.paths.middata / "Dict", state_.paths.middata / "Menu",
-                              state_.paths.middata / "Source", state_.paths.trash, state_.paths.destin / "Dict",
-                              state_.paths.destin / "Menu"})
+    for (const fs::path& p : {state_.paths.middata / workfiles::kDictFolder, state_.paths.middata / workfiles::kMenuFolder,
+                              state_.paths.middata / workfiles::kSourceFolder, state_.paths.trash, state_.paths.destin / workfiles::kDictFolder,
+                              state_.paths.destin / workfiles::kMenuFolder})
       fs::create_directories(p);
-    test::writeDrillBody(state_.paths.destin / "Dict");
+    test::writeDrillBody(state_.paths.destin / workfiles::kDictFolder);
     state_.entryCount = 1;
   }
   void TearDown() override { unsetenv("SOURCE_DATE_EPOCH"); }
 
+  // As the build pass does: the font image, then the final assembly.
   std::string assemble() {
     testing::internal::CaptureStdout();
-    assembleContainer(state_);
+    buildFontImage(state_.paths, sink_);
+    assembleContainer(context());
     testing::internal::GetCapturedStdout();
-    return readFile(state_.paths.destin / "Drill.bin");
+    return readFile(state_.paths.destin / workfiles::kContainer);
+  }
+  // What the build pass hands the final assembly for this run.
+  AssemblyContext context() {
+    settings_ = ContainerSettings{};
+    settings_.entryCount = state_.entryCount;
+    return {state_.paths, state_.options, state_.params, settings_, sink_};
   }
   static std::string component(const std::string& file, int slot) {
     return file.substr(loadLE32(file, 16 + 16 * slot + 2), loadLE32(file, 16 + 16 * slot + 6));
@@ -167,11 +177,13 @@ class FinalAssembly : public ::testing::Test {
 
   TempDir dir_;
   RunState state_;
+  ContainerSettings settings_;
+  test::RecordingSink sink_;
 };
 
 TEST_F(FinalAssembly, DeliveredContainerReadsBack) {
   const std::string bin = assemble();
-  const std::string pre = readFile(state_.paths.destin / "Drill.pre");
+  const std::string pre = readFile(state_.paths.destin / workfiles::kContainerDraft);
   ASSERT_GT(bin.size(), 416u + 36);
   ASSERT_EQ(bin.size(), pre.size());
   EXPECT_EQ(loadLE32(bin, 384), bin.size());
@@ -218,14 +230,14 @@ TEST_F(FinalAssembly, DeliveredContainerReadsBack) {
             (std::vector<std::u16string>{u"abc", u"cab"}));
 
   // The work files the phase leaves: reports, no error lines, the images.
-  EXPECT_EQ(readFile(state_.paths.destin / "MSDerror.txt"), "");
-  const std::string summary = readFile(state_.paths.root / "usrDict.sum");
+  EXPECT_EQ(readFile(state_.paths.destin / workfiles::kMissingImages), "");
+  const std::string summary = readFile(state_.paths.root / workfiles::kSizeSummary);
   EXPECT_NE(summary.find(test::utf16le("DataMap Reserve Space         :00020480")), std::string::npos);
   EXPECT_NE(summary.find(test::utf16le("==> Total:")), std::string::npos);
-  EXPECT_EQ(readFile(state_.paths.root / "usrDict.out"), summary);
-  for (const char* image : {"Index.bin", "TagRule.bin", "ItemAddr.bin", "Dic.bin", "WordLib.bin"})
+  EXPECT_EQ(readFile(state_.paths.root / workfiles::kSizeReport), summary);
+  for (const char* image : {workfiles::kIndexImage, "TagRule.bin", workfiles::kItemAddrImage, "Dic.bin", "WordLib.bin"})
     EXPECT_TRUE(fs::exists(state_.paths.destin / image)) << image;
-  EXPECT_FALSE(fs::exists(state_.paths.destin / "Dict" / "Dic.bin"));
+  EXPECT_FALSE(fs::exists(state_.paths.destin / workfiles::kDictFolder / "Dic.bin"));
 }
 
 TEST_F(FinalAssembly, TwoBuildsDifferOnlyInTheGuid) {
@@ -246,20 +258,20 @@ TEST_F(FinalAssembly, TwoBuildsDifferOnlyInTheGuid) {
 }
 
 TEST_F(FinalAssembly, MenuPhaseAddsMenuBin) {
-  test::writeMenuCompile(state_.paths.destin / "Menu");
+  test::writeMenuCompile(state_.paths.destin / workfiles::kMenuFolder);
   state_.options.menuPhase = 1;
   const std::string bin = assemble();
-  const std::string pre = readFile(state_.paths.destin / "Drill.pre");
+  const std::string pre = readFile(state_.paths.destin / workfiles::kContainerDraft);
   EXPECT_EQ(loadLE16(pre, 16 + 16 * kSlotMenu), 0x1001u);
   EXPECT_EQ(loadLE32(pre, 16 + 16 * kSlotMenu + 2), 416u + loadLE32(pre, 16 + 6) + 5120);
   EXPECT_EQ(component(pre, kSlotMenu), readFile(state_.paths.destin / "Menu.bin"));
-  EXPECT_FALSE(fs::exists(state_.paths.destin / "Menu" / "Menu.bin"));
+  EXPECT_FALSE(fs::exists(state_.paths.destin / workfiles::kMenuFolder / "Menu.bin"));
 }
 
 TEST_F(FinalAssembly, WithoutMenuDataMenuBinStaysOut) {
-  test::writeMenuCompile(state_.paths.destin / "Menu");
+  test::writeMenuCompile(state_.paths.destin / workfiles::kMenuFolder);
   assemble();
-  const std::string pre = readFile(state_.paths.destin / "Drill.pre");
+  const std::string pre = readFile(state_.paths.destin / workfiles::kContainerDraft);
   EXPECT_EQ(loadLE32(pre, 16 + 16 * kSlotMenu + 2), 0u);
   EXPECT_FALSE(fs::exists(state_.paths.destin / "Menu.bin"));
 }
@@ -267,41 +279,18 @@ TEST_F(FinalAssembly, WithoutMenuDataMenuBinStaysOut) {
 TEST_F(FinalAssembly, BitmapPhaseListsFontBin) {
   state_.options.bitmapPhase = 1;
   assemble();
-  const std::string pre = readFile(state_.paths.destin / "Drill.pre");
-  EXPECT_EQ(component(pre, kSlotFont), readFile(state_.paths.destin / "Font.bin"));
+  const std::string pre = readFile(state_.paths.destin / workfiles::kContainerDraft);
+  EXPECT_EQ(component(pre, kSlotFont), readFile(state_.paths.destin / workfiles::kFontImage));
   EXPECT_GT(loadLE32(pre, 16 + 16 * kSlotFont + 6), 29u);
   EXPECT_EQ(loadLE32(pre, 16 + 16 * kSlotBitmap + 6), 0u);
-  EXPECT_EQ(readFile(state_.paths.destin / "MSDerror.txt"), (state_.paths.destin / "Bitmap.bin").string() + "\n");
-}
-
-TEST(ContainerSettings, TakenFromTheRun) {
-  RunState state;
-  state.entryCount = 12;
-  EXPECT_FALSE(containerSettingsOf(state).howToUsePresent);
-  state.intake.howToUsePresent = 1;
-  const std::u16string location = u"Quiz/Level 1";
-  std::copy(location.begin(), location.end(), state.conversion.menuLocation.begin());
-  state.conversion.coverPicture = u"Cover.JPG";
-  state.mediaPhases.coverPictureFlag = 1;
-  ContainerSettings s = containerSettingsOf(state);
-  EXPECT_TRUE(s.howToUsePresent);
-  EXPECT_EQ(s.entryCount, 12u);
-  EXPECT_EQ(s.menuLocation, location);
-  EXPECT_FALSE(s.coverPictureListed);  // not in the media list
-  EXPECT_TRUE(s.coverPictureColour);
-  EXPECT_FALSE(s.otherPicturesListed);
-  state.mediaList["cover.jpg"] = "/x/Cover.JPG";
-  state.conversion.media.otherList.push_back(u"0001a.jpg");
-  s = containerSettingsOf(state);
-  EXPECT_TRUE(s.coverPictureListed);
-  EXPECT_TRUE(s.otherPicturesListed);
+  EXPECT_EQ(readFile(state_.paths.destin / workfiles::kMissingImages), (state_.paths.destin / "Bitmap.bin").string() + "\n");
 }
 
 TEST_F(FinalAssembly, MissingTagRuleListFailsThePassNamingIt) {
-  fs::remove(state_.paths.destin / "Dict" / "tag_rule.lst");
+  fs::remove(state_.paths.destin / workfiles::kDictFolder / "tag_rule.lst");
   testing::internal::CaptureStdout();
   try {
-    assembleContainer(state_);
+    assembleContainer(context());
     ADD_FAILURE() << "no failure";
   } catch (const PassFailure& e) {
     EXPECT_NE(std::string(e.what()).find("tag_rule.lst"), std::string::npos);
@@ -331,15 +320,15 @@ TEST_F(FinalAssembly, CompiledDrillAndMenuReadBack) {
     lines.push_back("");
     lines[lines.size() - 7] = "DF_q\tWhich city is the capital of country " + std::to_string(i) + "?";
   }
-  writeFile(state_.paths.middata / "Source" / "Drill.cln", blockText(lines));
+  writeFile(state_.paths.middata / workfiles::kSourceFolder / "Drill.cln", blockText(lines));
   std::set<std::u16string> tags;
   for (const std::string& l : lines)
     if (!l.empty()) tags.insert(utf8ToUtf16(l.substr(0, l.find('\t'))));
   state_.tagList.assign(tags.begin(), tags.end());
   state_.entryCount = 25;
-  writeFile(state_.paths.middata / "Menu" / "menu.idx",
+  writeFile(state_.paths.middata / workfiles::kMenuFolder / "menu.idx",
             "LV01\t1\t00000000\t00000001\nLV02\t2\t00000001\tFFFFFFFF\nLV02\t2\t00000002\tFFFFFFFF\n");
-  writeFile(state_.paths.middata / "Menu" / "menu.lst",
+  writeFile(state_.paths.middata / workfiles::kMenuFolder / "menu.lst",
             blockText({"LV01\t", "LV02\tCapitals of Europe", "LV02\tCapitals of Asia"}));
   state_.conversion.menuDepth = 2;
   state_.options.menuPhase = 1;
@@ -347,14 +336,14 @@ TEST_F(FinalAssembly, CompiledDrillAndMenuReadBack) {
   CompileDictionary(state_, 0);
   ProcessMenuData(state_);
   testing::internal::GetCapturedStdout();
-  EXPECT_EQ(readFile(state_.paths.destin / "Menu" / "menu.idx"),
+  EXPECT_EQ(readFile(state_.paths.destin / workfiles::kMenuFolder / "menu.idx"),
             "1\t1\t00000000\t00000001\n2\t2\t00000001\t7fffffff\n2\t2\t00000002\t7fffffff\n");
 
   const std::string bin = assemble();
-  const std::string pre = readFile(state_.paths.destin / "Drill.pre");
+  const std::string pre = readFile(state_.paths.destin / workfiles::kContainerDraft);
   ASSERT_EQ(bin.size(), pre.size());
-  EXPECT_EQ(readFile(state_.paths.destin / "MSDerror.txt"), "");
-  EXPECT_EQ(readFile(state_.paths.destin / "Dict" / "Liberror.txt"), "");
+  EXPECT_EQ(readFile(state_.paths.destin / workfiles::kMissingImages), "");
+  EXPECT_EQ(readFile(state_.paths.destin / workfiles::kDictFolder / "Liberror.txt"), "");
 
   std::vector<Library> libs = readWordLib(component(pre, kSlotWordLib));
   std::vector<std::u16string> want;
@@ -368,7 +357,7 @@ TEST_F(FinalAssembly, CompiledDrillAndMenuReadBack) {
   const std::string menu = component(pre, kSlotMenu);
   ASSERT_FALSE(menu.empty());
   EXPECT_EQ(menu, readFile(state_.paths.destin / "Menu.bin"));
-  const std::size_t tagRule = readFile(state_.paths.destin / "Menu" / "TagRule.bin").size();
+  const std::size_t tagRule = readFile(state_.paths.destin / workfiles::kMenuFolder / "TagRule.bin").size();
   const std::size_t libraries = loadLE16(menu, tagRule + 8);
   const std::size_t slots = loadLE32(menu, tagRule + 48) + loadLE32(menu, tagRule + 52) + 88 + 8 * libraries;
   for (int s = 0; s < 30; ++s)

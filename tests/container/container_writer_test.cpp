@@ -5,6 +5,8 @@
 #include "container/checksum.h"
 #include "container/scrambler.h"
 #include "textio/byte_order.h"
+#include "platform/failure.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
@@ -50,8 +52,8 @@ class ContainerWriter : public ::testing::Test {
  protected:
   void SetUp() override {
     writeFile(destin() / "Dic.bin", pattern(10, 1));
-    writeFile(destin() / "ItemAddr.bin", pattern(7, 2));
-    writeFile(destin() / "Index.bin", pattern(80, 3));
+    writeFile(destin() / workfiles::kItemAddrImage, pattern(7, 2));
+    writeFile(destin() / workfiles::kIndexImage, pattern(80, 3));
     writeFile(destin() / "WordLib.bin", pattern(3, 4));
     writeFile(destin() / "TagRule.bin", pattern(5, 5));
   }
@@ -60,21 +62,19 @@ class ContainerWriter : public ::testing::Test {
   // Lists and writes; returns Drill.pre.
   std::string write(const BuildHeader& header, const ContainerSettings& settings) {
     {
-      SizeReports reports(dir_ / "usrDict.out", dir_ / "usrDict.sum");
+      SizeReports reports(dir_ / workfiles::kSizeReport, dir_ / workfiles::kSizeSummary);
       slots_ = listComponents(destin(), header, settings, reports);
-      testing::internal::CaptureStdout();
-      EXPECT_EQ(writeContainer(destin(), slots_, header, settings, reports, fixedGuid(), december()), 0);
-      stdout_ = testing::internal::GetCapturedStdout();
+      writeContainer(destin(), slots_, header, settings, reports, fixedGuid(), december(), sink_);
       total_ = reports.total();
       reports.finish();
     }
-    return readFile(destin() / "Drill.pre");
+    return readFile(destin() / workfiles::kContainerDraft);
   }
 
   TempDir dir_;
   SlotTable slots_;
   std::uint32_t total_ = 0;
-  std::string stdout_;
+  test::RecordingSink sink_;
 };
 
 TEST_F(ContainerWriter, DrillWithoutSoundMenuOrPicture) {
@@ -123,7 +123,7 @@ TEST_F(ContainerWriter, DrillWithoutSoundMenuOrPicture) {
   EXPECT_EQ(pre[end + 4 + 5], 0);  // December
 
   // Drill.bin: the same file with the scrambled header.
-  const std::string bin = readFile(destin() / "Drill.bin");
+  const std::string bin = readFile(destin() / workfiles::kContainer);
   ASSERT_EQ(bin.size(), pre.size());
   EXPECT_EQ(bin.substr(352), pre.substr(352));
   Header scrambled;
@@ -134,9 +134,9 @@ TEST_F(ContainerWriter, DrillWithoutSoundMenuOrPicture) {
   EXPECT_EQ(loadLE16(bin, 350), headerCheckValue(scrambled, key));
 
   // Reports: one line per component but Index.bin, the reserve, the total.
-  EXPECT_EQ(readFile(destin() / "MSDerror.txt"), "");
+  EXPECT_EQ(readFile(destin() / workfiles::kMissingImages), "");
   EXPECT_EQ(total_, 10u + 7 + 3 + 5 + 4 * 5120);
-  const std::string summary = fromUtf16(readFile(dir_ / "usrDict.sum"));
+  const std::string summary = fromUtf16(readFile(dir_ / workfiles::kSizeSummary));
   EXPECT_EQ(summary,
             "Dic                           :00000010(Size:00000.01 KB)\n"
             "ItemAddr                      :00000007(Size:00000.01 KB)\n"
@@ -145,13 +145,13 @@ TEST_F(ContainerWriter, DrillWithoutSoundMenuOrPicture) {
             "DataMap Reserve Space         :00020480(Size:00020.00 KB)\n"
             "\n==> Total:                    :00020505(Size:00020.02 KB)\n" +
                 std::string(58, '-') + "\n");
-  EXPECT_EQ(readFile(dir_ / "usrDict.out"), readFile(dir_ / "usrDict.sum"));
+  EXPECT_EQ(readFile(dir_ / workfiles::kSizeReport), readFile(dir_ / workfiles::kSizeSummary));
 }
 
 TEST_F(ContainerWriter, HeaderFlagsMenuLocationAndHowToUse) {
   BuildHeader header;
   header.soundMark = 1;
-  writeFile(destin() / "Sound.bin", pattern(12, 6));
+  writeFile(destin() / workfiles::kSoundImage, pattern(12, 6));
   ContainerSettings settings;
   settings.howToUsePresent = true;
   settings.entryCount = 5;
@@ -179,9 +179,9 @@ TEST_F(ContainerWriter, HeaderFlagsMenuLocationAndHowToUse) {
 TEST_F(ContainerWriter, BitmapPhaseListsFontAndAnEmptyBitmapSlot) {
   BuildHeader header;
   header.bitmapsMark = 1;
-  writeFile(destin() / "Font.bin", pattern(29, 7));
+  writeFile(destin() / workfiles::kFontImage, pattern(29, 7));
   const std::string pre = write(header, ContainerSettings{});
-  EXPECT_EQ(readFile(destin() / "MSDerror.txt"), (destin() / "Bitmap.bin").string() + "\n");
+  EXPECT_EQ(readFile(destin() / workfiles::kMissingImages), (destin() / "Bitmap.bin").string() + "\n");
   const std::size_t font = 16 + 16 * kSlotFont, bitmap = 16 + 16 * kSlotBitmap, wordLib = 16 + 16 * kSlotWordLib;
   EXPECT_EQ(loadLE32(pre, font + 6), 29u);
   EXPECT_EQ(loadLE32(pre, bitmap + 2), loadLE32(pre, font + 2) + 29 + 5120);
@@ -195,7 +195,7 @@ TEST_F(ContainerWriter, MissingLastImageEndsTheFileAtThePreviousImage) {
   BuildHeader header;
   header.soundMark = 1;  // Sound.bin is not there
   const std::string pre = write(header, ContainerSettings{});
-  EXPECT_EQ(readFile(destin() / "MSDerror.txt"), (destin() / "Sound.bin").string() + "\n");
+  EXPECT_EQ(readFile(destin() / workfiles::kMissingImages), (destin() / workfiles::kSoundImage).string() + "\n");
   const std::size_t tagRule = loadLE32(pre, 16 + 16 * kSlotTagRule + 2);
   EXPECT_EQ(pre.size(), tagRule + 5 + 36);
   EXPECT_EQ(loadLE32(pre, 384), pre.size());
@@ -203,11 +203,16 @@ TEST_F(ContainerWriter, MissingLastImageEndsTheFileAtThePreviousImage) {
   EXPECT_EQ(total_, 10u + 7 + 3 + 5 + 5 * 5120);
 }
 
-TEST_F(ContainerWriter, UncreatableContainer) {
-  fs::create_directory(destin() / "Drill.pre");
+TEST_F(ContainerWriter, UncreatableContainerFailsThePassNamingIt) {
+  fs::create_directory(destin() / workfiles::kContainerDraft);
   SizeReports reports;
   SlotTable slots = listComponents(destin(), BuildHeader{}, ContainerSettings{}, reports);
-  EXPECT_EQ(writeContainer(destin(), slots, BuildHeader{}, ContainerSettings{}, reports, fixedGuid(), december()), -1);
+  try {
+    writeContainer(destin(), slots, BuildHeader{}, ContainerSettings{}, reports, fixedGuid(), december(), sink_);
+    ADD_FAILURE() << "no failure";
+  } catch (const PassFailure& e) {
+    EXPECT_EQ(std::string(e.what()), "can't create file " + (destin() / workfiles::kContainerDraft).string());
+  }
 }
 
 }  // namespace

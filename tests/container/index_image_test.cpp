@@ -16,8 +16,8 @@ TEST(IndexImage, EightyBytesWithoutMembers) {
   ASSERT_EQ(want.size(), 80u);
 
   test::TempDir dir;
-  writeIndexImage(dir / "Index.bin", BuildHeader{});
-  EXPECT_EQ(test::readFile(dir / "Index.bin"), want);
+  writeIndexImage(dir / workfiles::kIndexImage, BuildHeader{});
+  EXPECT_EQ(test::readFile(dir / workfiles::kIndexImage), want);
 }
 
 }  // namespace

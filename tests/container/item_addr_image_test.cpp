@@ -4,6 +4,7 @@
 
 #include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
+#include "platform/failure.h"
 
 namespace dm::container {
 namespace {
@@ -22,8 +23,8 @@ BuildHeader drillHeader() {
 TEST(ItemAddrImage, DrillBuildCarriesTheSegmentAndOffsetTables) {
   TempDir dir;
   test::writeDrillBody(dir.path());
-  ASSERT_EQ(buildItemAddrImage(dir.path(), drillHeader()), 0);
-  const std::string image = readFile(dir / "ItemAddr.bin");
+  buildItemAddrImage(dir.path(), drillHeader(), quietSink());
+  const std::string image = readFile(dir / workfiles::kItemAddrImage);
   ASSERT_EQ(image.size(), 202u + 3 + 1);
   EXPECT_EQ(image.substr(0, 7), std::string("\x08\x04\x02\x00\x00\x00\x00", 7));
   EXPECT_EQ(loadLE32(image, 7), 1u);  // one entry
@@ -36,7 +37,7 @@ TEST(ItemAddrImage, DrillBuildCarriesTheSegmentAndOffsetTables) {
   }
   EXPECT_EQ(image.substr(122, 80), std::string(80, '\0'));
   EXPECT_EQ(image.substr(202), std::string("\x40\x11\x0F\x0F", 4));
-  EXPECT_EQ(readFile(dir / "Fnterror.txt"), "");
+  EXPECT_EQ(readFile(dir / workfiles::kItemAddrErrors), "");
   EXPECT_FALSE(fs::exists(dir / "entry_add.seg_"));
   EXPECT_FALSE(fs::exists(dir / "entry_add.dat_"));
 }
@@ -45,10 +46,10 @@ TEST(ItemAddrImage, NoEntriesAndAMissingMember) {
   TempDir dir;
   writeFile(dir / "entry_add.dat", "");
   writeFile(dir / "entry_add.seg", "4011\n");
-  ASSERT_EQ(buildItemAddrImage(dir.path(), drillHeader()), 0);
-  const std::string image = readFile(dir / "ItemAddr.bin");
+  buildItemAddrImage(dir.path(), drillHeader(), quietSink());
+  const std::string image = readFile(dir / workfiles::kItemAddrImage);
   EXPECT_EQ(loadLE32(image, 7), 0u);
-  EXPECT_EQ(readFile(dir / "Fnterror.txt"), (dir / "entry_add.off").string() + "\n");
+  EXPECT_EQ(readFile(dir / workfiles::kItemAddrErrors), (dir / "entry_add.off").string() + "\n");
   EXPECT_EQ(loadLE32(image, 58), 202u);
   EXPECT_EQ(loadLE32(image, 62), 2u);
   EXPECT_EQ(loadLE32(image, 66), 0u);  // entry_add.off absent
@@ -61,18 +62,23 @@ TEST(ItemAddrImage, WriterTypeZeroListsTheAddressList) {
   BuildHeader h;
   h.tableWriterType = 0;
   h.entryAddressFiles = {"ENTRY_ADD.DAT"};
-  ASSERT_EQ(buildItemAddrImage(dir.path(), h), 0);
-  const std::string image = readFile(dir / "ItemAddr.bin");
+  buildItemAddrImage(dir.path(), h, quietSink());
+  const std::string image = readFile(dir / workfiles::kItemAddrImage);
   EXPECT_EQ(image[2], 0);
   EXPECT_EQ(loadLE32(image, 50), 202u);
   EXPECT_EQ(loadLE32(image, 54), 4u);
   EXPECT_EQ(loadLE32(image, 58), 0u);
 }
 
-TEST(ItemAddrImage, UncreatableImage) {
+TEST(ItemAddrImage, UncreatableImageFailsThePassNamingIt) {
   TempDir dir;
-  fs::create_directory(dir / "ItemAddr.bin");
-  EXPECT_EQ(buildItemAddrImage(dir.path(), drillHeader()), -1);
+  fs::create_directory(dir / workfiles::kItemAddrImage);
+  try {
+    buildItemAddrImage(dir.path(), drillHeader(), quietSink());
+    ADD_FAILURE() << "no failure";
+  } catch (const PassFailure& e) {
+    EXPECT_EQ(std::string(e.what()), "can't create file " + (dir / workfiles::kItemAddrImage).string());
+  }
 }
 
 }  // namespace

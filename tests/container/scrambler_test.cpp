@@ -63,9 +63,9 @@ TEST(Scrambler, FileCopyKeepsTheRestAndHidesMarkerAndCheckBytes) {
   TempDir dir;
   std::string pre(1000, '\0');
   for (std::size_t i = 0; i < pre.size(); ++i) pre[i] = static_cast<char>(i * 7);
-  writeFile(dir / "Drill.pre", pre);
-  ASSERT_EQ(scramble(dir / "Drill.pre", dir / "Drill.bin", kKeyText), 1);
-  const std::string bin = readFile(dir / "Drill.bin");
+  writeFile(dir / workfiles::kContainerDraft, pre);
+  ASSERT_EQ(scramble(dir / workfiles::kContainerDraft, dir / workfiles::kContainer, kKeyText), 1);
+  const std::string bin = readFile(dir / workfiles::kContainer);
   ASSERT_EQ(bin.size(), pre.size());
   EXPECT_EQ(bin.substr(352), pre.substr(352));
   EXPECT_EQ(bin.substr(322, 14), "VELMOR ENCRYPT");
@@ -75,24 +75,24 @@ TEST(Scrambler, FileCopyKeepsTheRestAndHidesMarkerAndCheckBytes) {
             headerCheckValue(h, kKey));
 
   // Deterministic: the same input gives the same bytes.
-  ASSERT_EQ(scramble(dir / "Drill.pre", dir / "Again.bin", kKeyText), 1);
+  ASSERT_EQ(scramble(dir / workfiles::kContainerDraft, dir / "Again.bin", kKeyText), 1);
   EXPECT_EQ(readFile(dir / "Again.bin"), bin);
 }
 
 TEST(Scrambler, FailuresWriteNothing) {
   TempDir dir;
-  EXPECT_EQ(scramble(dir / "none.pre", dir / "Drill.bin", kKeyText), 0);
-  EXPECT_FALSE(fs::exists(dir / "Drill.bin"));
-  writeFile(dir / "Drill.pre", "x");
-  EXPECT_EQ(scramble(dir / "Drill.pre", dir / "Drill.bin", "1234567"), 0);
-  EXPECT_FALSE(fs::exists(dir / "Drill.bin"));
+  EXPECT_EQ(scramble(dir / "none.pre", dir / workfiles::kContainer, kKeyText), 0);
+  EXPECT_FALSE(fs::exists(dir / workfiles::kContainer));
+  writeFile(dir / workfiles::kContainerDraft, "x");
+  EXPECT_EQ(scramble(dir / workfiles::kContainerDraft, dir / workfiles::kContainer, "1234567"), 0);
+  EXPECT_FALSE(fs::exists(dir / workfiles::kContainer));
 }
 
 TEST(Scrambler, ShortInputStillGetsMarkerAndCheckValue) {
   TempDir dir;
-  writeFile(dir / "Drill.pre", std::string("\x01\x15", 2));
-  ASSERT_EQ(scramble(dir / "Drill.pre", dir / "Drill.bin", kKeyText), 1);
-  const std::string bin = readFile(dir / "Drill.bin");
+  writeFile(dir / workfiles::kContainerDraft, std::string("\x01\x15", 2));
+  ASSERT_EQ(scramble(dir / workfiles::kContainerDraft, dir / workfiles::kContainer, kKeyText), 1);
+  const std::string bin = readFile(dir / workfiles::kContainer);
   ASSERT_EQ(bin.size(), 352u);
   EXPECT_EQ(static_cast<std::uint8_t>(bin[0]), 0x0D);
   EXPECT_EQ(static_cast<std::uint8_t>(bin[2]), 0);

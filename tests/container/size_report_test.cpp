@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
+#include "work/work_files.h"
 
 namespace dm::container {
 namespace {
@@ -15,15 +16,15 @@ TEST(SizeReport, LineFormat) {
 
 TEST(SizeReport, BothReportsInUtf16WithoutMark) {
   test::TempDir dir;
-  SizeReports reports(dir / "usrDict.out", dir / "usrDict.sum");
+  SizeReports reports(dir / workfiles::kSizeReport, dir / workfiles::kSizeSummary);
   reports.title("Drill");
   reports.size("Dic", 1024);
   reports.finish();
   const std::string text = std::string(29, '-') + "Drill" + std::string(27, '-') + "\n" +
                            "Dic                           :00001024(Size:00001.00 KB)\n" +
                            "\n==> Total:                    :00001024(Size:00001.00 KB)\n" + std::string(58, '-') + "\n";
-  EXPECT_EQ(test::readFile(dir / "usrDict.sum"), test::utf16le(text));
-  EXPECT_EQ(test::readFile(dir / "usrDict.out"), test::utf16le(text));
+  EXPECT_EQ(test::readFile(dir / workfiles::kSizeSummary), test::utf16le(text));
+  EXPECT_EQ(test::readFile(dir / workfiles::kSizeReport), test::utf16le(text));
 
   // A report that cannot be created gets no lines; the other still does.
   fs::create_directory(dir / "blocked.out");

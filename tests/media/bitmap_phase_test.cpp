@@ -9,6 +9,7 @@
 #include "pictures/picture_fixtures.h"
 #include "pictures/picture_library.h"
 #include "support/fifo.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm::bitmap {
@@ -36,8 +37,8 @@ class BitmapPhaseTest : public ::testing::Test {
  protected:
   BitmapPhaseTest() {
     state.paths = WorkPaths::under(dir.path());
-    for (const fs::path& p : {state.paths.middata / "Bmp", state.paths.middata / "BmpExt", state.paths.destin / "Bmp",
-                              state.paths.destin / "BmpExt", state.paths.trash})
+    for (const fs::path& p : {state.paths.middata / workfiles::kBmpFolder, state.paths.middata / workfiles::kBmpExtFolder, state.paths.destin / workfiles::kBmpFolder,
+                              state.paths.destin / workfiles::kBmpExtFolder, state.paths.trash})
       fs::create_directories(p);
   }
 
@@ -49,22 +50,41 @@ class BitmapPhaseTest : public ::testing::Test {
   }
 
   void runMonochrome(std::vector<std::u16string> list) {
-    writeMonochromeTables(state.paths, state.mediaList, list, log);
+    writeMonochromeTables(state.paths, state.mediaList, list, state.sink);
   }
 
-  std::string mid(const std::string& name) { return readFile(state.paths.middata / "Bmp" / name); }
-  std::string dst(const std::string& name) { return readFile(state.paths.destin / "Bmp" / name); }
-  bool dstExists(const std::string& name) { return fs::exists(state.paths.destin / "Bmp" / name); }
+  std::string mid(const std::string& name) { return readFile(state.paths.middata / workfiles::kBmpFolder / name); }
+  std::string dst(const std::string& name) { return readFile(state.paths.destin / workfiles::kBmpFolder / name); }
+  bool dstExists(const std::string& name) { return fs::exists(state.paths.destin / workfiles::kBmpFolder / name); }
+
+  // The parts of a run that the bitmap phase sees.
+  struct Run {
+    WorkPaths paths;
+    MediaList mediaList;
+    struct {
+      std::u16string coverPicture;
+      struct {
+        std::vector<std::u16string> monochromeList, otherList;
+      } media;
+    } conversion;
+    MediaPhaseState mediaPhases;
+    std::vector<std::string> warnings;
+    test::RecordingSink sink;
+    BitmapContext context() {
+      return {paths,      mediaList, conversion.coverPicture, conversion.media.monochromeList, conversion.media.otherList,
+              mediaPhases, warnings, sink};
+    }
+  };
 
   test::TempDir dir;
-  RunState state;
-  std::ostringstream log;
+  Run state;
+  std::ostringstream log;  // the colour store's messages
 };
 
 TEST_F(BitmapPhaseTest, DefaultPictureOnly) {
   runMonochrome({u"0014default.bmp"});
-  EXPECT_EQ(mid("BmpFile.lst"), repeat("Default\t0\n", 20) + "bmp00014\t1\t::default.bmp\n");
-  EXPECT_EQ(dst("bitmap.inf"), repeat("F\tFFF\tFFFF\tFFFFFFFF\n", 20) + "9\t033\t003A\t00000000\n");
+  EXPECT_EQ(mid(workfiles::kPictureList), repeat("Default\t0\n", 20) + "bmp00014\t1\t::default.bmp\n");
+  EXPECT_EQ(dst(workfiles::kMergedInfo), repeat("F\tFFF\tFFFF\tFFFFFFFF\n", 20) + "9\t033\t003A\t00000000\n");
   EXPECT_EQ(mid("bmp00014.hex"), defaultHexText());
   EXPECT_EQ(mid("Drill_Bmp.h"), "#ifndef\t_Drill_H_\n#define\t_Drill_H\n\n#define\tbmp00014_BMP\t\t0014\n\n#endif\n");
   EXPECT_EQ(dst("bitmap3.lst"), "bmp00014\t1\t::default.bmp\n");
@@ -73,9 +93,9 @@ TEST_F(BitmapPhaseTest, DefaultPictureOnly) {
   for (const char* name : {"bitmap4.lst", "bitmap5.lst", "bitmap6.lst", "bitmap_clr_4.hex", "bitmap_clr_5.dic",
                            "bitmap_clr_6.dic"})
     EXPECT_FALSE(dstExists(name)) << name;
-  EXPECT_EQ(mid("BmpFile.lst.clr"), "");
+  EXPECT_EQ(mid(workfiles::kPictureClassList), "");
   // The concatenation the coder read.
-  const std::string cln = readFile(state.paths.trash / "bitmap.cln");
+  const std::string cln = readFile(state.paths.trash / workfiles::kConcatenatedBitmaps);
   EXPECT_EQ(cln.substr(0, 19), "TT\t003A0033\t::0001\n");
 }
 
@@ -89,7 +109,7 @@ TEST_F(BitmapPhaseTest, EveryKindOfMonochromeListEntry) {
   runMonochrome({u"0014default.bmp", u"0015inverted.bmp", u"0016grey.bmp", u"0017eight.bmp", u"0018missing.bmp",
                  u"0019broken.bmp"});
 
-  EXPECT_EQ(mid("BmpFile.lst"), repeat("Default\t0\n", 20) +
+  EXPECT_EQ(mid(workfiles::kPictureList), repeat("Default\t0\n", 20) +
                                     "bmp00014\t1\t::default.bmp\n"
                                     "bmp00015\t1\t::inverted.bmp\n"
                                     "bmp00016\t4\t::grey.bmp\n"
@@ -104,17 +124,17 @@ TEST_F(BitmapPhaseTest, EveryKindOfMonochromeListEntry) {
             "#define\tbmp00016_BMP\t\t0016\n#define\tbmp00017_BMP\t\t0017\n\n#endif\n");
   // The grey picture does not compress (ratio 1.25): raw rows (class 4),
   // stored with swapped nibbles.
-  EXPECT_EQ(mid("BmpFile.lst.clr"), "bmp00016\t4\n");
+  EXPECT_EQ(mid(workfiles::kPictureClassList), "bmp00016\t4\n");
   EXPECT_EQ(dst("bitmap4.lst"), "bmp00016\t4\t::grey.bmp\n");
   EXPECT_EQ(dst("bitmap_clr_4.inf"), "4\t002\t0003\t00000000\n");
   EXPECT_EQ(dst("bitmap_clr_4.hex"), "2103\n2103\n\n");
   EXPECT_EQ(dst("bitmap_clr_4.add"), "0000000\t4\n");
-  EXPECT_EQ(dst("bitmap.inf"), repeat("F\tFFF\tFFFF\tFFFFFFFF\n", 20) +
+  EXPECT_EQ(dst(workfiles::kMergedInfo), repeat("F\tFFF\tFFFF\tFFFFFFFF\n", 20) +
                                    "9\t033\t003A\t00000000\n"
                                    "9\t002\t000A\t00000001\n"
                                    "4\t002\t0003\t00000000\n" +
                                    repeat("F\tFFF\tFFFF\tFFFFFFFF\n", 3));
-  EXPECT_EQ(log.str(), "1.250000\n") << "the ratio of the classified picture";
+  EXPECT_EQ(state.sink.lines, std::vector<std::string>{"1.250000"}) << "the ratio of the classified picture";
 }
 
 TEST_F(BitmapPhaseTest, GreyPictureOffTheRampIsConvertedInTrash) {
@@ -139,7 +159,7 @@ TEST_F(BitmapPhaseTest, EachGreyClassGetsItsTables) {
   addMedia("medium.bmp", makeBmp(16, 4, 4, [](int x, int) { return x < 12 ? 3u : static_cast<std::uint32_t>(x - 8); },
                                  greyRamp()));
   runMonochrome({u"0014default.bmp", u"0015noise.bmp", u"0016flat.bmp", u"0017medium.bmp"});
-  EXPECT_EQ(mid("BmpFile.lst.clr"), "bmp00015\t4\nbmp00016\t5\nbmp00017\t6\n");
+  EXPECT_EQ(mid(workfiles::kPictureClassList), "bmp00015\t4\nbmp00016\t5\nbmp00017\t6\n");
 
   EXPECT_EQ(dst("bitmap_clr_4.inf"), "4\t008\t0040\t00000000\n");
   EXPECT_EQ(dst("bitmap_clr_4.add"), "0000000\t4\n");
@@ -154,7 +174,7 @@ TEST_F(BitmapPhaseTest, EachGreyClassGetsItsTables) {
   EXPECT_EQ(dst("bitmap_clr_6.add"), "0000000\t4\n0000014\t4\n");
   EXPECT_EQ(dst("bitmap_clr_6.inf"), "6\t004\t0010\t00000000\n");
 
-  EXPECT_EQ(dst("bitmap.inf"), repeat("F\tFFF\tFFFF\tFFFFFFFF\n", 20) +
+  EXPECT_EQ(dst(workfiles::kMergedInfo), repeat("F\tFFF\tFFFF\tFFFFFFFF\n", 20) +
                                    "9\t033\t003A\t00000000\n"
                                    "4\t008\t0040\t00000000\n"
                                    "5\t040\t0040\t00000000\n"
@@ -162,8 +182,8 @@ TEST_F(BitmapPhaseTest, EachGreyClassGetsItsTables) {
 }
 
 TEST_F(BitmapPhaseTest, TablesOfAnEarlierBuildAreRemoved) {
-  writeFile(state.paths.destin / "Bmp" / "bitmap_clr_5.dic", "stale");
-  writeFile(state.paths.destin / "Bmp" / "bitmap5.lst", "stale");
+  writeFile(state.paths.destin / workfiles::kBmpFolder / "bitmap_clr_5.dic", "stale");
+  writeFile(state.paths.destin / workfiles::kBmpFolder / "bitmap5.lst", "stale");
   runMonochrome({u"0014default.bmp"});
   EXPECT_FALSE(dstExists("bitmap_clr_5.dic"));
   EXPECT_FALSE(dstExists("bitmap5.lst"));
@@ -178,7 +198,7 @@ TEST_F(BitmapPhaseTest, ManyPictureNamesOfWhichNoneExists) {
     list.push_back(entry + u"p.bmp");
   }
   runMonochrome(list);
-  const std::string inf = dst("bitmap.inf");
+  const std::string inf = dst(workfiles::kMergedInfo);
   EXPECT_EQ(std::count(inf.begin(), inf.end(), '\n'), 20 + 1 + 65000);
   EXPECT_EQ(inf.substr(inf.size() - 20), "F\tFFF\tFFFF\tFFFFFFFF\n");
 }
@@ -186,17 +206,17 @@ TEST_F(BitmapPhaseTest, ManyPictureNamesOfWhichNoneExists) {
 TEST_F(BitmapPhaseTest, EntriesOutOfOrderOrMalformedAreLeftOut) {
   runMonochrome({u"0014default.bmp", u"0014again.bmp", u"zz", u"0016late.bmp"});
   // Number 21 is a filler so that line 22 stands for picture 22.
-  EXPECT_EQ(mid("BmpFile.lst"), repeat("Default\t0\n", 20) + "bmp00014\t1\t::default.bmp\nDefault\t0\nbmp00016\t0\n");
+  EXPECT_EQ(mid(workfiles::kPictureList), repeat("Default\t0\n", 20) + "bmp00014\t1\t::default.bmp\nDefault\t0\nbmp00016\t0\n");
 }
 
 TEST_F(BitmapPhaseTest, ColourStoreAddressTableAndData) {
   const std::string a = makeBmp(7, 5, 24, [](int, int) { return 0x102030u; });
-  writeFile(state.paths.middata / "BmpExt" / "a.jpg", a);
-  writeFile(state.paths.middata / "BmpExt" / "b.gif", "xyz");  // not a picture: sizes 0
-  writeColourStore({u"0001a.jpg", u"0002b.gif", u"0003gone.jpg"}, state.paths.middata / "BmpExt",
-                   state.paths.destin / "BmpExt", log);
+  writeFile(state.paths.middata / workfiles::kBmpExtFolder / "a.jpg", a);
+  writeFile(state.paths.middata / workfiles::kBmpExtFolder / "b.gif", "xyz");  // not a picture: sizes 0
+  writeColourStore({u"0001a.jpg", u"0002b.gif", u"0003gone.jpg"}, state.paths.middata / workfiles::kBmpExtFolder,
+                   state.paths.destin / workfiles::kBmpExtFolder, log);
   PictureInfo info;
-  ASSERT_GE(CheckFileFormat(state.paths.middata / "BmpExt" / "a.jpg", info), 1);
+  ASSERT_GE(CheckFileFormat(state.paths.middata / workfiles::kBmpExtFolder / "a.jpg", info), 1);
   char first[64];
   std::snprintf(first, sizeof first, "000001\t000000\t%04x\t%04x\n", info.width, info.height);
   char end[64];
@@ -205,37 +225,37 @@ TEST_F(BitmapPhaseTest, ColourStoreAddressTableAndData) {
   std::snprintf(second, sizeof second, "000002\t%06zx\t0000\t0000\n", a.size());
   char third[64];
   std::snprintf(third, sizeof third, "000003\t%06zx\t0000\t0000\n", a.size() + 3);
-  EXPECT_EQ(readFile(state.paths.destin / "BmpExt" / "bitmap.add"),
+  EXPECT_EQ(readFile(state.paths.destin / workfiles::kBmpExtFolder / workfiles::kColourAddressTable),
             std::string(first) + second + third + end);
-  EXPECT_EQ(readFile(state.paths.destin / "BmpExt" / "bitmap.dat"), a + "xyz");
+  EXPECT_EQ(readFile(state.paths.destin / workfiles::kBmpExtFolder / workfiles::kColourData), a + "xyz");
 }
 
 TEST_F(BitmapPhaseTest, ColourStoreRefusesNamesThatLeaveItsFolder) {
   writeFile(dir / "secret", "secret");
-  writeColourStore({u"0001../../secret"}, state.paths.middata / "BmpExt", state.paths.destin / "BmpExt", log);
-  EXPECT_EQ(readFile(state.paths.destin / "BmpExt" / "bitmap.dat"), "");
+  writeColourStore({u"0001../../secret"}, state.paths.middata / workfiles::kBmpExtFolder, state.paths.destin / workfiles::kBmpExtFolder, log);
+  EXPECT_EQ(readFile(state.paths.destin / workfiles::kBmpExtFolder / workfiles::kColourData), "");
 }
 
 TEST_F(BitmapPhaseTest, ColourCoverPictureGoesInFrontAndSetsTheFlag) {
   addMedia("cover.bmp", makeBmp(40, 30, 24, [](int x, int) { return x * 0x010203u; }));
   state.conversion.coverPicture = u"Cover.BMP";
   state.conversion.media.otherList = {u"0001photo.jpg"};
-  writeColourPictures(state, log);
+  writeColourPictures(state.context());
   ASSERT_EQ(state.conversion.media.otherList.size(), 2u);
   EXPECT_EQ(state.conversion.media.otherList[0], u"0000cover.bmp_1y2x");
   EXPECT_EQ(state.mediaPhases.coverPictureFlag, 1);
-  EXPECT_TRUE(fs::exists(state.paths.middata / "BmpExt" / "cover.bmp_1y2x"));
-  EXPECT_TRUE(fs::exists(state.paths.destin / "BmpExt" / "bitmap.add"));
+  EXPECT_TRUE(fs::exists(state.paths.middata / workfiles::kBmpExtFolder / "cover.bmp_1y2x"));
+  EXPECT_TRUE(fs::exists(state.paths.destin / workfiles::kBmpExtFolder / workfiles::kColourAddressTable));
 }
 
 TEST_F(BitmapPhaseTest, MonochromeCoverClearsTheFlagAndStillBuildsTheStore) {
   addMedia("cover.bmp", makeBmp(16, 8, 1, [](int x, int) { return x & 1u; }, {{255, 255, 255}, {0, 0, 0}}));
   state.conversion.coverPicture = u"cover.bmp";
   state.mediaPhases.coverPictureFlag = 1;
-  writeColourPictures(state, log);
+  writeColourPictures(state.context());
   EXPECT_EQ(state.mediaPhases.coverPictureFlag, 0);
   ASSERT_EQ(state.conversion.media.otherList.size(), 1u);
-  const std::string add = readFile(state.paths.destin / "BmpExt" / "bitmap.add");
+  const std::string add = readFile(state.paths.destin / workfiles::kBmpExtFolder / workfiles::kColourAddressTable);
   EXPECT_EQ(add.substr(0, 14), "000000\t000000\t");
 }
 
@@ -243,13 +263,13 @@ TEST_F(BitmapPhaseTest, FailedCoverConversionLeavesTheListAndClearsAnEarlierFlag
   addMedia("cover.bmp", "not a picture");
   state.conversion.coverPicture = u"cover.bmp";
   state.mediaPhases.coverPictureFlag = 1;
-  writeColourPictures(state, log);
+  writeColourPictures(state.context());
   EXPECT_EQ(state.mediaPhases.coverPictureFlag, 0);
   EXPECT_TRUE(state.conversion.media.otherList.empty());
-  EXPECT_FALSE(fs::exists(state.paths.destin / "BmpExt" / "bitmap.add")) << "no colour picture, no store";
+  EXPECT_FALSE(fs::exists(state.paths.destin / workfiles::kBmpExtFolder / workfiles::kColourAddressTable)) << "no colour picture, no store";
 
   state.conversion.coverPicture = u"unlisted.bmp";
-  writeColourPictures(state, log);
+  writeColourPictures(state.context());
   EXPECT_TRUE(state.conversion.media.otherList.empty());
 }
 
@@ -262,13 +282,14 @@ TEST_F(BitmapPhaseTest, ListedPicturesThatCannotBeReadAreWarnedAboutAndNeverWait
   for (const char* name : {"gone.bmp", "fifo.bmp", "cover.bmp"}) fs::remove(state.mediaList[name]);
   for (const char* name : {"fifo.bmp", "cover.bmp"}) ASSERT_TRUE(test::makeFifo(state.mediaList[name]));
   state.conversion.coverPicture = u"cover.bmp";
-  EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["cover.bmp"], [&] { writeColourPictures(state, log); }));
+  EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["cover.bmp"], [&] { writeColourPictures(state.context()); }));
   std::vector<std::string> warnings;
   EXPECT_TRUE(test::endsWithoutWaitingOn(state.mediaList["fifo.bmp"], [&] {
-    writeMonochromeTables(state.paths, state.mediaList, {u"0015good.bmp", u"0016gone.bmp", u"0017fifo.bmp"}, log,
+    writeMonochromeTables(state.paths, state.mediaList, {u"0015good.bmp", u"0016gone.bmp", u"0017fifo.bmp"},
+                          state.sink,
                           &warnings);
   }));
-  EXPECT_EQ(mid("BmpFile.lst"), repeat("Default\t0\n", 21) + "bmp00015\t1\t::good.bmp\nbmp00016\t0\nbmp00017\t0\n");
+  EXPECT_EQ(mid(workfiles::kPictureList), repeat("Default\t0\n", 21) + "bmp00015\t1\t::good.bmp\nbmp00016\t0\nbmp00017\t0\n");
   auto warning = [&](const char* name, const char* reason) {
     return "the picture " + state.mediaList[name].string() + " could not be read during the build (" + reason +
            "); the default picture stands in its place";

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "media/bitmap_phase.h"
 #include "media/font_tables.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm {
 namespace {
 
+namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
 
@@ -20,45 +20,44 @@ std::uint32_t u32(const std::string& s, std::size_t at) {
   return v;
 }
 
-constexpr const char* kWarnings =
-    "Warning: no such file [CodeType.lst]!\n"
-    "Warning: no such file [font2.idx]!\n"
-    "Warning: not such file [font2.map]!\n";
+const std::vector<std::string> kWarnings = {"Warning: no such file [CodeType.lst]!",
+                                            "Warning: no such file [font2.idx]!",
+                                            "Warning: not such file [font2.map]!"};
 
 class FontImageTest : public ::testing::Test {
  protected:
   FontImageTest() : paths(WorkPaths::under(dir.path())) {
-    for (const fs::path& p : {paths.trash, paths.destin / "Bmp", paths.middata / "Bmp"}) fs::create_directories(p);
+    for (const fs::path& p : {paths.trash, paths.destin / workfiles::kBmpFolder, paths.middata / workfiles::kBmpFolder}) fs::create_directories(p);
   }
   test::TempDir dir;
   WorkPaths paths;
-  std::ostringstream log;
+  test::RecordingSink log;
 };
 
 TEST_F(FontImageTest, WithoutPicturesHeaderAndEmptyDirectoryOnly) {
   buildFontImage(paths, log);
-  const std::string image = readFile(paths.destin / "Font.bin");
+  const std::string image = readFile(paths.destin / workfiles::kFontImage);
   ASSERT_EQ(image.size(), 29u + 3060u);
   EXPECT_EQ(image.substr(0, 25), std::string(25, '\0'));
   EXPECT_EQ(u32(image, 25), 29u);
   const std::string font2 = image.substr(29);
-  EXPECT_EQ(font2, readFile(paths.trash / "Font2.bin"));
+  EXPECT_EQ(font2, readFile(paths.trash / workfiles::kFontDirectory));
   std::string expected(164, '\0');
   expected[0] = 1;
   for (std::size_t at : {8, 12, 52, 56, 68, 72, 76}) expected.replace(at, 4, "\xFF\xFF\xFF\xFF");
   expected.replace(24, 8, std::string("\x00\x30\x00\x30\x00\xE0\x00\xE0", 8));
   EXPECT_EQ(font2.substr(0, 164), expected);
   EXPECT_EQ(font2.substr(164), std::string(16 * 176 + 80, '\0'));
-  EXPECT_EQ(log.str(), kWarnings);
+  EXPECT_EQ(log.lines, kWarnings);
 }
 
 TEST_F(FontImageTest, MonochromePicturesFillOnlyGroupNine) {
-  std::ostringstream phaseLog;
+  test::RecordingSink phaseLog;
   bitmap::writeMonochromeTables(paths, {}, {u"0014default.bmp"}, phaseLog);
   buildFontImage(paths, log);
-  EXPECT_EQ(log.str(), kWarnings) << "every slot was patched";
-  const std::string f = readFile(paths.trash / "Font2.bin");
-  ASSERT_EQ(readFile(paths.destin / "Font.bin").substr(29), f);
+  EXPECT_EQ(log.lines, kWarnings) << "every slot was patched";
+  const std::string f = readFile(paths.trash / workfiles::kFontDirectory);
+  ASSERT_EQ(readFile(paths.destin / workfiles::kFontImage).substr(29), f);
   const std::size_t r = 164;
   EXPECT_EQ(f[r + 1], 3);
   EXPECT_EQ(u32(f, r + 4), 21u) << "lines of bitmap.inf, unused numbers included";
@@ -84,26 +83,26 @@ TEST_F(FontImageTest, MonochromePicturesFillOnlyGroupNine) {
   EXPECT_EQ(f[h], 1);
   EXPECT_EQ(f[h + 1], 5);
   EXPECT_EQ(f[h + 3], 4);
-  EXPECT_EQ(u32(f, h + 4), font::countLines(paths.destin / "Bmp" / "bitmap_mono_3.cod"));
+  EXPECT_EQ(u32(f, h + 4), font::countLines(paths.destin / workfiles::kBmpFolder / "bitmap_mono_3.cod"));
   EXPECT_EQ(f[h + 8], 2);
   // The .add member holds the picture's offset (0) and the final offset.
   const std::string add = f.substr(slot(9, 1), slot(9, 2) - slot(9, 1));
   EXPECT_EQ(add.substr(0, 4), std::string(4, '\0'));
   // The converted copies are gone once appended.
   for (const char* name : {"bitmap.inf_", "bitmap_mono_3.dic_", "bitmap_mono_3.add_", "bitmap_mono_3.cod_"})
-    EXPECT_FALSE(fs::exists(paths.destin / "Bmp" / name)) << name;
+    EXPECT_FALSE(fs::exists(paths.destin / workfiles::kBmpFolder / name)) << name;
 }
 
 TEST_F(FontImageTest, RawAndRunLengthGroups) {
-  const fs::path bmp = paths.destin / "Bmp";
-  writeFile(bmp / "bitmap.inf", "4\t001\t0002\t00000000\n");
+  const fs::path bmp = paths.destin / workfiles::kBmpFolder;
+  writeFile(bmp / workfiles::kMergedInfo, "4\t001\t0002\t00000000\n");
   writeFile(bmp / "bitmap_clr_4.hex", "12\n\n");
   writeFile(bmp / "bitmap_clr_4.add", "0000000\t4\n");
   writeFile(bmp / "bitmap_clr_6.dic", "0112\n\n");
   writeFile(bmp / "bitmap_clr_6.add", "0000000\t4\n0000002\t4\n");
   writeFile(bmp / "bitmap_clr_6.h", "");
   buildFontImage(paths, log);
-  const std::string f = readFile(paths.trash / "Font2.bin");
+  const std::string f = readFile(paths.trash / workfiles::kFontDirectory);
   auto slot = [&](int g, int s) { return u32(f, 164 + 32 + 12 * static_cast<std::size_t>(g) + 4 * static_cast<std::size_t>(s)); };
   // bitmap.inf: 8 bytes at 3060; the raw group 4 follows; then group 6.
   EXPECT_EQ(slot(4, 0), 3068u);
@@ -140,9 +139,10 @@ TEST(SymbolTableHeader, FourDigitOffsetsAndOddDigitCounts) {
 }
 
 TEST_F(FontImageTest, WrapperWithoutSourceReportsAndWritesNothing) {
-  wrapFontImage(paths.trash / "missing.bin", paths.destin / "Font.bin", log);
-  EXPECT_EQ(log.str(), "Error: Can't read the [" + (paths.trash / "missing.bin").string() + "] file!\n");
-  EXPECT_FALSE(fs::exists(paths.destin / "Font.bin"));
+  wrapFontImage(paths.trash / "missing.bin", paths.destin / workfiles::kFontImage, log);
+  EXPECT_EQ(log.lines, std::vector<std::string>{"Error: Can't read the [" + (paths.trash / "missing.bin").string() +
+                                                "] file!"});
+  EXPECT_FALSE(fs::exists(paths.destin / workfiles::kFontImage));
 }
 
 TEST(CountLines, LastLineWithoutLineEndCounts) {

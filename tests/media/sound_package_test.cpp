@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "textio/case_fold.h"
 #include "support/fifo.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
 namespace dm::sound {
@@ -40,7 +41,7 @@ class SoundTest : public ::testing::Test {
  protected:
   SoundTest() {
     state.paths = WorkPaths::under(dir.path());
-    for (const fs::path& p : {state.paths.middata / "Sound" / "Source", state.paths.destin / "Sound", state.paths.trash})
+    for (const fs::path& p : {state.paths.middata / workfiles::kSoundFolder / workfiles::kSourceFolder, state.paths.destin / workfiles::kSoundFolder, state.paths.trash})
       fs::create_directories(p);
   }
   void addMedia(const std::string& name, const std::string& bytes) {
@@ -48,17 +49,32 @@ class SoundTest : public ::testing::Test {
     writeFile(path, bytes);
     state.mediaList[lowerCaseUtf8(name)] = path;  // listed names are keyed in lower case
   }
-  std::string image() { return readFile(state.paths.destin / "Sound.bin"); }
+  std::string image() { return readFile(state.paths.destin / workfiles::kSoundImage); }
+
+  // The parts of a run that the sound phase sees.
+  struct Run {
+    WorkPaths paths;
+    MediaList mediaList;
+    struct {
+      struct {
+        std::vector<std::u16string> soundList;
+      } media;
+    } conversion;
+    std::vector<std::string> warnings;
+    SoundContext context(ProgressSink& sink) {
+      return {paths, mediaList, conversion.media.soundList, warnings, sink};
+    }
+  };
 
   test::TempDir dir;
-  RunState state;
-  std::ostringstream log;
+  Run state;
+  test::RecordingSink log;
 };
 
 TEST_F(SoundTest, NoSoundFound) {
   state.conversion.media.soundList = {u"00000000a.mp3", u"00000001b.mp3"};
   copySounds(state.paths, state.mediaList, state.conversion.media.soundList);
-  EXPECT_EQ(readFile(state.paths.middata / "Sound" / "SndFile.lst"), "snd00000\t0\nsnd00001\t0\n");
+  EXPECT_EQ(readFile(state.paths.middata / workfiles::kSoundFolder / workfiles::kSoundList), "snd00000\t0\nsnd00001\t0\n");
   writeSoundImage(state.paths, december8(), log);
   const std::string s = image();
   ASSERT_EQ(s.size(), 8u + 16u + 2u + 4u + 26u);
@@ -71,7 +87,7 @@ TEST_F(SoundTest, NoSoundFound) {
   // Sum of the bytes before: 2 + 3 x 24 = 74; 0xA5A5 - 74 = 0xA55B.
   EXPECT_EQ(s.substr(24, 6), std::string("\xA5\x5B\x08\x12\x26\x20", 6));
   EXPECT_EQ(s.substr(30), std::string(26, '\0'));
-  EXPECT_EQ(readFile(state.paths.trash / "Sound_Drill.out"),
+  EXPECT_EQ(readFile(workfiles::soundReportPath(state.paths)),
             "snd00000\t0\tdata\n  From : 000000 to 000000   Size: 000000 (      0)\n"
             "snd00001\t0\tdata\n  From : 000000 to 000000   Size: 000000 (      0)\n");
 }
@@ -83,12 +99,12 @@ TEST_F(SoundTest, CopiesUnwrapsAndPacks) {
   addMedia("empty.MP3", "");
   state.conversion.media.soundList = {u"00000000one.mp3", u"00000001two.rmp", u"00000002gone.mp3",
                                       u"00000003empty.mp3"};
-  writeFile(state.paths.middata / "Sound" / "Source" / "leftover", "x");
+  writeFile(state.paths.middata / workfiles::kSoundFolder / workfiles::kSourceFolder / "leftover", "x");
   copySounds(state.paths, state.mediaList, state.conversion.media.soundList);
-  EXPECT_EQ(readFile(state.paths.middata / "Sound" / "SndFile.lst"),
+  EXPECT_EQ(readFile(state.paths.middata / workfiles::kSoundFolder / workfiles::kSoundList),
             "snd00000\t1\nsnd00001\t1\nsnd00002\t0\nsnd00003\t1\n");
-  EXPECT_EQ(readFile(state.paths.destin / "Sound" / "snd00001.mp3"), "xyz");
-  EXPECT_FALSE(fs::exists(state.paths.middata / "Sound" / "Source" / "leftover"));
+  EXPECT_EQ(readFile(state.paths.destin / workfiles::kSoundFolder / "snd00001.mp3"), "xyz");
+  EXPECT_FALSE(fs::exists(state.paths.middata / workfiles::kSoundFolder / workfiles::kSourceFolder / "leftover"));
 
   writeSoundImage(state.paths, december8(), log);
   const std::string s = image();
@@ -109,7 +125,7 @@ TEST_F(SoundTest, CopiesUnwrapsAndPacks) {
   const std::uint16_t check = static_cast<std::uint16_t>(((0xA5A5 - sum) % 65536 + 65536) % 65536);
   EXPECT_EQ(static_cast<unsigned char>(s[first + 7]), check >> 8);
   EXPECT_EQ(static_cast<unsigned char>(s[first + 8]), check & 0xFF);
-  EXPECT_EQ(readFile(state.paths.trash / "Sound_Drill.out"),
+  EXPECT_EQ(readFile(workfiles::soundReportPath(state.paths)),
             "snd00000\t1\tdata\n  From : 000000 to 000004   Size: 000004 (      4)\n"
             "snd00001\t1\tdata\n  From : 000004 to 000007   Size: 000003 (      3)\n"
             "snd00002\t0\tdata\n  From : 000007 to 000007   Size: 000000 (      0)\n"
@@ -122,11 +138,12 @@ TEST_F(SoundTest, VanishedSoundsTakeNoSpaceAndTheImageStaysComplete) {
   fs::remove(state.mediaList["gone.mp3"]);
   state.conversion.media.soundList = {u"00000000gone.mp3"};
   copySounds(state.paths, state.mediaList, state.conversion.media.soundList);
-  EXPECT_EQ(readFile(state.paths.middata / "Sound" / "SndFile.lst"), "snd00000\t0\n");
+  EXPECT_EQ(readFile(state.paths.middata / workfiles::kSoundFolder / workfiles::kSoundList), "snd00000\t0\n");
   // Copied, then deleted before the packing.
-  writeFile(state.paths.middata / "Sound" / "SndFile.lst", "snd00000\t1\n");
+  writeFile(state.paths.middata / workfiles::kSoundFolder / workfiles::kSoundList, "snd00000\t1\n");
   writeSoundImage(state.paths, december8(), log);
-  EXPECT_EQ(log.str(), "No sound data: " + (state.paths.destin / "Sound" / "snd00000.mp3").string() + "!\n");
+  EXPECT_EQ(log.lines,
+            std::vector<std::string>{"No sound data: " + (state.paths.destin / workfiles::kSoundFolder / "snd00000.mp3").string() + "!"});
   const std::string s = image();
   ASSERT_EQ(s.size(), 16u + 32u);
   EXPECT_EQ(be32(s, 12), 0u);
@@ -148,7 +165,7 @@ TEST_F(SoundTest, ListedSoundsThatCannotBeReadAreWarnedAboutAndNeverWaitedOn) {
       copySounds(state.paths, state.mediaList, state.conversion.media.soundList, &warnings);
     }));
   }));
-  EXPECT_EQ(readFile(state.paths.middata / "Sound" / "SndFile.lst"),
+  EXPECT_EQ(readFile(state.paths.middata / workfiles::kSoundFolder / workfiles::kSoundList),
             "snd00000\t1\nsnd00001\t0\nsnd00002\t0\nsnd00003\t0\nsnd00004\t0\nsnd00005\t0\n");
   auto warning = [&](const char* name, const char* reason) {
     return "the sound " + state.mediaList[name].string() + " could not be read during the build (" + reason +
@@ -164,13 +181,13 @@ TEST_F(SoundTest, AFullDiskIsNamedWhenTheImageCannotBeWritten) {
   addMedia("one.mp3", "abc");
   state.conversion.media.soundList = {u"00000000one.mp3"};
   copySounds(state.paths, state.mediaList, state.conversion.media.soundList);
-  fs::create_symlink("/dev/full", state.paths.destin / "Sound.bin");
+  fs::create_symlink("/dev/full", state.paths.destin / workfiles::kSoundImage);
   try {
     writeSoundImage(state.paths, december8(), log);
     FAIL() << "the image was written to a full device";
   } catch (const std::exception& e) {
     EXPECT_EQ(std::string(e.what()),
-              "can't write file " + (state.paths.destin / "Sound.bin").string() + ": No space left on device\n");
+              "can't write file " + (state.paths.destin / workfiles::kSoundImage).string() + ": No space left on device\n");
   }
 }
 
@@ -208,13 +225,13 @@ TEST(SoundImage, CheckValueAndDate) {
   t.tm_mon = 0;
   t.tm_year = 99;
   EXPECT_EQ(bcdDate(t), (std::array<std::uint8_t, 4>{0x31, 0x01, 0x99, 0x19}));
-  EXPECT_EQ(soundName(0x1a), "snd0001a");
+  EXPECT_EQ(workfiles::soundName(0x1a), "snd0001a");
 }
 
 TEST_F(SoundTest, PhaseDatesTheImageWithTheBuildTime) {
   ::setenv("SOURCE_DATE_EPOCH", "1796731200", 1);  // 8 December 2026, 12:00 UTC
   state.conversion.media.soundList = {u"00000000a.mp3"};
-  runSoundPhase(state, log);
+  runSoundPhase(state.context(log));
   const std::array<std::uint8_t, 4> date = bcdDate(platform::buildTime());
   const std::string s = image();
   ASSERT_EQ(s.size(), 16u + 32u);
