@@ -21,7 +21,7 @@ constexpr std::size_t kSourceLineUnits = 51200 - 1;
 constexpr std::uint32_t kProgressLines = 50000;
 
 std::span<const TagDef> tableOf(const CompileState& s) {
-  return s.ctx.kind == kCompileMenu ? menuTagTable(s.ctx.menuDepth + 1) : entryTagTable();
+  return s.ctx.kind == CompileKind::kMenu ? menuTagTable(s.ctx.menuDepth + 1) : entryTagTable();
 }
 
 void checkSource(CompileState& s, const fs::path& path) {
@@ -51,10 +51,10 @@ void RegisterTags(CompileState& s) {
   }
 
   Dictionary& dict = s.dict;
-  dict.name = s.ctx.kind == kCompileMenu ? std::string(kMenuDictName) : s.ctx.internalName;
+  dict.name = s.ctx.kind == CompileKind::kMenu ? std::string(kMenuDictName) : s.ctx.internalName;
   dict.codedPath = dict.name + ".dic";
 
-  if (s.ctx.kind == kCompileMenu) {
+  if (s.ctx.kind == CompileKind::kMenu) {
     for (const TagDef& row : table) {
       const std::uint32_t t = dict.addTag(row.name, widen(row.name), row.library);
       dict.tags[t].opensBlock = true;

@@ -162,7 +162,7 @@ std::string entryAddressList(const std::vector<std::uint64_t>& offsets, int widt
 
 void WriteEntryAddressTable(CompileState& s) {
   s.print("\rProcess Dictionary Tag and Entry Data ...                              \r");
-  const bool menu = s.ctx.kind == kCompileMenu;
+  const bool menu = s.ctx.kind == CompileKind::kMenu;
   const std::string base = menu ? std::string(kMenuDictName) : std::string(kEntryAddressBase);
   const fs::path list = s.ctx.dictOutDir / (base + (menu ? ".add" : ".dat"));
   writeWholeFile(list, entryAddressList(s.dict.entryOffsets, s.ctx.entryNumberWidth));

@@ -1,18 +1,14 @@
 #include "dictcompiler/dictcompiler.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 
-#include "dictcompiler/dict_files.h"
 #include "dictcompiler/dict_loader.h"
 #include "dictcompiler/dict_packer.h"
 #include "dictcompiler/header_writers.h"
 #include "dictcompiler/word_library.h"
 #include "dictcompiler/word_select.h"
-#include "driver/run_state.h"
 
 namespace dm {
 
@@ -105,30 +101,8 @@ void compileDictionary(const CompileContext& ctx) {
     PhaseTimer t(slot(ctx, &CompileTimings::headers));
     WriteHeaders(s);
     WriteEntryAddressTable(s);
-    if (ctx.kind != kCompileMenu) WriteTagRuleList(s);
+    if (ctx.kind != CompileKind::kMenu) WriteTagRuleList(s);
   }
-}
-
-void CompileDictionary(RunState& state, int mode) {
-  CompileContext ctx;
-  ctx.kind = mode == kCompileMenu ? kCompileMenu : kCompileEntries;
-  ctx.internalName = kInternalName;
-  ctx.trash = state.paths.trash;
-  const bool menu = ctx.kind == kCompileMenu;
-  ctx.dictDir = state.paths.middata / (menu ? kMenuFolderName : kDictFolder);
-  ctx.dictOutDir = state.paths.destin / (menu ? kMenuFolderName : kDictFolder);
-  ctx.sourcePath = menu ? state.paths.middata / kMenuFolderName / kMenuListFile
-                        : state.paths.middata / kSourceFolderName / (std::string(kInternalName) + ".cln");
-  ctx.tagList = state.tagList;
-  ctx.entryNumberWidth = state.options.entryNumberWidth;
-  ctx.romWriterType = state.options.romWidths[0];
-  ctx.log = &std::cout;
-  if (menu) {
-    std::ifstream in(ctx.sourcePath, std::ios::binary);
-    const std::string list((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ctx.menuDepth = menuDepthFor(state.conversion.menuDepth, list);
-  }
-  compileDictionary(ctx);
 }
 
 }  // namespace dm

@@ -229,7 +229,7 @@ std::string tagRuleListText(const CompileState& s, const std::string& tagHeader)
 }
 
 void WriteHeaders(CompileState& s) {
-  const bool menu = s.ctx.kind == kCompileMenu;
+  const bool menu = s.ctx.kind == CompileKind::kMenu;
   const std::string& internal = s.ctx.internalName;
   writeWholeFile(s.ctx.dictOutDir / kDictHeaderFile, dictHeaderText(s));
   writeWholeFile(s.ctx.dictOutDir / (menu ? std::string(kMenuTagHeaderFile) : internal + "_tag.h"), tagHeaderText(s));

@@ -6,7 +6,7 @@
 
 #include "conversion/conversion.h"
 #include "container/container.h"
-#include "dictcompiler/dictcompiler.h"
+#include "driver/dictionary_phases.h"
 #include "driver/work_tree.h"
 #include "images/images.h"
 #include "intake/intake.h"
@@ -72,10 +72,11 @@ PassResult BuildPass(RunState& state) {
   PassResult result = guarded(state, [&] {
     convertDrill(state);
     TagCensus(state);
-    CompileDictionary(state, 0);
+    compileDrillBody(state);
     if (state.options.menuPhase == 1) {
       state.params.menu.present = 1;
-      ProcessMenuData(state);
+      convertMenuIndexFile(menuIndexContextOf(state));
+      compileMenuCaptions(state);
     }
     if (state.options.soundPhase != 0) buildSound(state);
     if (state.options.bitmapPhase != 0) {

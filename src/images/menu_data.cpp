@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "dictcompiler/dictcompiler.h"
-#include "driver/run_state.h"
 #include "images/images.h"
 #include "images/work_file.h"
 #include "platform/failure.h"
@@ -84,30 +82,18 @@ void convertMenuIndex(std::istream& in, std::ostream& out, const MenuParams& blo
   }
 }
 
-void ProcessMenuData(RunState& state) {
-  std::printf("\rProcess Menu Data ...                                \r");
-  std::fflush(stdout);
-  const fs::path source = findWorkFile(state.paths.middata, "Menu/menu.idx");
+void convertMenuIndexFile(const MenuIndexContext& ctx) {
+  const fs::path source = ctx.paths.middata / workfiles::kMenuFolder / workfiles::kMenuIndex;
   std::ifstream in(source, std::ios::binary);
-  if (!in) {
-    std::printf("can't open file %s\n", source.string().c_str());
-    throw PassFailure("can't open file " + source.string());
-  }
-  const fs::path menuDir = findWorkFile(state.paths.destin, "Menu");
+  if (!in) throw PassFailure("can't open file " + source.string());
+  const fs::path target = ctx.paths.destin / workfiles::kMenuFolder / workfiles::kMenuIndex;
   std::error_code ec;
-  fs::create_directories(menuDir, ec);
-  const fs::path target = findWorkFile(menuDir, "menu.idx");
+  fs::create_directories(target.parent_path(), ec);
   std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    const int err = errno;
-    std::printf("can't open file %s\n", target.string().c_str());
-    throw PassFailure(platform::withSystemError("can't open file " + target.string(), err));
-  }
-  convertMenuIndex(in, out, state.params.menu);
+  if (!out) throw PassFailure(platform::withSystemError("can't open file " + target.string(), errno));
+  convertMenuIndex(in, out, ctx.block);
   out.flush();
   requireWritten(out, target);
-  out.close();
-  CompileDictionary(state, 2);
 }
 
 }  // namespace dm

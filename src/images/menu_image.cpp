@@ -5,13 +5,13 @@
 #include <optional>
 #include <vector>
 
-#include "driver/run_state.h"
 #include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/dict_header.h"
 #include "images/tagrule_image.h"
 #include "images/wordlib_image.h"
 #include "images/work_file.h"
+#include "work/build_options.h"
 
 namespace dm {
 
