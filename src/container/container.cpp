@@ -32,7 +32,7 @@ void require(int result, const fs::path& image) {
 void listBodyFiles(BuildHeader& h, const fs::path& dictDir) {
   if (h.tableWriterType != 0) h.entryAddressFiles = {"entry_add.seg", "entry_add.off"};
   else h.entryAddressFiles = {"entry_add.dat"};
-  if (std::optional<DictHeader> dict = readDictHeader(findWorkFile(dictDir, "dict.h"))) {
+  if (std::optional<DictHeader> dict = readDictHeader(dictDir / "dict.h")) {
     for (const std::string& lib : dict->libraries)
       for (const char* ext : {".dat", ".cod", ".sdx"}) h.wordLibFiles.push_back(lib + ext);
   }
@@ -56,8 +56,8 @@ container::ContainerSettings containerSettingsOf(const RunState& state) {
 void assembleContainer(RunState& state) {
   const fs::path root = state.paths.root;
   const fs::path destin = state.paths.destin;
-  const fs::path dictDir = findWorkFile(destin, "Dict");
-  const fs::path menuDir = findWorkFile(destin, "Menu");
+  const fs::path dictDir = destin / "Dict";
+  const fs::path menuDir = destin / "Menu";
 
   container::SizeReports reports(root / "usrDict.out", root / "usrDict.sum");
   BuildHeader header = BuildHeader::from(state.options, root);
@@ -71,7 +71,7 @@ void assembleContainer(RunState& state) {
     moveIntoFolder(menuDir / "Menu.bin", destin);
   }
 
-  const fs::path ruleList = findWorkFile(dictDir, "tag_rule.lst");
+  const fs::path ruleList = dictDir / "tag_rule.lst";
   if (!regularFileSize(ruleList)) throw PassFailure("can't open file " + ruleList.string());
   require(BuildTagRuleImage(dictDir, std::string(kInternalName) + "_tag.h", true), dictDir / "TagRule.bin");
   moveIntoFolder(dictDir / "TagRule.bin", destin);

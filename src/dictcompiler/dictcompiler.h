@@ -6,7 +6,8 @@
 // libraries (word_select.h, word_library.h), pack the text and write the
 // entry tables and the entry address table (dict_packer.h, rom_table.h),
 // write the headers, the space report and the tag rule list
-// (header_writers.h). File names are in dict_files.h.
+// (header_writers.h). The names of the files it reads and writes are in the
+// work-file catalogue (work/work_files.h).
 #pragma once
 
 #include "dictcompiler/compile_state.h"

@@ -8,6 +8,7 @@
 
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -177,9 +178,9 @@ int WriteRomTable(const std::filesystem::path& listPath, int type, const std::fi
   const std::vector<std::uint64_t> values = readHexList(list);
 
   std::filesystem::path segPath = baseName;
-  segPath += ".seg";
+  segPath += workfiles::kSegmentExt;
   std::filesystem::path offPath = baseName;
-  offPath += ".off";
+  offPath += workfiles::kOffsetExt;
   std::ofstream seg(segPath, std::ios::binary | std::ios::trunc);
   if (!seg) throw PassFailure(platform::withSystemError("can't open file " + segPath.string() + "\n", errno));
   std::ofstream off(offPath, std::ios::binary | std::ios::trunc);

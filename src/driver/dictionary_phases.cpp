@@ -14,8 +14,8 @@ CompileContext compileContextOf(const RunState& state, CompileKind kind) {
   ctx.internalName = kInternalName;
   ctx.trash = state.paths.trash;
   const bool menu = kind == CompileKind::kMenu;
-  ctx.dictDir = state.paths.middata / (menu ? workfiles::kMenuFolder : workfiles::kDictFolder);
-  ctx.dictOutDir = state.paths.destin / (menu ? workfiles::kMenuFolder : workfiles::kDictFolder);
+  ctx.dictDir = menu ? workfiles::menuWorkDir(state.paths) : workfiles::dictWorkDir(state.paths);
+  ctx.dictOutDir = menu ? workfiles::menuOutDir(state.paths) : workfiles::dictOutDir(state.paths);
   ctx.sourcePath = menu ? workfiles::menuListPath(state.paths) : workfiles::compilerInputPath(state.paths);
   ctx.tagList = state.tagList;
   ctx.entryNumberWidth = state.options.entryNumberWidth;

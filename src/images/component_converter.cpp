@@ -7,6 +7,7 @@
 
 #include "textio/byte_order.h"
 #include "images/work_file.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -172,7 +173,7 @@ ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, 
 
 fs::path convertedPath(const fs::path& path) {
   fs::path out = path;
-  out += "_";
+  out += workfiles::kConvertedSuffix;
   return out;
 }
 

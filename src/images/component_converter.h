@@ -45,8 +45,8 @@ bool countsTabLinesOnly(std::string_view fileName);
 ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind,
                                  bool tabLinesOnly = false, std::string_view name = {});
 
-// The file that ConvertComponent writes for `path`: the same name with "_"
-// appended.
+// The file that ConvertComponent writes for `path`: the same name with
+// workfiles::kConvertedSuffix ("_") appended.
 fs::path convertedPath(const fs::path& path);
 
 // Converts the file `path` into convertedPath(path). Returns nothing when

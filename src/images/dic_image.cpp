@@ -7,16 +7,17 @@
 #include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/work_file.h"
+#include "work/work_files.h"
 
 namespace dm {
 
 int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName) {
-  const fs::path image = dictOutDir / "Dic.bin";
+  const fs::path image = dictOutDir / workfiles::kDicImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
   if (!out) return -1;
-  std::ofstream errors(dictOutDir / "Dicerror.txt", std::ios::trunc);
+  std::ofstream errors(dictOutDir / workfiles::kDicErrors, std::ios::trunc);
 
-  const fs::path text = findWorkFile(dictOutDir, std::string(internalName) + ".dic");
+  const fs::path text = dictOutDir / workfiles::dictFile(internalName, workfiles::kCodedTextExt);
   std::optional<ComponentResult> r = ConvertComponent(text, kHexNibbles);
   const fs::path converted = convertedPath(text);
   std::uint64_t size = r ? r->size : 0;

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <string_view>
 
+#include "work/work_files.h"
+
 namespace dm {
 
 namespace {
@@ -92,6 +94,12 @@ int declaredTable(std::string_view line, std::size_t& nameEnd) {
 }
 
 }  // namespace
+
+std::string libraryFile(std::string_view library, std::string_view ext) {
+  constexpr std::string_view kLabel = "WDL_";
+  if (library.substr(0, kLabel.size()) == kLabel) return workfiles::wordLibFile(library.substr(kLabel.size()), ext);
+  return std::string(library) + std::string(ext);
+}
 
 DictHeader parseDictHeader(std::istream& in) {
   DictHeader h;

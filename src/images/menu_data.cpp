@@ -86,7 +86,7 @@ void convertMenuIndexFile(const MenuIndexContext& ctx) {
   const fs::path source = ctx.paths.middata / workfiles::kMenuFolder / workfiles::kMenuIndex;
   std::ifstream in(source, std::ios::binary);
   if (!in) throw PassFailure("can't open file " + source.string());
-  const fs::path target = ctx.paths.destin / workfiles::kMenuFolder / workfiles::kMenuIndex;
+  const fs::path target = workfiles::menuIndexOutPath(ctx.paths);
   std::error_code ec;
   fs::create_directories(target.parent_path(), ec);
   std::ofstream out(target, std::ios::binary | std::ios::trunc);

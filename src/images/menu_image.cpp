@@ -20,8 +20,16 @@ namespace {
 constexpr std::uint8_t kMenuParamMark = 6;
 constexpr std::uint8_t kMenuIndexParam = 5;
 
-std::uint32_t dataLines(const fs::path& menuDir, const char* name, const fs::path& image) {
-  std::optional<ComponentResult> r = measureComponent(findWorkFile(menuDir, name), kHexNibbles);
+// Slots of the menu components whose line counts the parameter block carries.
+constexpr int kSlotItemAddresses = 1;  // menu_item.add
+constexpr int kSlotWdIdx = 17;         // wd_idx.dat
+constexpr int kSlotWordType = 20;      // word_type.dat
+constexpr int kSlotWdSpell = 27;       // wd_spell.mrk
+constexpr int kSlotClassify = 28;      // Classify.iex
+constexpr int kSlotMenuSpeed = 29;     // Menu_Speed.lv1
+
+std::uint32_t dataLines(const fs::path& menuDir, int slot, const fs::path& image) {
+  std::optional<ComponentResult> r = measureComponent(menuDir / workfiles::kMenuSlotNames[slot], kHexNibbles);
   return r ? checked32(r->lines, image.string()) : 0;
 }
 
@@ -69,16 +77,16 @@ std::string menuParamBlock(const MenuImageParams& params, std::uint32_t blockRec
 }
 
 int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
-  BuildTagRuleImage(menuDir, "menu_tag.h", false);
-  const fs::path image = menuDir / "Menu.bin";
+  BuildTagRuleImage(menuDir, workfiles::kMenuTagHeader, false);
+  const fs::path image = menuDir / workfiles::kMenuImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
   if (!out) return -1;
 
-  const fs::path tagRule = menuDir / "TagRule.bin";
+  const fs::path tagRule = menuDir / workfiles::kTagRuleImage;
   std::uint64_t tagRuleSize = regularFileSize(tagRule).value_or(0);
   if (tagRuleSize > 0) copyFileBytes(tagRule, tagRuleSize, out);
 
-  DictHeader header = readDictHeader(findWorkFile(menuDir, "dict.h")).value_or(DictHeader{});
+  DictHeader header = readDictHeader(menuDir / workfiles::kDictHeader).value_or(DictHeader{});
 
   // Components of a drill build: the packed captions, the entry addresses in
   // the form the address writer produced, and the menu index.
@@ -90,17 +98,17 @@ int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
   std::array<std::optional<ComponentResult>, kMenuSlotCount> converted;
   std::array<fs::path, kMenuSlotCount> sources;
   for (int s = 0; s < kMenuSlotCount; ++s) {
-    sources[s] = findWorkFile(menuDir, kMenuSlotNames[s]);
+    sources[s] = menuDir / workfiles::kMenuSlotNames[s];
     if (wanted[s]) converted[s] = ConvertComponent(sources[s], kHexNibbles);
   }
 
   MenuLineCounts counts;
-  counts.items = dataLines(menuDir, "menu_item.add", image);
-  counts.wdIdx = dataLines(menuDir, "wd_idx.dat", image);
-  counts.wordType = dataLines(menuDir, "word_type.dat", image);
-  counts.wdSpell = dataLines(menuDir, "wd_spell.mrk", image);
-  counts.classify = dataLines(menuDir, "Classify.iex", image);
-  counts.menuSpeed = dataLines(menuDir, "Menu_Speed.lv1", image) & 0xFFFF;
+  counts.items = dataLines(menuDir, kSlotItemAddresses, image);
+  counts.wdIdx = dataLines(menuDir, kSlotWdIdx, image);
+  counts.wordType = dataLines(menuDir, kSlotWordType, image);
+  counts.wdSpell = dataLines(menuDir, kSlotWdSpell, image);
+  counts.classify = dataLines(menuDir, kSlotClassify, image);
+  counts.menuSpeed = dataLines(menuDir, kSlotMenuSpeed, image) & 0xFFFF;
 
   std::string bytes = wordLibTableBytes(header, tagRuleSize);
   bytes += menuParamBlock(params, header.blockRecord, counts);

@@ -8,20 +8,16 @@
 #include <filesystem>
 #include <string>
 
+#include "work/work_files.h"
+
 namespace dm {
 
 namespace fs = std::filesystem;
 
 struct MenuParams;
 
-inline constexpr int kMenuSlotCount = 30;
-// The menu components in slot order (names compared without regard to case).
-inline constexpr std::array<const char*, kMenuSlotCount> kMenuSlotNames{
-    "menu_item.dic", "menu_item.add", "menu_item.seg", "menu_item.off", "menu.idx",      "pidx.trm",
-    "sidx.trm",      "word.cod",      "word_cpr.h",    "word.lmk",      "word.rmk",      "word.wmk",
-    "rev_pidx.trm",  "rev_sidx.trm",  "rev_word.trm",  "rev_spe.mrk",   "spe_suf.trm",   "wd_idx.dat",
-    "wd_idx.seg",    "wd_idx.off",    "word_type.dat", "word_type.seg", "word_type.off", "Layer_mrk.dat",
-    "sidx_long.trm", "idx_lst.dat",   "idx_type.map",  "wd_spell.mrk",  "Classify.iex",  "Menu_Speed.lv1"};
+// The menu components in slot order: workfiles::kMenuSlotNames.
+using workfiles::kMenuSlotCount;
 
 inline constexpr std::uint32_t kMenuParamBlockBytes = 88;
 

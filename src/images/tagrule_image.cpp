@@ -6,6 +6,7 @@
 #include "textio/byte_order.h"
 #include "images/dict_header.h"
 #include "images/work_file.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -78,16 +79,16 @@ std::string tagRuleImageBytes(std::uint32_t tagCount, const std::vector<int>& li
 
 int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules) {
   std::uint32_t tags = 0;
-  if (std::ifstream header(findWorkFile(dir, tagHeaderName), std::ios::binary); header) tags = countTagDefines(header);
+  if (std::ifstream header(dir / tagHeaderName, std::ios::binary); header) tags = countTagDefines(header);
   std::vector<int> numbers;
-  if (std::ifstream dict(findWorkFile(dir, "dict.h"), std::ios::binary); dict) numbers = parseWdBaseNumbers(dict);
+  if (std::ifstream dict(dir / workfiles::kDictHeader, std::ios::binary); dict) numbers = parseWdBaseNumbers(dict);
 
   std::ifstream rules;
   if (withRules) {
-    rules.open(findWorkFile(dir, "tag_rule.lst"), std::ios::binary);
+    rules.open(dir / workfiles::kTagRuleList, std::ios::binary);
     if (!rules) return -1;
   }
-  const fs::path image = dir / "TagRule.bin";
+  const fs::path image = dir / workfiles::kTagRuleImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
   if (!out) return -1;
   std::uint32_t ruleLines = 0;

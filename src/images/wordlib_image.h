@@ -29,8 +29,8 @@ struct LibraryFiles {
   std::optional<ComponentResult> datResult, codResult, sdxResult;
 };
 
-// Converts <dir>/<library>.dat (kind 0), .cod (kind 0) and .sdx (kind 4)
-// for every library of `header`.
+// Converts the .dat (kind 0), .cod (kind 0) and .sdx (kind 4) files of every
+// library of `header` in <dir> (libraryFile names them).
 std::vector<LibraryFiles> convertLibraries(const fs::path& dir, const DictHeader& header);
 
 // Builds <dictOutDir>/WordLib.bin from <dictOutDir>/dict.h and the library

@@ -56,8 +56,8 @@ TEST(MenuImage, DrillBuildFillsSlots024AndLibraryData) {
   const std::size_t slots = counts + 8;
   const std::uint32_t want[kMenuSlotCount][2] = {{494, 5}, {0, 0}, {499, 3}, {502, 2}, {504, 18}};
   for (int s = 0; s < kMenuSlotCount; ++s) {
-    EXPECT_EQ(loadLE32(image, slots + 8 * s), want[s][0]) << kMenuSlotNames[s];
-    EXPECT_EQ(loadLE32(image, slots + 8 * s + 4), want[s][1]) << kMenuSlotNames[s];
+    EXPECT_EQ(loadLE32(image, slots + 8 * s), want[s][0]) << workfiles::kMenuSlotNames[s];
+    EXPECT_EQ(loadLE32(image, slots + 8 * s + 4), want[s][1]) << workfiles::kMenuSlotNames[s];
   }
   const std::size_t libs = slots + 240;
   const std::uint32_t libDir[6] = {522, 2, 524, 2, 526, 3};

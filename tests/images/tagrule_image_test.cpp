@@ -53,7 +53,7 @@ TEST(TagRuleImage, MissingLibraryNumbersAndRuleCountMismatch) {
   TempDir dir;
   writeFile(dir / "Drill_tag.h", test::kDrillTagH);
   writeFile(dir / "dict.h", "ROMTYPE BYTE DRILLWdBaseNo[] =\n{\n  -1,\t//A\n};\n");
-  writeFile(dir / "Tag_Rule.lst", "//head\n0101\t00000000\t00\t00\t//A\n");
+  writeFile(dir / "tag_rule.lst", "//head\n0101\t00000000\t00\t00\t//A\n");
   testing::internal::CaptureStdout();
   ASSERT_EQ(BuildTagRuleImage(dir.path(), "Drill_tag.h", true), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Tag Num is Error!\n");
