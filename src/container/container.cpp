@@ -66,14 +66,14 @@ void assembleContainer(RunState& state) {
   container::writeIndexImage(destin / "Index.bin", header);
 
   if (state.options.menuPhase) {
-    require(BuildMenuImage(menuDir, MenuImageParams::from(state.params.menu)), menuDir / "Menu.bin");
+    require(BuildMenuImage(menuDir, MenuImageParams::from(state.params.menu), state.progress()), menuDir / "Menu.bin");
     header.bodyMarks[container::kSlotMenu] = 1;
     moveIntoFolder(menuDir / "Menu.bin", destin);
   }
 
   const fs::path ruleList = dictDir / "tag_rule.lst";
   if (!regularFileSize(ruleList)) throw PassFailure("can't open file " + ruleList.string());
-  require(BuildTagRuleImage(dictDir, std::string(kInternalName) + "_tag.h", true), dictDir / "TagRule.bin");
+  require(BuildTagRuleImage(dictDir, std::string(kInternalName) + "_tag.h", true, state.progress()), dictDir / "TagRule.bin");
   moveIntoFolder(dictDir / "TagRule.bin", destin);
 
   header.fontsMark = 0;
@@ -87,7 +87,7 @@ void assembleContainer(RunState& state) {
   require(container::buildItemAddrImage(dictDir, header), dictDir / "ItemAddr.bin");
   moveIntoFolder(dictDir / "ItemAddr.bin", destin);
 
-  require(BuildDicImage(dictDir, kInternalName), dictDir / "Dic.bin");
+  require(BuildDicImage(dictDir, kInternalName, state.progress()), dictDir / "Dic.bin");
   moveIntoFolder(dictDir / "Dic.bin", destin);
   require(BuildWordLibImage(dictDir), dictDir / "WordLib.bin");
   moveIntoFolder(dictDir / "WordLib.bin", destin);

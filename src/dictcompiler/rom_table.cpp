@@ -171,8 +171,8 @@ void writeSegmentedTable(const std::vector<std::uint64_t>& values, std::ostream&
   for (std::uint64_t s : starts) seg << fullForm(s, startWidth) << '\n';
 }
 
-int WriteRomTable(const std::filesystem::path& listPath, int type, const std::filesystem::path& baseName) {
-  if (type != kRomWriterSegmented) return -1;
+void WriteRomTable(const std::filesystem::path& listPath, int type, const std::filesystem::path& baseName) {
+  if (type != kRomWriterSegmented) return;
   std::ifstream list(listPath, std::ios::binary);
   if (!list) throw PassFailure("can't open file " + listPath.string() + "\n");
   const std::vector<std::uint64_t> values = readHexList(list);
@@ -191,7 +191,6 @@ int WriteRomTable(const std::filesystem::path& listPath, int type, const std::fi
   off.close();
   if (!off && err == 0) err = errno;
   if (!seg || !off) throw PassFailure(platform::withSystemError("can't write file " + baseName.string() + ".seg/.off\n", err));
-  return 1;
 }
 
 }  // namespace dm

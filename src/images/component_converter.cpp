@@ -1,19 +1,17 @@
 #include "images/component_converter.h"
 
-#include <cstdio>
 #include <fstream>
 #include <streambuf>
 #include <vector>
 
-#include "textio/byte_order.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
 #include "work/work_files.h"
 
 namespace dm {
 
 namespace {
 
-constexpr std::uint64_t kProgressLines = 10000;
 constexpr std::size_t kFlushBytes = 1 << 20;
 
 int hexValue(char c) {
@@ -47,19 +45,13 @@ class Output {
   std::uint64_t size_ = 0;
 };
 
-void progress(std::uint64_t lines, std::string_view name) {
-  if (lines % kProgressLines == 0)
-    std::printf("\r%llu lines %.*s          \r", static_cast<unsigned long long>(lines),
-                static_cast<int>(name.size()), name.data());
-}
-
 bool nextLine(std::istream& in, std::string& line) {
   if (!std::getline(in, line)) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }
 
-ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOnly, std::string_view name) {
+ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOnly) {
   ComponentResult r;
   std::string line, rest;
   int pending = -1;
@@ -95,14 +87,13 @@ ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOn
         pending = -1;
       }
     }
-    progress(r.lines, name);
   }
   if (pending >= 0) out.put(static_cast<char>(pending << 4 | 0x0F));
   r.recordWidth = widthSeen && widthCommon ? width : 0;
   return r;
 }
 
-ComponentResult convertHexTriplets(std::istream& in, Output& out, std::string_view name) {
+ComponentResult convertHexTriplets(std::istream& in, Output& out) {
   ComponentResult r;
   std::string line;
   while (nextLine(in, line)) {
@@ -123,7 +114,6 @@ ComponentResult convertHexTriplets(std::istream& in, Output& out, std::string_vi
     out.put(static_cast<char>((value >> 16) & 0xFF));
     out.put(static_cast<char>((value >> 8) & 0xFF));
     out.put(static_cast<char>(value & 0xFF));
-    progress(r.lines, name);
   }
   return r;
 }
@@ -156,16 +146,11 @@ bool countsTabLinesOnly(std::string_view fileName) {
          fileName.find("sidx_long.trm") != std::string_view::npos;
 }
 
-ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, bool tabLinesOnly,
-                                 std::string_view name) {
+ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, bool tabLinesOnly) {
   if (kind == kBinaryCopy) return copyBytes(in, out);
-  if (kind != kHexNibbles && kind != kHexTriplets) {
-    std::printf("Type error!\n");
-    return {};
-  }
+  if (kind != kHexNibbles && kind != kHexTriplets) throw PassFailure("Type error!");
   Output sink(out);
-  ComponentResult r = kind == kHexNibbles ? convertHexNibbles(in, sink, tabLinesOnly, name)
-                                          : convertHexTriplets(in, sink, name);
+  ComponentResult r = kind == kHexNibbles ? convertHexNibbles(in, sink, tabLinesOnly) : convertHexTriplets(in, sink);
   sink.flush();
   r.size = sink.size();
   return r;
@@ -183,8 +168,7 @@ std::optional<ComponentResult> ConvertComponent(const fs::path& path, int kind, 
   const fs::path target = convertedPath(path);
   std::ofstream out(target, std::ios::binary | std::ios::trunc);
   if (!out) return std::nullopt;
-  const std::string name = path.filename().string();
-  ComponentResult r = convertComponent(in, out, kind, countsTabLinesOnly(name), name);
+  ComponentResult r = convertComponent(in, out, kind, countsTabLinesOnly(path.filename().string()));
   out.flush();
   requireWritten(out, target);
   r.callerValue = callerValue;
@@ -196,8 +180,7 @@ std::optional<ComponentResult> measureComponent(const fs::path& path, int kind) 
   if (!in) return std::nullopt;
   NullBuffer nothing;
   std::ostream out(&nothing);
-  const std::string name = path.filename().string();
-  return convertComponent(in, out, kind, countsTabLinesOnly(name), name);
+  return convertComponent(in, out, kind, countsTabLinesOnly(path.filename().string()));
 }
 
 }  // namespace dm

@@ -1,20 +1,20 @@
 #include "images/dic_image.h"
 
-#include <cstdio>
 #include <fstream>
 #include <string>
 
-#include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "textio/byte_order.h"
 #include "work/work_files.h"
 
 namespace dm {
 
-int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName) {
+int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName, ProgressSink& sink) {
   const fs::path image = dictOutDir / workfiles::kDicImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + image.string());
   std::ofstream errors(dictOutDir / workfiles::kDicErrors, std::ios::trunc);
 
   const fs::path text = dictOutDir / workfiles::dictFile(internalName, workfiles::kCodedTextExt);
@@ -28,7 +28,7 @@ int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName) {
   appendZeros(header, kDicTextOffset - header.size());
   out.write(header.data(), static_cast<std::streamsize>(header.size()));
   if (!r || (size > 0 && !copyFileBytes(converted, size, out)))
-    std::printf("No such file! %s\n", converted.string().c_str());
+    sink.log("No such file! " + converted.string());
   std::error_code ec;
   fs::remove(converted, ec);
   out.flush();

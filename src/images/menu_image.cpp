@@ -1,16 +1,16 @@
 #include "images/menu_image.h"
 
-#include <cstdio>
 #include <fstream>
 #include <optional>
 #include <vector>
 
-#include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/dict_header.h"
 #include "images/tagrule_image.h"
 #include "images/wordlib_image.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "textio/byte_order.h"
 #include "work/build_options.h"
 
 namespace dm {
@@ -76,11 +76,11 @@ std::string menuParamBlock(const MenuImageParams& params, std::uint32_t blockRec
   return b;
 }
 
-int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
-  BuildTagRuleImage(menuDir, workfiles::kMenuTagHeader, false);
+int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, ProgressSink& sink) {
+  BuildTagRuleImage(menuDir, workfiles::kMenuTagHeader, false, sink);
   const fs::path image = menuDir / workfiles::kMenuImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + image.string());
 
   const fs::path tagRule = menuDir / workfiles::kTagRuleImage;
   std::uint64_t tagRuleSize = regularFileSize(tagRule).value_or(0);
@@ -131,7 +131,7 @@ int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
   }
   auto place = [&](const fs::path& source, const std::optional<ComponentResult>& r) {
     if (!r) {
-      std::printf("No find file:%s\n", source.string().c_str());
+      sink.log("No find file:" + source.string());
       appendLE32(libDir, 0);
       appendLE32(libDir, 0);
       return;
@@ -155,7 +155,7 @@ int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
   bytes += libDir;
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   for (const auto& [file, size] : data) {
-    if (!copyFileBytes(file, size, out)) std::printf("No such file! %s\n", file.string().c_str());
+    if (!copyFileBytes(file, size, out)) sink.log("No such file! " + file.string());
     std::error_code ec;
     fs::remove(file, ec);
   }

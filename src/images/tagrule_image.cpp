@@ -1,11 +1,11 @@
 #include "images/tagrule_image.h"
 
-#include <cstdio>
 #include <fstream>
 
-#include "textio/byte_order.h"
 #include "images/dict_header.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "textio/byte_order.h"
 #include "work/work_files.h"
 
 namespace dm {
@@ -77,23 +77,23 @@ std::string tagRuleImageBytes(std::uint32_t tagCount, const std::vector<int>& li
   return out;
 }
 
-int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules) {
+int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules, ProgressSink& sink) {
   std::uint32_t tags = 0;
   if (std::ifstream header(dir / tagHeaderName, std::ios::binary); header) tags = countTagDefines(header);
   std::vector<int> numbers;
   if (std::ifstream dict(dir / workfiles::kDictHeader, std::ios::binary); dict) numbers = parseWdBaseNumbers(dict);
 
+  const fs::path image = dir / workfiles::kTagRuleImage;
   std::ifstream rules;
   if (withRules) {
     rules.open(dir / workfiles::kTagRuleList, std::ios::binary);
-    if (!rules) return -1;
+    if (!rules) throw PassFailure("can't create file " + image.string());
   }
-  const fs::path image = dir / workfiles::kTagRuleImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + image.string());
   std::uint32_t ruleLines = 0;
   std::string bytes = tagRuleImageBytes(tags, numbers, withRules ? &rules : nullptr, &ruleLines);
-  if (withRules && ruleLines != tags) std::printf("Tag Num is Error!\n");
+  if (withRules && ruleLines != tags) sink.log("Tag Num is Error!");
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
   requireWritten(out, image);

@@ -2,8 +2,9 @@
 
 #include <fstream>
 
-#include "textio/byte_order.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "textio/byte_order.h"
 #include "work/work_files.h"
 
 namespace dm {
@@ -56,7 +57,7 @@ std::vector<LibraryFiles> convertLibraries(const fs::path& dir, const DictHeader
 int BuildWordLibImage(const fs::path& dictOutDir) {
   const fs::path image = dictOutDir / workfiles::kWordLibImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + image.string());
   std::ofstream errors(dictOutDir / workfiles::kLibErrors, std::ios::trunc);
 
   DictHeader header = readDictHeader(dictOutDir / workfiles::kDictHeader).value_or(DictHeader{});

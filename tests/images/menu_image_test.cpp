@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/run_state.h"
-#include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
+#include "support/recording_sink.h"
+#include "textio/byte_order.h"
+#include "work/build_options.h"
 
 namespace dm {
 namespace {
@@ -38,7 +39,7 @@ TEST(MenuImage, ParamBlockOfADrillBuild) {
 TEST(MenuImage, DrillBuildFillsSlots024AndLibraryData) {
   TempDir dir;
   test::writeMenuCompile(dir.path());
-  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(MenuParams{})), 0);
+  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(MenuParams{}), quietSink()), 0);
   const std::string image = readFile(dir / "Menu.bin");
   const std::string tagRule = readFile(dir / "TagRule.bin");
   ASSERT_EQ(tagRule.size(), 20u);
@@ -74,7 +75,7 @@ TEST(MenuImage, WriterTypeZeroTakesTheAddressList) {
   test::writeMenuCompile(dir.path());
   MenuParams block;
   block.bytes[4] = 0;
-  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(block)), 0);
+  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(block), quietSink()), 0);
   const std::string image = readFile(dir / "Menu.bin");
   const std::size_t slots = 20 + 114 + 88 + 8;
   EXPECT_NE(loadLE32(image, slots + 8), 0u);       // menu_item.add
@@ -86,10 +87,9 @@ TEST(MenuImage, WriterTypeZeroTakesTheAddressList) {
 TEST(MenuImage, MissingFilesLeaveEmptySlotsAndZeroEntries) {
   TempDir dir;
   writeFile(dir / "dict.h", test::kMenuDictH);
-  testing::internal::CaptureStdout();
-  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(MenuParams{})), 0);
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_NE(out.find("No find file:"), std::string::npos);
+  test::RecordingSink sink;
+  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(MenuParams{}), sink), 0);
+  EXPECT_TRUE(sink.logged("No find file:" + (dir / "wdl_m1.dat").string()));
   const std::string image = readFile(dir / "Menu.bin");
   // No TagRule.bin content to copy beyond its header (no tags), no data.
   const std::size_t tagRule = readFile(dir / "TagRule.bin").size();
