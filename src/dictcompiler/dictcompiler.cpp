@@ -9,6 +9,7 @@
 #include "dictcompiler/header_writers.h"
 #include "dictcompiler/word_library.h"
 #include "dictcompiler/word_select.h"
+#include "textio/hex.h"
 
 namespace dm {
 
@@ -42,13 +43,6 @@ PhaseTime* slot(const CompileContext& ctx, PhaseTime CompileTimings::*member) {
   return ctx.timings ? &(ctx.timings->*member) : nullptr;
 }
 
-int hexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 int menuDepthFor(int reported, std::string_view menuList) {
@@ -64,8 +58,8 @@ int menuDepthFor(int reported, std::string_view menuList) {
     const char16_t c = unit(i);
     if (lineStart && c == u'\xFEFF') continue;
     if (lineStart && c == u'L' && i + 3 < units && unit(i + 1) == u'V') {
-      const int hi = hexDigit(unit(i + 2));
-      const int lo = hexDigit(unit(i + 3));
+      const int hi = hexDigitValue(unit(i + 2));
+      const int lo = hexDigitValue(unit(i + 3));
       if (hi >= 0 && lo >= 0) deepest = std::max(deepest, hi * 16 + lo - 1);
     }
     lineStart = c == u'\n';

@@ -6,6 +6,7 @@
 
 #include "images/work_file.h"
 #include "platform/failure.h"
+#include "textio/hex.h"
 #include "work/work_files.h"
 
 namespace dm {
@@ -14,12 +15,6 @@ namespace {
 
 constexpr std::size_t kFlushBytes = 1 << 20;
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -78,7 +73,7 @@ ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOn
     for (char c : rest) {
       if (c == ':') break;
       if (isSpace(c)) continue;
-      int v = hexValue(c);
+      int v = hexDigitValue(c);
       if (v < 0) continue;
       if (pending < 0) {
         pending = v;
@@ -101,12 +96,12 @@ ComponentResult convertHexTriplets(std::istream& in, Output& out) {
     std::size_t i = 0;
     while (i < line.size() && isSpace(line[i])) ++i;
     if (i + 1 < line.size() && line[i] == '0' && (line[i + 1] == 'x' || line[i + 1] == 'X') &&
-        i + 2 < line.size() && hexValue(line[i + 2]) >= 0)
+        i + 2 < line.size() && hexDigitValue(line[i + 2]) >= 0)
       i += 2;
     std::uint64_t value = 0;
     bool any = false;
-    for (; i < line.size() && hexValue(line[i]) >= 0; ++i) {
-      value = value << 4 | static_cast<std::uint64_t>(hexValue(line[i]));
+    for (; i < line.size() && hexDigitValue(line[i]) >= 0; ++i) {
+      value = value << 4 | static_cast<std::uint64_t>(hexDigitValue(line[i]));
       any = true;
     }
     if (!any) continue;

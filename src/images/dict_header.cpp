@@ -3,6 +3,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "textio/hex.h"
 #include "work/work_files.h"
 
 namespace dm {
@@ -24,10 +25,7 @@ std::string_view trim(std::string_view s) {
 }
 
 int digitValue(char c, int base) {
-  int v = -1;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  const int v = hexDigitValue(c);
   return v < base ? v : -1;
 }
 

@@ -1,7 +1,6 @@
 #include "images/menu_data.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "images/work_file.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "textio/hex.h"
 
 namespace dm {
 
@@ -18,19 +18,6 @@ namespace {
 constexpr int kMenuFields = 4;
 constexpr int kMaxLinkDigits = 8;  // the widest value a 32-bit field holds
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-void appendHex(std::string& out, std::uint32_t value, int width) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%0*x", width, value);
-  out += buffer;
-}
-
 }  // namespace
 
 std::uint32_t readMenuField(std::string_view field) {
@@ -38,11 +25,11 @@ std::uint32_t readMenuField(std::string_view field) {
   while (i < field.size() && (field[i] == ' ' || field[i] == '\t')) ++i;
   bool negative = false;
   if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
-  if (i + 2 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X') && hexValue(field[i + 2]) >= 0)
+  if (i + 2 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X') && isHexDigit(field[i + 2]))
     i += 2;
   std::int64_t value = 0;
-  for (; i < field.size() && hexValue(field[i]) >= 0; ++i) {
-    value = value * 16 + hexValue(field[i]);
+  for (; i < field.size() && isHexDigit(field[i]); ++i) {
+    value = value * 16 + hexDigitValue(field[i]);
     if (value > 0x80000000LL) value = 0x80000000LL;
   }
   if (negative) value = -value;

@@ -6,6 +6,7 @@
 #include "images/work_file.h"
 #include "platform/failure.h"
 #include "textio/byte_order.h"
+#include "textio/hex.h"
 #include "work/work_files.h"
 
 namespace dm {
@@ -16,13 +17,6 @@ bool nextLine(std::istream& in, std::string& line) {
   if (!std::getline(in, line)) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
-}
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -46,7 +40,7 @@ std::string tagRuleBytes(std::string_view line) {
   std::string digits;
   for (char c : line) {
     if (c == ' ' || c == '\t') continue;
-    int v = hexValue(c);
+    int v = hexDigitValue(c);
     if (v >= 0 && digits.size() < 2 * kTagRuleRuleBytes) digits.push_back(static_cast<char>(v));
   }
   digits.resize(2 * kTagRuleRuleBytes, 0);
