@@ -1,15 +1,13 @@
 #include "images/menu_data.h"
 
-#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "images/images.h"
-#include "images/work_file.h"
-#include "platform/failure.h"
-#include "platform/platform.h"
 #include "textio/hex.h"
+#include "textio/pass_io.h"
 
 namespace dm {
 
@@ -70,17 +68,14 @@ void convertMenuIndex(std::istream& in, std::ostream& out, const MenuParams& blo
 }
 
 void convertMenuIndexFile(const MenuIndexContext& ctx) {
-  const fs::path source = ctx.paths.middata / workfiles::kMenuFolder / workfiles::kMenuIndex;
-  std::ifstream in(source, std::ios::binary);
-  if (!in) throw PassFailure("can't open file " + source.string());
-  const fs::path target = workfiles::menuIndexOutPath(ctx.paths);
+  const std::filesystem::path source = ctx.paths.middata / workfiles::kMenuFolder / workfiles::kMenuIndex;
+  std::ifstream in = openPassInput(source);
+  const std::filesystem::path target = workfiles::menuIndexOutPath(ctx.paths);
   std::error_code ec;
-  fs::create_directories(target.parent_path(), ec);
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  if (!out) throw PassFailure(platform::withSystemError("can't open file " + target.string(), errno));
+  std::filesystem::create_directories(target.parent_path(), ec);
+  std::ofstream out = openPassOutput(target);
   convertMenuIndex(in, out, ctx.block);
-  out.flush();
-  requireWritten(out, target);
+  closePassOutput(out, target);
 }
 
 }  // namespace dm
