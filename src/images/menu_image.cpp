@@ -12,6 +12,7 @@
 #include "platform/failure.h"
 #include "textio/byte_order.h"
 #include "work/build_options.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -90,14 +91,14 @@ int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, Progr
 
   // Components of a drill build: the packed captions, the entry addresses in
   // the form the address writer produced, and the menu index.
-  std::array<bool, kMenuSlotCount> wanted{};
+  std::array<bool, workfiles::kMenuSlotCount> wanted{};
   wanted[0] = true;
   if (params.addressWriterType != 0) wanted[2] = wanted[3] = true;
   else wanted[1] = true;
   wanted[4] = true;
-  std::array<std::optional<ComponentResult>, kMenuSlotCount> converted;
-  std::array<fs::path, kMenuSlotCount> sources;
-  for (int s = 0; s < kMenuSlotCount; ++s) {
+  std::array<std::optional<ComponentResult>, workfiles::kMenuSlotCount> converted;
+  std::array<fs::path, workfiles::kMenuSlotCount> sources;
+  for (int s = 0; s < workfiles::kMenuSlotCount; ++s) {
     sources[s] = menuDir / workfiles::kMenuSlotNames[s];
     if (wanted[s]) converted[s] = ConvertComponent(sources[s], kHexNibbles);
   }
@@ -114,11 +115,11 @@ int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, Progr
   bytes += menuParamBlock(params, header.blockRecord, counts);
 
   std::vector<LibraryFiles> libs = convertLibraries(menuDir, header);
-  std::uint64_t offset = tagRuleSize + bytes.size() + 8ull * libs.size() + 8ull * kMenuSlotCount + 24ull * libs.size();
+  std::uint64_t offset = tagRuleSize + bytes.size() + 8ull * libs.size() + 8ull * workfiles::kMenuSlotCount + 24ull * libs.size();
   std::vector<std::pair<fs::path, std::uint64_t>> data;
 
   std::string libCounts, slotDir, libDir;
-  for (int s = 0; s < kMenuSlotCount; ++s) {
+  for (int s = 0; s < workfiles::kMenuSlotCount; ++s) {
     if (!converted[s]) {
       appendLE32(slotDir, 0);
       appendLE32(slotDir, 0);

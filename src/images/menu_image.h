@@ -1,24 +1,20 @@
 // Menu.bin: the menu's TagRule.bin, the menu's decoding tables, a parameter
 // block, the 30-slot component directory, the library directory and the
-// data of the menu compile.
+// data of the menu compile. The components and their slots are
+// workfiles::kMenuSlotNames.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "work/progress_sink.h"
-#include "work/work_files.h"
 
 namespace dm {
 
 namespace fs = std::filesystem;
 
 struct MenuParams;
-
-// The menu components in slot order: workfiles::kMenuSlotNames.
-using workfiles::kMenuSlotCount;
 
 inline constexpr std::uint32_t kMenuParamBlockBytes = 88;
 

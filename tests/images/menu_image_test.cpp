@@ -6,6 +6,7 @@
 #include "support/recording_sink.h"
 #include "textio/byte_order.h"
 #include "work/build_options.h"
+#include "work/work_files.h"
 
 namespace dm {
 namespace {
@@ -55,8 +56,8 @@ TEST(MenuImage, DrillBuildFillsSlots024AndLibraryData) {
   EXPECT_EQ(loadLE32(image, counts), 1u);
   EXPECT_EQ(loadLE32(image, counts + 4), 1u);
   const std::size_t slots = counts + 8;
-  const std::uint32_t want[kMenuSlotCount][2] = {{494, 5}, {0, 0}, {499, 3}, {502, 2}, {504, 18}};
-  for (int s = 0; s < kMenuSlotCount; ++s) {
+  const std::uint32_t want[workfiles::kMenuSlotCount][2] = {{494, 5}, {0, 0}, {499, 3}, {502, 2}, {504, 18}};
+  for (int s = 0; s < workfiles::kMenuSlotCount; ++s) {
     EXPECT_EQ(loadLE32(image, slots + 8 * s), want[s][0]) << workfiles::kMenuSlotNames[s];
     EXPECT_EQ(loadLE32(image, slots + 8 * s + 4), want[s][1]) << workfiles::kMenuSlotNames[s];
   }
