@@ -46,7 +46,7 @@ TEST(ProgressCounter, ReportsAboutStepsTimesAndAlwaysTheEnd) {
   counter.finish();
   ASSERT_GE(sink.steps.size(), 10u);
   EXPECT_LE(sink.steps.size(), 12u);
-  EXPECT_EQ(sink.steps.back(), std::make_pair<std::uint64_t, std::uint64_t>(1000, 1000));
+  EXPECT_EQ(sink.steps.back(), (std::make_pair<std::uint64_t, std::uint64_t>(1000, 1000)));
   for (auto [done, total] : sink.steps) EXPECT_LE(done, total);
 }
 
