@@ -54,6 +54,8 @@ struct UncreatableImage {
   const char* blocker;  // made a folder (so that the image cannot be created), or
   const char* removed;  // a compiler output taken away
   std::function<int(const fs::path&)> build;
+
+  friend void PrintTo(const UncreatableImage& c, std::ostream* os) { *os << c.name; }
 };
 
 class UncreatableImageTest : public ::testing::TestWithParam<UncreatableImage> {};
