@@ -141,14 +141,13 @@ int main(int argc, char** argv) {
     dm::CompileContext ctx;
     const std::u16string drill = makeDrill(n, ctx.tagList);
     writeUtf16(root / "Middata/Source/Drill.cln", drill);
-    ctx.kind = dm::kCompileEntries;
+    ctx.kind = dm::CompileKind::kEntries;
     ctx.internalName = "Drill";
     ctx.trash = root / "Trash";
     ctx.dictDir = root / "Middata/Dict";
     ctx.dictOutDir = root / "Destin/Dict";
     ctx.sourcePath = root / "Middata/Source/Drill.cln";
-    std::ostringstream log;
-    ctx.log = &log;
+    ctx.sink = &dm::quietSink();  // the progress texts are formatted as in a run, then dropped
     dm::CompileTimings timings;
     ctx.timings = &timings;
     dm::compileDictionary(ctx);

@@ -28,9 +28,10 @@ void require(int result, const fs::path& image) {
 void listBodyFiles(BuildHeader& h, const fs::path& dictDir) {
   if (h.tableWriterType != 0) h.entryAddressFiles = {workfiles::kEntryAddressSegments, workfiles::kEntryAddressOffsets};
   else h.entryAddressFiles = {workfiles::kEntryAddressData};
-  if (std::optional<DictHeader> dict = readDictHeader(findWorkFile(dictDir, "dict.h"))) {
+  if (std::optional<DictHeader> dict = readDictHeader(dictDir / workfiles::kDictHeader)) {
     for (const std::string& lib : dict->libraries)
-      for (const char* ext : {".dat", ".cod", ".sdx"}) h.wordLibFiles.push_back(lib + ext);
+      for (const char* ext : {workfiles::kWordListExt, workfiles::kCharCodeExt, workfiles::kWordIndexExt})
+        h.wordLibFiles.push_back(lib + ext);
   }
 }
 
@@ -49,15 +50,15 @@ void assembleContainer(const AssemblyContext& context) {
   container::writeIndexImage(destin / workfiles::kIndexImage, header);
 
   if (context.options.menuPhase) {
-    require(BuildMenuImage(menuDir, MenuImageParams::from(context.params.menu)), menuDir / "Menu.bin");
+    require(BuildMenuImage(menuDir, MenuImageParams::from(context.params.menu), context.sink), menuDir / workfiles::kMenuImage);
     header.bodyMarks[container::kSlotMenu] = 1;
-    moveIntoFolder(menuDir / "Menu.bin", destin);
+    moveIntoFolder(menuDir / workfiles::kMenuImage, destin);
   }
 
-  const fs::path ruleList = findWorkFile(dictDir, "tag_rule.lst");
+  const fs::path ruleList = dictDir / workfiles::kTagRuleList;
   if (!regularFileSize(ruleList)) throw PassFailure("can't open file " + ruleList.string());
-  require(BuildTagRuleImage(dictDir, std::string(kInternalName) + workfiles::kTagHeaderSuffix, true), dictDir / "TagRule.bin");
-  moveIntoFolder(dictDir / "TagRule.bin", destin);
+  require(BuildTagRuleImage(dictDir, workfiles::tagHeaderFile(kInternalName), true, context.sink), dictDir / workfiles::kTagRuleImage);
+  moveIntoFolder(dictDir / workfiles::kTagRuleImage, destin);
 
   header.fontsMark = 0;
   header.iconsMark = 0;
@@ -68,10 +69,10 @@ void assembleContainer(const AssemblyContext& context) {
   container::buildItemAddrImage(dictDir, header, context.sink);
   moveIntoFolder(dictDir / workfiles::kItemAddrImage, destin);
 
-  require(BuildDicImage(dictDir, kInternalName), dictDir / "Dic.bin");
-  moveIntoFolder(dictDir / "Dic.bin", destin);
-  require(BuildWordLibImage(dictDir), dictDir / "WordLib.bin");
-  moveIntoFolder(dictDir / "WordLib.bin", destin);
+  require(BuildDicImage(dictDir, kInternalName, context.sink), dictDir / workfiles::kDicImage);
+  moveIntoFolder(dictDir / workfiles::kDicImage, destin);
+  require(BuildWordLibImage(dictDir), dictDir / workfiles::kWordLibImage);
+  moveIntoFolder(dictDir / workfiles::kWordLibImage, destin);
 
   const container::ContainerSettings& settings = context.settings;
   container::SlotTable slots = container::listComponents(destin, header, settings, reports);

@@ -13,7 +13,7 @@ namespace dm::container {
 namespace {
 
 std::uint32_t dataLines(const fs::path& dictDir, const char* name, const fs::path& image) {
-  std::optional<ComponentResult> r = measureComponent(findWorkFile(dictDir, name), kHexNibbles);
+  std::optional<ComponentResult> r = measureComponent(dictDir / name, kHexNibbles);
   return r ? checked32(r->lines, image.string()) : 0;
 }
 
@@ -25,7 +25,7 @@ void buildItemAddrImage(const fs::path& dictDir, const BuildHeader& header, Prog
   {
     std::ofstream errors(dictDir / workfiles::kItemAddrErrors, std::ios::trunc);
     for (int s = 0; s < kItemAddrMembers; ++s)
-      if (kItemAddrMemberNames[s]) paths[s] = findWorkFile(dictDir, kItemAddrMemberNames[s]);
+      if (kItemAddrMemberNames[s]) paths[s] = dictDir / kItemAddrMemberNames[s];
     for (const auto* list : {&header.entryAddressFiles, &header.lineTableFiles, &header.fiftyLineFiles,
                              &header.wordLibFiles}) {
       for (const std::string& file : *list) {

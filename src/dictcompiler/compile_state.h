@@ -8,19 +8,20 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "dictcompiler/assign_codes.h"
+#include "work/progress_sink.h"
 
 namespace dm {
 
 namespace fs = std::filesystem;
 
-// Compile kinds: the entry text of the drill, or the menu captions.
-inline constexpr int kCompileEntries = 0;
-inline constexpr int kCompileMenu = 2;
+// What a compile compiles: the entry text of the drill, or the menu captions.
+enum class CompileKind { kEntries, kMenu };
 
 // One line routed to a word library (a line of its split file).
 struct SplitLine {
@@ -102,25 +103,27 @@ struct CompileTimings {
 };
 
 struct CompileContext {
-  int kind = kCompileEntries;
+  CompileKind kind = CompileKind::kEntries;
   std::string internalName;  // "Drill"
   fs::path trash;
   fs::path dictDir;     // Middata/Dict or Middata/Menu
   fs::path dictOutDir;  // Destin/Dict or Destin/Menu
   fs::path sourcePath;  // Middata/Source/Drill.cln or Middata/Menu/menu.lst
-  std::vector<std::u16string> tagList;  // the tag census (kind 0)
-  int menuDepth = 0;                    // deepest menu level (kind 2)
+  std::vector<std::u16string> tagList;  // the tag census (entry compile)
+  int menuDepth = 0;                    // deepest menu level (menu compile)
   int entryNumberWidth = 8;
   int romWriterType = 2;
-  std::ostream* log = nullptr;  // progress and diagnostics
+  ProgressSink* sink = nullptr;  // progress texts and diagnostics, as log lines; null: nobody listens
   CompileTimings* timings = nullptr;
 };
 
 struct CompileState {
-  explicit CompileState(const CompileContext& c) : ctx(c), out(c.log) {}
+  explicit CompileState(const CompileContext& c)
+      : ctx(c), sinkLog(c.sink ? std::make_unique<SinkLogStream>(*c.sink) : nullptr), out(sinkLog.get()) {}
 
   const CompileContext& ctx;
-  std::ostream* out;
+  std::unique_ptr<SinkLogStream> sinkLog;  // every line written to it goes to ctx.sink
+  std::ostream* out;                       // where print() writes; null: nowhere
   std::uint32_t blockRecord = 20;  // WORDLIB_BLOCKRECORD
   std::uint64_t maxLineLength = 0;
   std::uint64_t maxWordLength = 0;

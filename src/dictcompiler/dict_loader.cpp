@@ -5,12 +5,12 @@
 #include <set>
 #include <map>
 
-#include "dictcompiler/dict_files.h"
 #include "dictcompiler/split_file.h"
 #include "dictcompiler/tag_tables.h"
 #include "platform/failure.h"
 #include "textio/tokenizer.h"
 #include "textio/wide_line.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -21,7 +21,7 @@ constexpr std::size_t kSourceLineUnits = 51200 - 1;
 constexpr std::uint32_t kProgressLines = 50000;
 
 std::span<const TagDef> tableOf(const CompileState& s) {
-  return s.ctx.kind == kCompileMenu ? menuTagTable(s.ctx.menuDepth + 1) : entryTagTable();
+  return s.ctx.kind == CompileKind::kMenu ? menuTagTable(s.ctx.menuDepth + 1) : entryTagTable();
 }
 
 void checkSource(CompileState& s, const fs::path& path) {
@@ -45,16 +45,16 @@ void RegisterTags(CompileState& s) {
   for (const std::string& name : libraries) {
     WordLib lib;
     lib.name = name;
-    lib.rulePath = s.ctx.dictDir / kNormRuleFile;
-    lib.splitPath = s.ctx.dictDir / ("wdl_" + name + ".spl");
+    lib.rulePath = s.ctx.dictDir / workfiles::kNormRule;
+    lib.splitPath = s.ctx.dictDir / workfiles::wordLibFile(name, workfiles::kSplitExt);
     s.libs.push_back(std::move(lib));
   }
 
   Dictionary& dict = s.dict;
-  dict.name = s.ctx.kind == kCompileMenu ? std::string(kMenuDictName) : s.ctx.internalName;
-  dict.codedPath = dict.name + ".dic";
+  dict.name = s.ctx.kind == CompileKind::kMenu ? std::string(workfiles::kMenuDictName) : s.ctx.internalName;
+  dict.codedPath = workfiles::dictFile(dict.name, workfiles::kCodedTextExt);
 
-  if (s.ctx.kind == kCompileMenu) {
+  if (s.ctx.kind == CompileKind::kMenu) {
     for (const TagDef& row : table) {
       const std::uint32_t t = dict.addTag(row.name, widen(row.name), row.library);
       dict.tags[t].opensBlock = true;
@@ -142,7 +142,7 @@ void LoadDictionary(CompileState& s) {
     err = "can't found the following tag in opt file :\n\n";
     for (const std::u16string& tag : unknown) err += utf16ToUtf8(tag) + "\n";
   }
-  writeWholeFile(s.ctx.dictDir / kTagErrorFile, err);
+  writeWholeFile(s.ctx.dictDir / workfiles::kTagErrors, err);
   for (const WordLib& lib : s.libs) writeSplitFile(lib.splitPath, s.dict, lib.lines);
 }
 

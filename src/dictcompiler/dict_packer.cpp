@@ -4,9 +4,9 @@
 #include <cctype>
 #include <cstdio>
 
-#include "dictcompiler/dict_files.h"
 #include "dictcompiler/rom_table.h"
 #include "dictcompiler/split_file.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -142,9 +142,9 @@ EntryTables buildEntryTables(const Dictionary& dict) {
 void WriteEntryTables(CompileState& s) {
   Dictionary& dict = s.dict;
   const EntryTables t = buildEntryTables(dict);
-  writeWholeFile(s.ctx.dictOutDir / (dict.name + ".dic"), t.dic);
-  writeWholeFile(s.ctx.dictDir / (dict.name + ".aaa"), t.aaa);
-  writeWholeFile(s.ctx.dictDir / (dict.name + ".add"), t.add);
+  writeWholeFile(s.ctx.dictOutDir / workfiles::dictFile(dict.name, workfiles::kCodedTextExt), t.dic);
+  writeWholeFile(s.ctx.dictDir / workfiles::dictFile(dict.name, workfiles::kEntryOffsetExt), t.aaa);
+  writeWholeFile(s.ctx.dictDir / workfiles::dictFile(dict.name, workfiles::kLineAddressExt), t.add);
   dict.entryOffsets = t.entryOffsets;
   dict.nibbleCount = t.nibbles;
   dict.packed.clear();
@@ -162,9 +162,10 @@ std::string entryAddressList(const std::vector<std::uint64_t>& offsets, int widt
 
 void WriteEntryAddressTable(CompileState& s) {
   s.print("\rProcess Dictionary Tag and Entry Data ...                              \r");
-  const bool menu = s.ctx.kind == kCompileMenu;
-  const std::string base = menu ? std::string(kMenuDictName) : std::string(kEntryAddressBase);
-  const fs::path list = s.ctx.dictOutDir / (base + (menu ? ".add" : ".dat"));
+  const bool menu = s.ctx.kind == CompileKind::kMenu;
+  const std::string base = menu ? std::string(workfiles::kMenuDictName) : std::string(workfiles::kEntryAddressBase);
+  const fs::path list =
+      s.ctx.dictOutDir / workfiles::dictFile(base, menu ? workfiles::kLineAddressExt : workfiles::kWordListExt);
   writeWholeFile(list, entryAddressList(s.dict.entryOffsets, s.ctx.entryNumberWidth));
   WriteRomTable(list, s.ctx.romWriterType, s.ctx.dictOutDir / base);
 }

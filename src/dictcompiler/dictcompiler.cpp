@@ -1,18 +1,15 @@
 #include "dictcompiler/dictcompiler.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 
-#include "dictcompiler/dict_files.h"
 #include "dictcompiler/dict_loader.h"
 #include "dictcompiler/dict_packer.h"
 #include "dictcompiler/header_writers.h"
 #include "dictcompiler/word_library.h"
 #include "dictcompiler/word_select.h"
-#include "driver/run_state.h"
+#include "textio/hex.h"
 
 namespace dm {
 
@@ -46,13 +43,6 @@ PhaseTime* slot(const CompileContext& ctx, PhaseTime CompileTimings::*member) {
   return ctx.timings ? &(ctx.timings->*member) : nullptr;
 }
 
-int hexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 int menuDepthFor(int reported, std::string_view menuList) {
@@ -68,8 +58,8 @@ int menuDepthFor(int reported, std::string_view menuList) {
     const char16_t c = unit(i);
     if (lineStart && c == u'\xFEFF') continue;
     if (lineStart && c == u'L' && i + 3 < units && unit(i + 1) == u'V') {
-      const int hi = hexDigit(unit(i + 2));
-      const int lo = hexDigit(unit(i + 3));
+      const int hi = hexDigitValue(unit(i + 2));
+      const int lo = hexDigitValue(unit(i + 3));
       if (hi >= 0 && lo >= 0) deepest = std::max(deepest, hi * 16 + lo - 1);
     }
     lineStart = c == u'\n';
@@ -105,30 +95,8 @@ void compileDictionary(const CompileContext& ctx) {
     PhaseTimer t(slot(ctx, &CompileTimings::headers));
     WriteHeaders(s);
     WriteEntryAddressTable(s);
-    if (ctx.kind != kCompileMenu) WriteTagRuleList(s);
+    if (ctx.kind != CompileKind::kMenu) WriteTagRuleList(s);
   }
-}
-
-void CompileDictionary(RunState& state, int mode) {
-  CompileContext ctx;
-  ctx.kind = mode == kCompileMenu ? kCompileMenu : kCompileEntries;
-  ctx.internalName = kInternalName;
-  ctx.trash = state.paths.trash;
-  const bool menu = ctx.kind == kCompileMenu;
-  ctx.dictDir = state.paths.middata / (menu ? kMenuFolderName : kDictFolder);
-  ctx.dictOutDir = state.paths.destin / (menu ? kMenuFolderName : kDictFolder);
-  ctx.sourcePath = menu ? state.paths.middata / kMenuFolderName / kMenuListFile
-                        : state.paths.middata / kSourceFolderName / (std::string(kInternalName) + ".cln");
-  ctx.tagList = state.tagList;
-  ctx.entryNumberWidth = state.options.entryNumberWidth;
-  ctx.romWriterType = state.options.romWidths[0];
-  ctx.log = &std::cout;
-  if (menu) {
-    std::ifstream in(ctx.sourcePath, std::ios::binary);
-    const std::string list((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ctx.menuDepth = menuDepthFor(state.conversion.menuDepth, list);
-  }
-  compileDictionary(ctx);
 }
 
 }  // namespace dm

@@ -6,21 +6,18 @@
 // libraries (word_select.h, word_library.h), pack the text and write the
 // entry tables and the entry address table (dict_packer.h, rom_table.h),
 // write the headers, the space report and the tag rule list
-// (header_writers.h). File names are in dict_files.h.
+// (header_writers.h). The names of the files it reads and writes are in the
+// work-file catalogue (work/work_files.h).
 #pragma once
 
 #include "dictcompiler/compile_state.h"
 
 namespace dm {
 
-struct RunState;
-
-// Mode 0 compiles the drill body from Middata/Source/Drill.cln; mode 2 the
-// menu captions of Middata/Menu/menu.lst. Throws PassFailure when a file
+// Compiles ctx.sourcePath (the drill body's Drill.cln, or the menu captions'
+// menu.lst) into ctx.dictDir and ctx.dictOutDir by ctx.kind; its progress
+// texts and notes go to ctx.sink as log lines. Throws PassFailure when a file
 // cannot be read or written. The process's current directory is not used.
-void CompileDictionary(RunState& state, int mode);
-
-// The compile over explicit folders and inputs.
 void compileDictionary(const CompileContext& ctx);
 
 // The menu depth the menu compile uses: `reported` when it is 2, 3 or 4,

@@ -8,10 +8,10 @@
 #include <map>
 #include <sstream>
 
-#include "dictcompiler/dict_files.h"
 #include "dictcompiler/split_file.h"
 #include "dictcompiler/tag_tables.h"
 #include "textio/wide_line.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -229,18 +229,20 @@ std::string tagRuleListText(const CompileState& s, const std::string& tagHeader)
 }
 
 void WriteHeaders(CompileState& s) {
-  const bool menu = s.ctx.kind == kCompileMenu;
+  const bool menu = s.ctx.kind == CompileKind::kMenu;
   const std::string& internal = s.ctx.internalName;
-  writeWholeFile(s.ctx.dictOutDir / kDictHeaderFile, dictHeaderText(s));
-  writeWholeFile(s.ctx.dictOutDir / (menu ? std::string(kMenuTagHeaderFile) : internal + "_tag.h"), tagHeaderText(s));
-  writeWholeFile(s.ctx.dictDir / (menu ? std::string(kMenuRuleSourceFile) : internal + "_rul.c"), ruleSourceText(s));
-  writeWholeFile(s.ctx.dictDir / kDictTypeFile, dictTypeText(s));
-  writeWholeFile(s.ctx.dictDir / (menu ? std::string(kMenuSpaceReportFile) : "Dict_" + internal + ".inf"),
+  writeWholeFile(s.ctx.dictOutDir / workfiles::kDictHeader, dictHeaderText(s));
+  writeWholeFile(s.ctx.dictOutDir / (menu ? std::string(workfiles::kMenuTagHeader) : workfiles::tagHeaderFile(internal)),
+                 tagHeaderText(s));
+  writeWholeFile(s.ctx.dictDir / (menu ? std::string(workfiles::kMenuRuleSource) : workfiles::ruleSourceFile(internal)),
+                 ruleSourceText(s));
+  writeWholeFile(s.ctx.dictDir / workfiles::kDictType, dictTypeText(s));
+  writeWholeFile(s.ctx.dictDir / (menu ? std::string(workfiles::kMenuSpaceReport) : workfiles::spaceReportFile(internal)),
                  spaceReportText(s));
 }
 
 void WriteTagRuleList(CompileState& s) {
-  writeWholeFile(s.ctx.dictOutDir / kTagRuleListFile, tagRuleListText(s, tagHeaderText(s)));
+  writeWholeFile(s.ctx.dictOutDir / workfiles::kTagRuleList, tagRuleListText(s, tagHeaderText(s)));
 }
 
 }  // namespace dm

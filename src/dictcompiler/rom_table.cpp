@@ -8,28 +8,17 @@
 
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "textio/hex.h"
+#include "work/work_files.h"
 
 namespace dm {
 
 namespace {
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string upperHex(std::uint64_t v) {
-  char buf[24];
-  std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(v));
-  return buf;
-}
+std::string upperHex(std::uint64_t v) { return hexText(v, 0, HexCase::kUpper); }
 
 std::string fullForm(std::uint64_t v, std::size_t width) {
-  std::string s = upperHex(v);
-  if (s.size() < width) s.insert(0, width - s.size(), '0');
-  return s;
+  return hexText(v, static_cast<int>(width), HexCase::kUpper);
 }
 
 // One block line with its nibble count; the two runs are never pending at once.
@@ -135,7 +124,7 @@ std::vector<std::uint64_t> readHexList(std::istream& list) {
     if (line.empty()) continue;
     std::uint64_t v = 0;
     for (char c : line) {
-      const int h = hexValue(c);
+      const int h = hexDigitValue(c);
       if (h < 0) break;
       v = v > (UINT64_MAX >> 4) ? UINT64_MAX : (v << 4) | static_cast<unsigned>(h);
     }
@@ -170,16 +159,16 @@ void writeSegmentedTable(const std::vector<std::uint64_t>& values, std::ostream&
   for (std::uint64_t s : starts) seg << fullForm(s, startWidth) << '\n';
 }
 
-int WriteRomTable(const std::filesystem::path& listPath, int type, const std::filesystem::path& baseName) {
-  if (type != kRomWriterSegmented) return -1;
+void WriteRomTable(const std::filesystem::path& listPath, int type, const std::filesystem::path& baseName) {
+  if (type != kRomWriterSegmented) return;
   std::ifstream list(listPath, std::ios::binary);
   if (!list) throw PassFailure("can't open file " + listPath.string() + "\n");
   const std::vector<std::uint64_t> values = readHexList(list);
 
   std::filesystem::path segPath = baseName;
-  segPath += ".seg";
+  segPath += workfiles::kSegmentExt;
   std::filesystem::path offPath = baseName;
-  offPath += ".off";
+  offPath += workfiles::kOffsetExt;
   std::ofstream seg(segPath, std::ios::binary | std::ios::trunc);
   if (!seg) throw PassFailure(platform::withSystemError("can't open file " + segPath.string() + "\n", errno));
   std::ofstream off(offPath, std::ios::binary | std::ios::trunc);
@@ -190,7 +179,6 @@ int WriteRomTable(const std::filesystem::path& listPath, int type, const std::fi
   off.close();
   if (!off && err == 0) err = errno;
   if (!seg || !off) throw PassFailure(platform::withSystemError("can't write file " + baseName.string() + ".seg/.off\n", err));
-  return 1;
 }
 
 }  // namespace dm

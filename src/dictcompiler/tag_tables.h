@@ -24,6 +24,9 @@ struct TagDef {
 // tables with its name cut at the first occurrence.
 inline constexpr std::string_view kSplitSuffix = "_s0";
 
+// The tag that opens an entry of the drill text.
+inline constexpr const char* kEntryStartTag = "START_BLOCK_Word";
+
 std::span<const TagDef> entryTagTable();
 // The menu table of `levels` rows (LV01 ...); empty for other than 3, 4, 5.
 std::span<const TagDef> menuTagTable(int levels);

@@ -11,6 +11,7 @@
 #include "dictcompiler/word_select.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -194,11 +195,9 @@ void GenerateWordLibs(CompileState& s) {
     words.reserve(codes.order.size());
     for (std::uint32_t r : codes.order) words.push_back(distinct[byString[r]]);
 
-    const fs::path base = s.ctx.dictOutDir / ("wdl_" + lib.name);
-    fs::path datPath = base, sdxPath = base, codPath = base;
-    datPath += ".dat";
-    sdxPath += ".sdx";
-    codPath += ".cod";
+    const fs::path datPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kWordListExt);
+    const fs::path sdxPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kWordIndexExt);
+    const fs::path codPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kCharCodeExt);
     std::ofstream dat = openChecked(datPath, s);
     std::ofstream sdx = openChecked(sdxPath, s);
     std::ofstream cod = openChecked(codPath, s);

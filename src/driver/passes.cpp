@@ -6,7 +6,7 @@
 
 #include "conversion/conversion.h"
 #include "container/container.h"
-#include "dictcompiler/dictcompiler.h"
+#include "driver/dictionary_phases.h"
 #include "driver/phase_contexts.h"
 #include "driver/work_tree.h"
 #include "images/images.h"
@@ -76,10 +76,11 @@ PassResult BuildPass(RunState& state) {
   PassResult result = guarded(state, [&] {
     convertDrill(conversionContextOf(state));
     TagCensus(state);
-    CompileDictionary(state, 0);
+    compileDrillBody(state);
     if (state.options.menuPhase == 1) {
       state.params.menu.present = 1;
-      ProcessMenuData(state);
+      convertMenuIndexFile(menuIndexContextOf(state));
+      compileMenuCaptions(state);
     }
     if (state.options.soundPhase != 0) buildSound(soundContextOf(state));
     if (state.options.bitmapPhase != 0) {

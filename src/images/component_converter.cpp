@@ -1,26 +1,20 @@
 #include "images/component_converter.h"
 
-#include <cstdio>
 #include <fstream>
 #include <streambuf>
 #include <vector>
 
-#include "textio/byte_order.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "textio/hex.h"
+#include "work/work_files.h"
 
 namespace dm {
 
 namespace {
 
-constexpr std::uint64_t kProgressLines = 10000;
 constexpr std::size_t kFlushBytes = 1 << 20;
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -46,19 +40,13 @@ class Output {
   std::uint64_t size_ = 0;
 };
 
-void progress(std::uint64_t lines, std::string_view name) {
-  if (lines % kProgressLines == 0)
-    std::printf("\r%llu lines %.*s          \r", static_cast<unsigned long long>(lines),
-                static_cast<int>(name.size()), name.data());
-}
-
 bool nextLine(std::istream& in, std::string& line) {
   if (!std::getline(in, line)) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }
 
-ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOnly, std::string_view name) {
+ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOnly) {
   ComponentResult r;
   std::string line, rest;
   int pending = -1;
@@ -85,7 +73,7 @@ ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOn
     for (char c : rest) {
       if (c == ':') break;
       if (isSpace(c)) continue;
-      int v = hexValue(c);
+      int v = hexDigitValue(c);
       if (v < 0) continue;
       if (pending < 0) {
         pending = v;
@@ -94,14 +82,13 @@ ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOn
         pending = -1;
       }
     }
-    progress(r.lines, name);
   }
   if (pending >= 0) out.put(static_cast<char>(pending << 4 | 0x0F));
   r.recordWidth = widthSeen && widthCommon ? width : 0;
   return r;
 }
 
-ComponentResult convertHexTriplets(std::istream& in, Output& out, std::string_view name) {
+ComponentResult convertHexTriplets(std::istream& in, Output& out) {
   ComponentResult r;
   std::string line;
   while (nextLine(in, line)) {
@@ -109,12 +96,12 @@ ComponentResult convertHexTriplets(std::istream& in, Output& out, std::string_vi
     std::size_t i = 0;
     while (i < line.size() && isSpace(line[i])) ++i;
     if (i + 1 < line.size() && line[i] == '0' && (line[i + 1] == 'x' || line[i + 1] == 'X') &&
-        i + 2 < line.size() && hexValue(line[i + 2]) >= 0)
+        i + 2 < line.size() && hexDigitValue(line[i + 2]) >= 0)
       i += 2;
     std::uint64_t value = 0;
     bool any = false;
-    for (; i < line.size() && hexValue(line[i]) >= 0; ++i) {
-      value = value << 4 | static_cast<std::uint64_t>(hexValue(line[i]));
+    for (; i < line.size() && hexDigitValue(line[i]) >= 0; ++i) {
+      value = value << 4 | static_cast<std::uint64_t>(hexDigitValue(line[i]));
       any = true;
     }
     if (!any) continue;
@@ -122,7 +109,6 @@ ComponentResult convertHexTriplets(std::istream& in, Output& out, std::string_vi
     out.put(static_cast<char>((value >> 16) & 0xFF));
     out.put(static_cast<char>((value >> 8) & 0xFF));
     out.put(static_cast<char>(value & 0xFF));
-    progress(r.lines, name);
   }
   return r;
 }
@@ -155,16 +141,11 @@ bool countsTabLinesOnly(std::string_view fileName) {
          fileName.find("sidx_long.trm") != std::string_view::npos;
 }
 
-ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, bool tabLinesOnly,
-                                 std::string_view name) {
+ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, bool tabLinesOnly) {
   if (kind == kBinaryCopy) return copyBytes(in, out);
-  if (kind != kHexNibbles && kind != kHexTriplets) {
-    std::printf("Type error!\n");
-    return {};
-  }
+  if (kind != kHexNibbles && kind != kHexTriplets) throw PassFailure("Type error!");
   Output sink(out);
-  ComponentResult r = kind == kHexNibbles ? convertHexNibbles(in, sink, tabLinesOnly, name)
-                                          : convertHexTriplets(in, sink, name);
+  ComponentResult r = kind == kHexNibbles ? convertHexNibbles(in, sink, tabLinesOnly) : convertHexTriplets(in, sink);
   sink.flush();
   r.size = sink.size();
   return r;
@@ -172,7 +153,7 @@ ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, 
 
 fs::path convertedPath(const fs::path& path) {
   fs::path out = path;
-  out += "_";
+  out += workfiles::kConvertedSuffix;
   return out;
 }
 
@@ -182,8 +163,7 @@ std::optional<ComponentResult> ConvertComponent(const fs::path& path, int kind, 
   const fs::path target = convertedPath(path);
   std::ofstream out(target, std::ios::binary | std::ios::trunc);
   if (!out) return std::nullopt;
-  const std::string name = path.filename().string();
-  ComponentResult r = convertComponent(in, out, kind, countsTabLinesOnly(name), name);
+  ComponentResult r = convertComponent(in, out, kind, countsTabLinesOnly(path.filename().string()));
   out.flush();
   requireWritten(out, target);
   r.callerValue = callerValue;
@@ -195,8 +175,7 @@ std::optional<ComponentResult> measureComponent(const fs::path& path, int kind) 
   if (!in) return std::nullopt;
   NullBuffer nothing;
   std::ostream out(&nothing);
-  const std::string name = path.filename().string();
-  return convertComponent(in, out, kind, countsTabLinesOnly(name), name);
+  return convertComponent(in, out, kind, countsTabLinesOnly(path.filename().string()));
 }
 
 }  // namespace dm

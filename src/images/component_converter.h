@@ -40,18 +40,17 @@ bool countsTabLinesOnly(std::string_view fileName);
 //  kind 4: for each line not empty and not beginning with ':', its first hex
 //    number as 3 bytes, most significant first (lines without one are
 //    skipped).
-//  any other kind: "Type error!\n" on standard output, nothing written.
-// A line end is LF or CR LF. `name` is shown in the progress notice.
-ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind,
-                                 bool tabLinesOnly = false, std::string_view name = {});
+//  any other kind: throws PassFailure "Type error!", nothing written.
+// A line end is LF or CR LF.
+ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, bool tabLinesOnly = false);
 
-// The file that ConvertComponent writes for `path`: the same name with "_"
-// appended.
+// The file that ConvertComponent writes for `path`: the same name with
+// workfiles::kConvertedSuffix ("_") appended.
 fs::path convertedPath(const fs::path& path);
 
 // Converts the file `path` into convertedPath(path). Returns nothing when
 // `path` cannot be opened or the output cannot be created; throws
-// PassFailure when writing the output fails.
+// PassFailure when writing the output fails or `kind` is unknown.
 std::optional<ComponentResult> ConvertComponent(const fs::path& path, int kind, std::uint32_t callerValue = 0);
 
 // The ComponentResult of converting `path` by `kind` without writing any

@@ -3,6 +3,9 @@
 #include <fstream>
 #include <string_view>
 
+#include "textio/hex.h"
+#include "work/work_files.h"
+
 namespace dm {
 
 namespace {
@@ -22,10 +25,7 @@ std::string_view trim(std::string_view s) {
 }
 
 int digitValue(char c, int base) {
-  int v = -1;
-  if (c >= '0' && c <= '9') v = c - '0';
-  else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+  const int v = hexDigitValue(c);
   return v < base ? v : -1;
 }
 
@@ -92,6 +92,12 @@ int declaredTable(std::string_view line, std::size_t& nameEnd) {
 }
 
 }  // namespace
+
+std::string libraryFile(std::string_view library, std::string_view ext) {
+  constexpr std::string_view kLabel = "WDL_";
+  if (library.substr(0, kLabel.size()) == kLabel) return workfiles::wordLibFile(library.substr(kLabel.size()), ext);
+  return std::string(library) + std::string(ext);
+}
 
 DictHeader parseDictHeader(std::istream& in) {
   DictHeader h;

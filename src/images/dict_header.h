@@ -9,6 +9,7 @@
 #include <istream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dm {
@@ -34,6 +35,11 @@ struct DictHeader {
   // up to the '.', for example "WDL_a1".
   std::vector<std::string> libraries;
 };
+
+// The file of the library that dict.h names `library` ("WDL_a1") with `ext`:
+// the compiler writes it as "wdl_a1" + ext (workfiles::wordLibFile). A name
+// without the "WDL_" prefix is taken as the file's name.
+std::string libraryFile(std::string_view library, std::string_view ext);
 
 // Parses dict.h. Malformed or missing parts leave their fields empty or 0.
 DictHeader parseDictHeader(std::istream& in);

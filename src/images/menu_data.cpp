@@ -1,17 +1,13 @@
 #include "images/menu_data.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "dictcompiler/dictcompiler.h"
-#include "driver/run_state.h"
 #include "images/images.h"
-#include "images/work_file.h"
-#include "platform/failure.h"
-#include "platform/platform.h"
+#include "textio/hex.h"
+#include "textio/pass_io.h"
 
 namespace dm {
 
@@ -20,19 +16,6 @@ namespace {
 constexpr int kMenuFields = 4;
 constexpr int kMaxLinkDigits = 8;  // the widest value a 32-bit field holds
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-void appendHex(std::string& out, std::uint32_t value, int width) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%0*x", width, value);
-  out += buffer;
-}
-
 }  // namespace
 
 std::uint32_t readMenuField(std::string_view field) {
@@ -40,11 +23,11 @@ std::uint32_t readMenuField(std::string_view field) {
   while (i < field.size() && (field[i] == ' ' || field[i] == '\t')) ++i;
   bool negative = false;
   if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
-  if (i + 2 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X') && hexValue(field[i + 2]) >= 0)
+  if (i + 2 < field.size() && field[i] == '0' && (field[i + 1] == 'x' || field[i + 1] == 'X') && isHexDigit(field[i + 2]))
     i += 2;
   std::int64_t value = 0;
-  for (; i < field.size() && hexValue(field[i]) >= 0; ++i) {
-    value = value * 16 + hexValue(field[i]);
+  for (; i < field.size() && isHexDigit(field[i]); ++i) {
+    value = value * 16 + hexDigitValue(field[i]);
     if (value > 0x80000000LL) value = 0x80000000LL;
   }
   if (negative) value = -value;
@@ -84,30 +67,15 @@ void convertMenuIndex(std::istream& in, std::ostream& out, const MenuParams& blo
   }
 }
 
-void ProcessMenuData(RunState& state) {
-  std::printf("\rProcess Menu Data ...                                \r");
-  std::fflush(stdout);
-  const fs::path source = findWorkFile(state.paths.middata, "Menu/menu.idx");
-  std::ifstream in(source, std::ios::binary);
-  if (!in) {
-    std::printf("can't open file %s\n", source.string().c_str());
-    throw PassFailure("can't open file " + source.string());
-  }
-  const fs::path menuDir = findWorkFile(state.paths.destin, "Menu");
+void convertMenuIndexFile(const MenuIndexContext& ctx) {
+  const std::filesystem::path source = ctx.paths.middata / workfiles::kMenuFolder / workfiles::kMenuIndex;
+  std::ifstream in = openPassInput(source);
+  const std::filesystem::path target = workfiles::menuIndexOutPath(ctx.paths);
   std::error_code ec;
-  fs::create_directories(menuDir, ec);
-  const fs::path target = findWorkFile(menuDir, "menu.idx");
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    const int err = errno;
-    std::printf("can't open file %s\n", target.string().c_str());
-    throw PassFailure(platform::withSystemError("can't open file " + target.string(), err));
-  }
-  convertMenuIndex(in, out, state.params.menu);
-  out.flush();
-  requireWritten(out, target);
-  out.close();
-  CompileDictionary(state, 2);
+  std::filesystem::create_directories(target.parent_path(), ec);
+  std::ofstream out = openPassOutput(target);
+  convertMenuIndex(in, out, ctx.block);
+  closePassOutput(out, target);
 }
 
 }  // namespace dm

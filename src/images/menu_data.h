@@ -1,5 +1,6 @@
-// The menu phase: the menu index at the device widths, then the menu
-// captions compiled as a dictionary of their own.
+// The menu index at the device widths: the lines of Middata/Menu/menu.idx
+// rewritten for Destin/Menu/menu.idx (convertMenuIndexFile in images.h runs
+// it over the files; the driver then compiles the menu captions).
 #pragma once
 
 #include <cstdint>

@@ -1,17 +1,18 @@
 #include "images/menu_image.h"
 
-#include <cstdio>
 #include <fstream>
 #include <optional>
 #include <vector>
 
-#include "driver/run_state.h"
-#include "textio/byte_order.h"
 #include "images/component_converter.h"
 #include "images/dict_header.h"
 #include "images/tagrule_image.h"
 #include "images/wordlib_image.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "textio/byte_order.h"
+#include "work/build_options.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -20,8 +21,16 @@ namespace {
 constexpr std::uint8_t kMenuParamMark = 6;
 constexpr std::uint8_t kMenuIndexParam = 5;
 
-std::uint32_t dataLines(const fs::path& menuDir, const char* name, const fs::path& image) {
-  std::optional<ComponentResult> r = measureComponent(findWorkFile(menuDir, name), kHexNibbles);
+// Slots of the menu components whose line counts the parameter block carries.
+constexpr int kSlotItemAddresses = 1;  // menu_item.add
+constexpr int kSlotWdIdx = 17;         // wd_idx.dat
+constexpr int kSlotWordType = 20;      // word_type.dat
+constexpr int kSlotWdSpell = 27;       // wd_spell.mrk
+constexpr int kSlotClassify = 28;      // Classify.iex
+constexpr int kSlotMenuSpeed = 29;     // Menu_Speed.lv1
+
+std::uint32_t dataLines(const fs::path& menuDir, int slot, const fs::path& image) {
+  std::optional<ComponentResult> r = measureComponent(menuDir / workfiles::kMenuSlotNames[slot], kHexNibbles);
   return r ? checked32(r->lines, image.string()) : 0;
 }
 
@@ -68,49 +77,49 @@ std::string menuParamBlock(const MenuImageParams& params, std::uint32_t blockRec
   return b;
 }
 
-int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
-  BuildTagRuleImage(menuDir, "menu_tag.h", false);
-  const fs::path image = menuDir / "Menu.bin";
+int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, ProgressSink& sink) {
+  BuildTagRuleImage(menuDir, workfiles::kMenuTagHeader, false, sink);
+  const fs::path image = menuDir / workfiles::kMenuImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + image.string());
 
-  const fs::path tagRule = menuDir / "TagRule.bin";
+  const fs::path tagRule = menuDir / workfiles::kTagRuleImage;
   std::uint64_t tagRuleSize = regularFileSize(tagRule).value_or(0);
   if (tagRuleSize > 0) copyFileBytes(tagRule, tagRuleSize, out);
 
-  DictHeader header = readDictHeader(findWorkFile(menuDir, "dict.h")).value_or(DictHeader{});
+  DictHeader header = readDictHeader(menuDir / workfiles::kDictHeader).value_or(DictHeader{});
 
   // Components of a drill build: the packed captions, the entry addresses in
   // the form the address writer produced, and the menu index.
-  std::array<bool, kMenuSlotCount> wanted{};
+  std::array<bool, workfiles::kMenuSlotCount> wanted{};
   wanted[0] = true;
   if (params.addressWriterType != 0) wanted[2] = wanted[3] = true;
   else wanted[1] = true;
   wanted[4] = true;
-  std::array<std::optional<ComponentResult>, kMenuSlotCount> converted;
-  std::array<fs::path, kMenuSlotCount> sources;
-  for (int s = 0; s < kMenuSlotCount; ++s) {
-    sources[s] = findWorkFile(menuDir, kMenuSlotNames[s]);
+  std::array<std::optional<ComponentResult>, workfiles::kMenuSlotCount> converted;
+  std::array<fs::path, workfiles::kMenuSlotCount> sources;
+  for (int s = 0; s < workfiles::kMenuSlotCount; ++s) {
+    sources[s] = menuDir / workfiles::kMenuSlotNames[s];
     if (wanted[s]) converted[s] = ConvertComponent(sources[s], kHexNibbles);
   }
 
   MenuLineCounts counts;
-  counts.items = dataLines(menuDir, "menu_item.add", image);
-  counts.wdIdx = dataLines(menuDir, "wd_idx.dat", image);
-  counts.wordType = dataLines(menuDir, "word_type.dat", image);
-  counts.wdSpell = dataLines(menuDir, "wd_spell.mrk", image);
-  counts.classify = dataLines(menuDir, "Classify.iex", image);
-  counts.menuSpeed = dataLines(menuDir, "Menu_Speed.lv1", image) & 0xFFFF;
+  counts.items = dataLines(menuDir, kSlotItemAddresses, image);
+  counts.wdIdx = dataLines(menuDir, kSlotWdIdx, image);
+  counts.wordType = dataLines(menuDir, kSlotWordType, image);
+  counts.wdSpell = dataLines(menuDir, kSlotWdSpell, image);
+  counts.classify = dataLines(menuDir, kSlotClassify, image);
+  counts.menuSpeed = dataLines(menuDir, kSlotMenuSpeed, image) & 0xFFFF;
 
   std::string bytes = wordLibTableBytes(header, tagRuleSize);
   bytes += menuParamBlock(params, header.blockRecord, counts);
 
   std::vector<LibraryFiles> libs = convertLibraries(menuDir, header);
-  std::uint64_t offset = tagRuleSize + bytes.size() + 8ull * libs.size() + 8ull * kMenuSlotCount + 24ull * libs.size();
+  std::uint64_t offset = tagRuleSize + bytes.size() + 8ull * libs.size() + 8ull * workfiles::kMenuSlotCount + 24ull * libs.size();
   std::vector<std::pair<fs::path, std::uint64_t>> data;
 
   std::string libCounts, slotDir, libDir;
-  for (int s = 0; s < kMenuSlotCount; ++s) {
+  for (int s = 0; s < workfiles::kMenuSlotCount; ++s) {
     if (!converted[s]) {
       appendLE32(slotDir, 0);
       appendLE32(slotDir, 0);
@@ -123,7 +132,7 @@ int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
   }
   auto place = [&](const fs::path& source, const std::optional<ComponentResult>& r) {
     if (!r) {
-      std::printf("No find file:%s\n", source.string().c_str());
+      sink.log("No find file:" + source.string());
       appendLE32(libDir, 0);
       appendLE32(libDir, 0);
       return;
@@ -147,7 +156,7 @@ int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params) {
   bytes += libDir;
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   for (const auto& [file, size] : data) {
-    if (!copyFileBytes(file, size, out)) std::printf("No such file! %s\n", file.string().c_str());
+    if (!copyFileBytes(file, size, out)) sink.log("No such file! " + file.string());
     std::error_code ec;
     fs::remove(file, ec);
   }

@@ -1,27 +1,20 @@
 // Menu.bin: the menu's TagRule.bin, the menu's decoding tables, a parameter
 // block, the 30-slot component directory, the library directory and the
-// data of the menu compile.
+// data of the menu compile. The components and their slots are
+// workfiles::kMenuSlotNames.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+
+#include "work/progress_sink.h"
 
 namespace dm {
 
 namespace fs = std::filesystem;
 
 struct MenuParams;
-
-inline constexpr int kMenuSlotCount = 30;
-// The menu components in slot order (names compared without regard to case).
-inline constexpr std::array<const char*, kMenuSlotCount> kMenuSlotNames{
-    "menu_item.dic", "menu_item.add", "menu_item.seg", "menu_item.off", "menu.idx",      "pidx.trm",
-    "sidx.trm",      "word.cod",      "word_cpr.h",    "word.lmk",      "word.rmk",      "word.wmk",
-    "rev_pidx.trm",  "rev_sidx.trm",  "rev_word.trm",  "rev_spe.mrk",   "spe_suf.trm",   "wd_idx.dat",
-    "wd_idx.seg",    "wd_idx.off",    "word_type.dat", "word_type.seg", "word_type.off", "Layer_mrk.dat",
-    "sidx_long.trm", "idx_lst.dat",   "idx_type.map",  "wd_spell.mrk",  "Classify.iex",  "Menu_Speed.lv1"};
 
 inline constexpr std::uint32_t kMenuParamBlockBytes = 88;
 
@@ -51,8 +44,9 @@ std::string menuParamBlock(const MenuImageParams& params, std::uint32_t blockRec
 
 // Builds <menuDir>/TagRule.bin (from menu_tag.h and dict.h, no rules) and
 // then <menuDir>/Menu.bin. Missing components leave their slots empty;
-// missing library files leave their entries zero with "No find file:%s\n".
-// Returns 0, or -1 when Menu.bin cannot be created.
-int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params);
+// missing library files leave their entries zero and are logged as "No find
+// file:<path>". Returns 0; throws PassFailure "can't create file <image>"
+// when TagRule.bin or Menu.bin cannot be created or written.
+int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, ProgressSink& sink);
 
 }  // namespace dm

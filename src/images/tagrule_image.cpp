@@ -1,11 +1,13 @@
 #include "images/tagrule_image.h"
 
-#include <cstdio>
 #include <fstream>
 
-#include "textio/byte_order.h"
 #include "images/dict_header.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "textio/byte_order.h"
+#include "textio/hex.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -15,13 +17,6 @@ bool nextLine(std::istream& in, std::string& line) {
   if (!std::getline(in, line)) return false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
-}
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -45,7 +40,7 @@ std::string tagRuleBytes(std::string_view line) {
   std::string digits;
   for (char c : line) {
     if (c == ' ' || c == '\t') continue;
-    int v = hexValue(c);
+    int v = hexDigitValue(c);
     if (v >= 0 && digits.size() < 2 * kTagRuleRuleBytes) digits.push_back(static_cast<char>(v));
   }
   digits.resize(2 * kTagRuleRuleBytes, 0);
@@ -76,23 +71,23 @@ std::string tagRuleImageBytes(std::uint32_t tagCount, const std::vector<int>& li
   return out;
 }
 
-int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules) {
+int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules, ProgressSink& sink) {
   std::uint32_t tags = 0;
-  if (std::ifstream header(findWorkFile(dir, tagHeaderName), std::ios::binary); header) tags = countTagDefines(header);
+  if (std::ifstream header(dir / tagHeaderName, std::ios::binary); header) tags = countTagDefines(header);
   std::vector<int> numbers;
-  if (std::ifstream dict(findWorkFile(dir, "dict.h"), std::ios::binary); dict) numbers = parseWdBaseNumbers(dict);
+  if (std::ifstream dict(dir / workfiles::kDictHeader, std::ios::binary); dict) numbers = parseWdBaseNumbers(dict);
 
+  const fs::path image = dir / workfiles::kTagRuleImage;
   std::ifstream rules;
   if (withRules) {
-    rules.open(findWorkFile(dir, "tag_rule.lst"), std::ios::binary);
-    if (!rules) return -1;
+    rules.open(dir / workfiles::kTagRuleList, std::ios::binary);
+    if (!rules) throw PassFailure("can't create file " + image.string());
   }
-  const fs::path image = dir / "TagRule.bin";
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
+  if (!out) throw PassFailure("can't create file " + image.string());
   std::uint32_t ruleLines = 0;
   std::string bytes = tagRuleImageBytes(tags, numbers, withRules ? &rules : nullptr, &ruleLines);
-  if (withRules && ruleLines != tags) std::printf("Tag Num is Error!\n");
+  if (withRules && ruleLines != tags) sink.log("Tag Num is Error!");
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
   requireWritten(out, image);

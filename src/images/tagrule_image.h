@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "work/progress_sink.h"
+
 namespace dm {
 
 namespace fs = std::filesystem;
@@ -35,9 +37,10 @@ std::string tagRuleImageBytes(std::uint32_t tagCount, const std::vector<int>& li
                               std::uint32_t* ruleLines = nullptr);
 
 // Builds <dir>/TagRule.bin from the tag header <dir>/<tagHeaderName>,
-// <dir>/dict.h and, when `withRules`, <dir>/tag_rule.lst ("Tag Num is
-// Error!\n" when its rule count differs from the tag count). Returns 0, or
-// -1 when the image cannot be created or the rule list cannot be opened.
-int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules);
+// <dir>/dict.h and, when `withRules`, <dir>/tag_rule.lst (logs "Tag Num is
+// Error!" when its rule count differs from the tag count). Returns 0; throws
+// PassFailure "can't create file <TagRule.bin>" when the image cannot be
+// created or written or the rule list cannot be opened.
+int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules, ProgressSink& sink);
 
 }  // namespace dm

@@ -2,8 +2,10 @@
 
 #include <fstream>
 
-#include "textio/byte_order.h"
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "textio/byte_order.h"
+#include "work/work_files.h"
 
 namespace dm {
 
@@ -41,9 +43,9 @@ std::vector<LibraryFiles> convertLibraries(const fs::path& dir, const DictHeader
   std::vector<LibraryFiles> libs;
   for (const std::string& name : header.libraries) {
     LibraryFiles f;
-    f.dat = findWorkFile(dir, name + ".dat");
-    f.cod = findWorkFile(dir, name + ".cod");
-    f.sdx = findWorkFile(dir, name + ".sdx");
+    f.dat = dir / libraryFile(name, workfiles::kWordListExt);
+    f.cod = dir / libraryFile(name, workfiles::kCharCodeExt);
+    f.sdx = dir / libraryFile(name, workfiles::kWordIndexExt);
     f.datResult = ConvertComponent(f.dat, kHexNibbles);
     f.codResult = ConvertComponent(f.cod, kHexNibbles);
     f.sdxResult = ConvertComponent(f.sdx, kHexTriplets);
@@ -53,12 +55,12 @@ std::vector<LibraryFiles> convertLibraries(const fs::path& dir, const DictHeader
 }
 
 int BuildWordLibImage(const fs::path& dictOutDir) {
-  const fs::path image = dictOutDir / "WordLib.bin";
+  const fs::path image = dictOutDir / workfiles::kWordLibImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
-  if (!out) return -1;
-  std::ofstream errors(dictOutDir / "Liberror.txt", std::ios::trunc);
+  if (!out) throw PassFailure("can't create file " + image.string());
+  std::ofstream errors(dictOutDir / workfiles::kLibErrors, std::ios::trunc);
 
-  DictHeader header = readDictHeader(findWorkFile(dictOutDir, "dict.h")).value_or(DictHeader{});
+  DictHeader header = readDictHeader(dictOutDir / workfiles::kDictHeader).value_or(DictHeader{});
   std::string bytes = wordLibTableBytes(header, 0);
   appendByte(bytes, kWordLibMark);
   appendByte(bytes, header.blockRecord);

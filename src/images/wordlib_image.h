@@ -29,16 +29,17 @@ struct LibraryFiles {
   std::optional<ComponentResult> datResult, codResult, sdxResult;
 };
 
-// Converts <dir>/<library>.dat (kind 0), .cod (kind 0) and .sdx (kind 4)
-// for every library of `header`.
+// Converts the .dat (kind 0), .cod (kind 0) and .sdx (kind 4) files of every
+// library of `header` in <dir> (libraryFile names them).
 std::vector<LibraryFiles> convertLibraries(const fs::path& dir, const DictHeader& header);
 
 // Builds <dictOutDir>/WordLib.bin from <dictOutDir>/dict.h and the library
 // files: descriptors, tables, the bytes 6 and WORDLIB_BLOCKRECORD, a
 // 32-byte directory entry per library, then the library data. A library
 // file that cannot be converted gets offset and size 0 and its path goes to
-// <dictOutDir>/Liberror.txt. Returns 0, or -1 when WordLib.bin cannot be
-// created.
+// <dictOutDir>/Liberror.txt. Returns 0; throws PassFailure "can't create
+// file <WordLib.bin>" when WordLib.bin cannot be created, and when writing
+// it fails.
 int BuildWordLibImage(const fs::path& dictOutDir);
 
 }  // namespace dm

@@ -4,7 +4,6 @@
 #include <fstream>
 #include <vector>
 
-#include "textio/byte_order.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 
@@ -32,28 +31,6 @@ std::string lowerAscii(std::string_view text) {
   for (char& c : out)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return out;
-}
-
-fs::path findWorkFile(const fs::path& dir, const fs::path& relative) {
-  fs::path current = dir;
-  for (const fs::path& part : relative) {
-    fs::path exact = current / part;
-    std::error_code ec;
-    if (fs::exists(exact, ec)) {
-      current = exact;
-      continue;
-    }
-    const std::string wanted = lowerAscii(part.string());
-    fs::path found;
-    for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) {
-      if (lowerAscii(it->path().filename().string()) == wanted) {
-        found = it->path();
-        break;
-      }
-    }
-    current = found.empty() ? exact : found;
-  }
-  return current;
 }
 
 std::optional<std::uint64_t> regularFileSize(const fs::path& path) {

@@ -1,7 +1,6 @@
-// File helpers of the image builders: case-insensitive lookup of work files
-// (the compiler writes some names in another letter case than the image
-// builders read them), moving an image into a folder and copying a file's
-// bytes into an open image.
+// File helpers of the image builders: range checks of image fields, moving
+// an image into a folder and copying a file's bytes into an open image. The
+// work files are read by their exact names from the work-file catalogue.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +13,6 @@
 namespace dm {
 
 namespace fs = std::filesystem;
-
-// `dir`/`relative` where every component of `relative` is matched against
-// the existing entries without regard to case. Components that match
-// nothing keep the given spelling, so the result is always a usable path.
-fs::path findWorkFile(const fs::path& dir, const fs::path& relative);
 
 // The size of a regular file, or nullopt when it cannot be read.
 std::optional<std::uint64_t> regularFileSize(const fs::path& path);

@@ -12,8 +12,7 @@
 
 #include "container/checksum.h"
 #include "container/scrambler.h"
-#include "dictcompiler/dictcompiler.h"
-#include "images/images.h"
+#include "driver/dictionary_phases.h"
 #include "media/font_image.h"
 #include "driver/run_state.h"
 #include "textio/byte_order.h"
@@ -332,18 +331,17 @@ TEST_F(FinalAssembly, CompiledDrillAndMenuReadBack) {
             blockText({"LV01\t", "LV02\tCapitals of Europe", "LV02\tCapitals of Asia"}));
   state_.conversion.menuDepth = 2;
   state_.options.menuPhase = 1;
-  testing::internal::CaptureStdout();
-  CompileDictionary(state_, 0);
-  ProcessMenuData(state_);
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(readFile(state_.paths.destin / workfiles::kMenuFolder / "menu.idx"),
+  compileDrillBody(state_);
+  convertMenuIndexFile(menuIndexContextOf(state_));
+  compileMenuCaptions(state_);
+  EXPECT_EQ(readFile(workfiles::menuIndexOutPath(state_.paths)),
             "1\t1\t00000000\t00000001\n2\t2\t00000001\t7fffffff\n2\t2\t00000002\t7fffffff\n");
 
   const std::string bin = assemble();
   const std::string pre = readFile(state_.paths.destin / workfiles::kContainerDraft);
   ASSERT_EQ(bin.size(), pre.size());
   EXPECT_EQ(readFile(state_.paths.destin / workfiles::kMissingImages), "");
-  EXPECT_EQ(readFile(state_.paths.destin / workfiles::kDictFolder / "Liberror.txt"), "");
+  EXPECT_EQ(readFile(state_.paths.destin / workfiles::kDictFolder / workfiles::kLibErrors), "");
 
   std::vector<Library> libs = readWordLib(component(pre, kSlotWordLib));
   std::vector<std::u16string> want;

@@ -23,14 +23,14 @@ class DictLoaderTest : public ::testing::Test {
   std::string split(const char* lib) const { return fromUtf16File(readFile(f_.middata / "Dict" / lib)); }
 
   CompileFolders f_;
-  std::ostringstream log_;
+  test::RecordingSink sink_;
   std::unique_ptr<CompileState> state_;
 };
 
 TEST_F(DictLoaderTest, RoutesLinesToTheSplitFilesOfTheirLibraries) {
   load(f_.entrySource({"START_BLOCK_Word\t", "HW", "DF_a\tanswer", "", ":comment", "DF_a_s00\tmore",
                        "DF_q\tq\ttabbed", "END_BLOCK_Word\t", ""},
-                      &log_));
+                      &sink_));
   EXPECT_EQ(split("wdl_a2.spl"),
             "Drill\t00000000\tSTART_BLOCK_Word\t\n"
             "Drill\t00000001\tHW\t\n"
@@ -44,11 +44,11 @@ TEST_F(DictLoaderTest, RoutesLinesToTheSplitFilesOfTheirLibraries) {
   EXPECT_EQ(readFile(f_.middata / "Dict/wdl_a4.spl"), "\xFF\xFE");
   EXPECT_TRUE(fs::exists(f_.middata / "Dict/tag.err"));
   EXPECT_EQ(readFile(f_.middata / "Dict/tag.err"), "");
-  EXPECT_NE(log_.str().find("\rloading dictionary: "), std::string::npos);
+  EXPECT_TRUE(sink_.logged("loading dictionary: "));
 }
 
 TEST_F(DictLoaderTest, RegistersTagsWithTheirLibrariesAndMarksTheEntryStart) {
-  load(f_.entrySource({"START_BLOCK_Word\t", "DF_a_s00\tx", "END_BLOCK_Word\t"}, &log_));
+  load(f_.entrySource({"START_BLOCK_Word\t", "DF_a_s00\tx", "END_BLOCK_Word\t"}, &sink_));
   const Dictionary& d = state_->dict;
   EXPECT_EQ(d.name, "Drill");
   EXPECT_EQ(d.codedPath, "Drill.dic");
@@ -69,10 +69,10 @@ TEST_F(DictLoaderTest, RegistersTagsWithTheirLibrariesAndMarksTheEntryStart) {
 TEST_F(DictLoaderTest, UnknownCensusTagStopsRegistration) {
   // A census with XYZ between known tags.
   CompileContext ctx = f_.entrySource(
-      {"START_BLOCK_Word\t", "DF_a\ta", "HW\th", "XYZ\tx", "DF_q\tq", "END_BLOCK_Word\t"}, &log_);
+      {"START_BLOCK_Word\t", "DF_a\ta", "HW\th", "XYZ\tx", "DF_q\tq", "END_BLOCK_Word\t"}, &sink_);
   ctx.tagList = {u"DF_a", u"HW", u"XYZ", u"DF_q", u"END_BLOCK_Word", u"START_BLOCK_Word"};
   load(ctx);
-  EXPECT_NE(log_.str().find("Unknown Tag Name: XYZ!\n"), std::string::npos);
+  EXPECT_TRUE(sink_.logged("Unknown Tag Name: XYZ!"));
   EXPECT_EQ(state_->dict.tags.size(), 2u);  // DF_a, HW
   EXPECT_EQ(readFile(f_.middata / "Dict/tag.err"),
             "can't found the following tag in opt file :\n\n"
@@ -82,13 +82,13 @@ TEST_F(DictLoaderTest, UnknownCensusTagStopsRegistration) {
 }
 
 TEST_F(DictLoaderTest, UnknownTagIsLookedUpWithoutTheSplitSuffix) {
-  CompileContext ctx = f_.entrySource({"START_BLOCK_Word\t", "ABC_s00\tx"}, &log_);
+  CompileContext ctx = f_.entrySource({"START_BLOCK_Word\t", "ABC_s00\tx"}, &sink_);
   load(ctx);
-  EXPECT_NE(log_.str().find("Unknown Tag Name: ABC!\n"), std::string::npos);
+  EXPECT_TRUE(sink_.logged("Unknown Tag Name: ABC!"));
 }
 
 TEST_F(DictLoaderTest, MissingSourceIsAPassFailure) {
-  CompileContext ctx = f_.context(kCompileEntries, &log_);
+  CompileContext ctx = f_.context(CompileKind::kEntries, &sink_);
   ctx.tagList = {u"HW"};
   CompileState s(ctx);
   try {
@@ -100,7 +100,7 @@ TEST_F(DictLoaderTest, MissingSourceIsAPassFailure) {
 }
 
 TEST_F(DictLoaderTest, EmptyCensusRegistersNothingAndReadsNothing) {
-  CompileContext ctx = f_.context(kCompileEntries, &log_);  // no source written
+  CompileContext ctx = f_.context(CompileKind::kEntries, &sink_);  // no source written
   load(ctx);
   EXPECT_TRUE(state_->dict.tags.empty());
   EXPECT_EQ(split("wdl_a1.spl"), "");
@@ -110,7 +110,7 @@ TEST_F(DictLoaderTest, EmptyCensusRegistersNothingAndReadsNothing) {
 TEST_F(DictLoaderTest, LineAtTheLengthLimitStaysWhole) {
   // 51,199 units with the CR LF: the longest line read at once.
   const std::string value(51199 - 2 - 5, 'x');
-  load(f_.entrySource({"START_BLOCK_Word\t", "DF_q\t" + value}, &log_));
+  load(f_.entrySource({"START_BLOCK_Word\t", "DF_q\t" + value}, &sink_));
   EXPECT_EQ(split("wdl_a5.spl"), "Drill\t00000001\tDF_q\t" + value + "\n");
   EXPECT_EQ(readFile(f_.middata / "Dict/tag.err"), "");
 }
@@ -119,7 +119,7 @@ TEST_F(DictLoaderTest, LongerLineComesInPieces) {
   // The rest of the line after 51,199 units is read as a line of its own,
   // whose text before the first TAB is taken as its tag.
   const std::string value(51199 - 5 + 10, 'x');
-  load(f_.entrySource({"START_BLOCK_Word\t", "DF_q\t" + value}, &log_));
+  load(f_.entrySource({"START_BLOCK_Word\t", "DF_q\t" + value}, &sink_));
   EXPECT_EQ(split("wdl_a5.spl"), "Drill\t00000001\tDF_q\t" + value.substr(0, 51194) + "\n");
   EXPECT_EQ(readFile(f_.middata / "Dict/tag.err"), "can't found the following tag in opt file :\n\nxxxxxxxxxx\n");
 }
@@ -127,7 +127,7 @@ TEST_F(DictLoaderTest, LongerLineComesInPieces) {
 TEST_F(DictLoaderTest, MenuCompileTakesTheTableOfItsDepth) {
   test::writeFile(f_.middata / "Menu/menu.lst",
                   test::blockText({"LV01\t", "LV02\tcat", "LV03\tq1", "LV04\tdeeper"}));
-  CompileContext ctx = f_.context(kCompileMenu, &log_);
+  CompileContext ctx = f_.context(CompileKind::kMenu, &sink_);
   ctx.menuDepth = 2;  // three levels: LV01-LV03
   load(ctx);
   const Dictionary& d = state_->dict;

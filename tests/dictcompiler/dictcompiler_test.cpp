@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "dict_decoder.h"
-#include "driver/run_state.h"
 #include "fixtures.h"
 #include "platform/failure.h"
 
@@ -52,16 +51,15 @@ std::size_t lineCount(const std::string& text) { return static_cast<std::size_t>
 
 class CompileDictionaryTest : public ::testing::Test {
  protected:
-  CompileDictionaryTest() { state_.paths = WorkPaths::under(f_.dir.path()); }
   test::CompileFolders f_;
-  RunState state_;
+  CompileContext entries_ = f_.context(CompileKind::kEntries);
 };
 
 TEST_F(CompileDictionaryTest, EntryCompileWritesEveryFileAndDecodesBack) {
   const std::vector<std::string> lines = drill(30);
   test::writeFile(f_.middata / "Source/Drill.cln", test::blockText(lines));
-  state_.tagList = test::census(lines);
-  CompileDictionary(state_, 0);
+  entries_.tagList = test::census(lines);
+  compileDictionary(entries_);
 
   const fs::path dict = f_.middata / "Dict";
   const fs::path out = f_.destin / "Dict";
@@ -84,7 +82,7 @@ TEST_F(CompileDictionaryTest, EntryCompileWritesEveryFileAndDecodesBack) {
   EXPECT_EQ(rules.substr(0, rules.find('\n') + 1), "//tag_code,  tag_attr,  newline Indent,  chang line Indent \n");
   EXPECT_NE(rules.find("0101\t00000001\t00\t00\t//START_BLOCK_Word\n"), std::string::npos);
   EXPECT_NE(rules.find("0000\t00002001\t00\t03\t//JUMP\n"), std::string::npos);
-  EXPECT_EQ(lineCount(rules), 1 + state_.tagList.size());
+  EXPECT_EQ(lineCount(rules), 1 + entries_.tagList.size());
   const std::string header = readFile(out / "dict.h");
   const std::string top = "#ifndef _DICT_H_\n#define _DICT_H_\n\n#define WORDLIB_BLOCKRECORD 20\n";
   EXPECT_EQ(header.substr(0, top.size()), top);
@@ -109,8 +107,8 @@ TEST_F(CompileDictionaryTest, EntryCompileWritesEveryFileAndDecodesBack) {
 TEST_F(CompileDictionaryTest, SingleTokenDrill) {
   const std::vector<std::string> lines{"START_BLOCK_Word\t", "END_BLOCK_Word\t", ""};
   test::writeFile(f_.middata / "Source/Drill.cln", test::blockText(lines));
-  state_.tagList = test::census(lines);
-  CompileDictionary(state_, 0);
+  entries_.tagList = test::census(lines);
+  compileDictionary(entries_);
   // Libraries without lines: empty files and the distribution 15, 0, ...
   EXPECT_EQ(readFile(f_.destin / "Dict/wdl_a1.dat"), "");
   EXPECT_EQ(readFile(f_.destin / "Dict/wdl_a1.sdx"), "");
@@ -128,8 +126,9 @@ TEST_F(CompileDictionaryTest, MenuCompileUsesTheMenuFolders) {
                                        "LV03\tQuestion about Rome", "LV02\t凡例", "LV02\tCategory two",
                                        "LV03\tQuestion about Oslo"};
   test::writeFile(f_.middata / "Menu/menu.lst", test::blockText(lines));
-  state_.conversion.menuDepth = 2;
-  CompileDictionary(state_, 2);
+  CompileContext menu = f_.context(CompileKind::kMenu);
+  menu.menuDepth = 2;
+  compileDictionary(menu);
   const fs::path dict = f_.middata / "Menu";
   const fs::path out = f_.destin / "Menu";
   for (const char* name : {"menu_item.dic", "menu_item.add", "menu_item.seg", "menu_item.off", "dict.h", "menu_tag.h",
@@ -147,8 +146,8 @@ TEST_F(CompileDictionaryTest, MenuCompileUsesTheMenuFolders) {
 }
 
 TEST_F(CompileDictionaryTest, MissingSourceIsAPassFailure) {
-  state_.tagList = {u"START_BLOCK_Word"};
-  EXPECT_THROW(CompileDictionary(state_, 0), PassFailure);
+  entries_.tagList = {u"START_BLOCK_Word"};
+  EXPECT_THROW(compileDictionary(entries_), PassFailure);
 }
 
 TEST_F(CompileDictionaryTest, ManyDistinctTokensDecodeBack) {
@@ -166,8 +165,8 @@ TEST_F(CompileDictionaryTest, ManyDistinctTokensDecodeBack) {
     lines.insert(lines.end(), {"START_BLOCK_Word\t", "DF_q\t" + q, "DF_a\t" + q.substr(0, 20), "END_BLOCK_Word\t", ""});
   }
   test::writeFile(f_.middata / "Source/Drill.cln", test::blockText(lines));
-  state_.tagList = test::census(lines);
-  CompileDictionary(state_, 0);
+  entries_.tagList = test::census(lines);
+  compileDictionary(entries_);
   test::DictDecoder decoder(f_.destin / "Dict", "Drill");
   EXPECT_EQ(decoder.decode(), sourceLines(lines));
   // Library a5 (the questions) needs codes of more than one nibble.
@@ -176,13 +175,13 @@ TEST_F(CompileDictionaryTest, ManyDistinctTokensDecodeBack) {
   EXPECT_NE(header.substr(row, 8), "  {0x0f,");
 }
 
-TEST_F(CompileDictionaryTest, WriterTypeAndEntryNumberWidthComeFromTheOptions) {
+TEST_F(CompileDictionaryTest, WriterTypeAndEntryNumberWidthComeFromTheContext) {
   const std::vector<std::string> lines{"START_BLOCK_Word\t", "END_BLOCK_Word\t", "", "START_BLOCK_Word\t", ""};
   test::writeFile(f_.middata / "Source/Drill.cln", test::blockText(lines));
-  state_.tagList = test::census(lines);
-  state_.options.romWidths[0] = 0;
-  state_.options.entryNumberWidth = 4;
-  CompileDictionary(state_, 0);
+  entries_.tagList = test::census(lines);
+  entries_.romWriterType = 0;
+  entries_.entryNumberWidth = 4;
+  compileDictionary(entries_);
   EXPECT_EQ(readFile(f_.destin / "Dict/entry_add.dat"), "0000\n0007\n");
   EXPECT_FALSE(fs::exists(f_.destin / "Dict/entry_add.seg"));
   EXPECT_FALSE(fs::exists(f_.destin / "Dict/entry_add.off"));
@@ -198,11 +197,10 @@ class MalformedSourceTest : public ::testing::TestWithParam<MalformedSource> {};
 
 TEST_P(MalformedSourceTest, CompilesWithoutFault) {
   test::CompileFolders f;
-  RunState state;
-  state.paths = WorkPaths::under(f.dir.path());
+  CompileContext ctx = f.context(CompileKind::kEntries);
   test::writeFile(f.middata / "Source/Drill.cln", GetParam().bytes);
-  state.tagList = {u"DF_q", u"END_BLOCK_Word", u"START_BLOCK_Word"};
-  EXPECT_NO_THROW(CompileDictionary(state, 0));
+  ctx.tagList = {u"DF_q", u"END_BLOCK_Word", u"START_BLOCK_Word"};
+  EXPECT_NO_THROW(compileDictionary(ctx));
   EXPECT_TRUE(fs::exists(f.destin / "Dict/Drill.dic"));
   EXPECT_TRUE(fs::exists(f.destin / "Dict/entry_add.seg"));
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "dictcompiler/compile_state.h"
-#include "dictcompiler/dict_files.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
@@ -57,23 +57,23 @@ struct CompileFolders {
     fs::create_directories(trash);
   }
 
-  CompileContext context(int kind, std::ostream* log) const {
+  CompileContext context(CompileKind kind, ProgressSink* sink = nullptr) const {
     CompileContext c;
     c.kind = kind;
     c.internalName = "Drill";
     c.trash = trash;
-    const bool menu = kind == kCompileMenu;
+    const bool menu = kind == CompileKind::kMenu;
     c.dictDir = middata / (menu ? "Menu" : "Dict");
     c.dictOutDir = destin / (menu ? "Menu" : "Dict");
     c.sourcePath = menu ? middata / "Menu/menu.lst" : middata / "Source/Drill.cln";
-    c.log = log;
+    c.sink = sink;
     return c;
   }
 
   // Writes Drill.cln and returns the entry compile's context with its census.
-  CompileContext entrySource(const std::vector<std::string>& lines, std::ostream* log) const {
+  CompileContext entrySource(const std::vector<std::string>& lines, ProgressSink* sink = nullptr) const {
     writeFile(middata / "Source/Drill.cln", blockText(lines));
-    CompileContext c = context(kCompileEntries, log);
+    CompileContext c = context(CompileKind::kEntries, sink);
     c.tagList = census(lines);
     return c;
   }

@@ -20,12 +20,12 @@ TEST(SplitFileTest, LinesOfDictionaryNumberTagAndText) {
 
 TEST(SplitFileTest, UnreadableFileIsAPassFailureWithItsMessage) {
   test::TempDir dir;
+  test::RecordingSink sink;
   CompileContext ctx;
-  std::ostringstream log;
-  ctx.log = &log;
+  ctx.sink = &sink;
   CompileState s(ctx);
   EXPECT_THROW(readWholeFile(dir / "missing", s, "can't open x\n"), PassFailure);
-  EXPECT_EQ(log.str(), "can't open x\n");
+  EXPECT_EQ(sink.lines, std::vector<std::string>{"can't open x"});
   EXPECT_THROW(writeWholeFile(dir / "no/such/folder/file", "x"), PassFailure);
 }
 

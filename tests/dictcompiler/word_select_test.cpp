@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "dictcompiler/split_file.h"
 #include "platform/failure.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
@@ -116,14 +118,16 @@ TEST(SelectWordsTest, TrailingCrIsDroppedAsTheSplitFileReaderDoes) {
 
 TEST(SelectWordsTest, ReportsProgressOfTheScanAndTheSelection) {
   std::vector<SplitLine> lines{SplitLine{0, 0, u"abcabc"}};
+  test::RecordingSink sink;
   CompileContext ctx;
-  std::ostringstream log;
-  ctx.log = &log;
-  CompileState s(ctx);
-  selectWords(lines, defaultMinFreq(), 4, 200, &s);
-  EXPECT_NE(log.str().find("\rscan len=4 words="), std::string::npos);
-  EXPECT_NE(log.str().find("\rMark select len=200 words=0\n"), std::string::npos);
-  EXPECT_NE(log.str().find("\rout split file...     \r"), std::string::npos);
+  ctx.sink = &sink;
+  {
+    CompileState s(ctx);
+    selectWords(lines, defaultMinFreq(), 4, 200, &s);
+  }
+  EXPECT_TRUE(sink.logged("scan len=4 words="));
+  EXPECT_NE(std::find(sink.lines.begin(), sink.lines.end(), "Mark select len=200 words=0"), sink.lines.end());
+  EXPECT_NE(std::find(sink.lines.begin(), sink.lines.end(), "out split file...     "), sink.lines.end());
 }
 
 // Libraries are selected side by side; each must come out as if selected
@@ -131,9 +135,9 @@ TEST(SelectWordsTest, ReportsProgressOfTheScanAndTheSelection) {
 // library reported.
 TEST(SelectWordLibsTest, EveryLibraryAsAloneWithProgressInLibraryOrder) {
   test::TempDir dir;
+  test::RecordingSink sink;
   CompileContext ctx;
-  std::ostringstream log;
-  ctx.log = &log;
+  ctx.sink = &sink;
   CompileState s(ctx);
   s.dict.addTag("DF_q", u"DF_q", "a1");
   const std::vector<std::u16string> texts{u"short", u"abcabcabcabcabcabcabcabcabcabcabcabc", u"xyzxyz", u""};
@@ -152,10 +156,12 @@ TEST(SelectWordLibsTest, EveryLibraryAsAloneWithProgressInLibraryOrder) {
     for (std::size_t k = 0; k < alone.size(); ++k) EXPECT_EQ(s.libs[i].lines[k].text, alone[k].text) << i;
     EXPECT_EQ(test::readFile(s.libs[i].splitPath), encodeSplitFile(s.dict, alone)) << i;
   }
-  std::size_t at = 0;
+  auto at = sink.lines.begin();
   for (const char* name : {"a1", "a2", "a3", "a4"}) {
-    const std::size_t found = log.str().find(std::string("select word lib ") + name, at);
-    ASSERT_NE(found, std::string::npos) << name;
+    const auto found = std::find_if(at, sink.lines.end(), [&](const std::string& line) {
+      return line.find(std::string("select word lib ") + name) != std::string::npos;
+    });
+    ASSERT_NE(found, sink.lines.end()) << name;
     at = found;
   }
 

@@ -4,8 +4,9 @@
 
 #include <sstream>
 
-#include "support/temp_dir.h"
 #include "images/random_input.h"
+#include "platform/failure.h"
+#include "support/temp_dir.h"
 
 namespace dm {
 namespace {
@@ -76,14 +77,16 @@ TEST(ConvertComponent, IndexFilesCountOnlyLinesWithTab) {
   EXPECT_FALSE(countsTabLinesOnly("menu_item.dic"));
 }
 
-TEST(ConvertComponent, UnknownKindWritesNothing) {
+TEST(ConvertComponent, UnknownKindFailsThePassAndWritesNothing) {
   std::istringstream in("12\n");
   std::ostringstream out;
-  testing::internal::CaptureStdout();
-  ComponentResult r = convertComponent(in, out, 3);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Type error!\n");
+  try {
+    convertComponent(in, out, 3);
+    FAIL() << "no failure";
+  } catch (const PassFailure& e) {
+    EXPECT_STREQ(e.what(), "Type error!");
+  }
   EXPECT_EQ(out.str(), "");
-  EXPECT_EQ(r.size, 0u);
 }
 
 TEST(ConvertComponent, FileGetsUnderscoreCopy) {

@@ -25,6 +25,31 @@ TEST(DictHeader, ReadsBlockRecordTablesAndLibraries) {
   EXPECT_EQ(h.libraries, (std::vector<std::string>{"WDL_a1"}));
 }
 
+// dict.h names a library "WDL_<name>"; the compiler writes its files as
+// wdl_<name>.dat/.cod/.sdx, and the images read them by that exact name.
+TEST(DictHeader, LibraryFilesAreNamedAsTheCompilerWritesThem) {
+  struct Case {
+    const char* library;
+    const char* ext;
+    const char* file;
+  };
+  const Case cases[] = {
+      {"WDL_a1", ".dat", "wdl_a1.dat"},
+      {"WDL_m1", ".sdx", "wdl_m1.sdx"},
+      {"WDL_", ".cod", "wdl_.cod"},
+      {"other", ".dat", "other.dat"},
+      {"wdl_a2", ".dat", "wdl_a2.dat"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(libraryFile(c.library, c.ext), c.file) << c.library;
+
+  std::istringstream in(test::kDrillDictH);
+  const DictHeader h = parseDictHeader(in);
+  ASSERT_EQ(h.libraries.size(), 1u);
+  test::TempDir dir;
+  test::writeDrillBody(dir.path());
+  for (const char* ext : {".dat", ".cod", ".sdx"}) EXPECT_TRUE(fs::exists(dir / libraryFile(h.libraries[0], ext)));
+}
+
 TEST(DictHeader, SeveralRowsAndCrLfLines) {
   std::istringstream in(
       "#define WORDLIB_BLOCKRECORD 20\r\n"

@@ -4,11 +4,11 @@
 
 #include <sstream>
 
-#include "driver/run_state.h"
 #include "images/images.h"
+#include "images/random_input.h"
 #include "platform/failure.h"
 #include "support/temp_dir.h"
-#include "images/random_input.h"
+#include "work/build_options.h"
 
 namespace dm {
 namespace {
@@ -54,13 +54,26 @@ TEST(MenuData, NarrowerLinkWidthPadsLess) {
   EXPECT_EQ(out.str(), "1\t1\t000a\tffff\n");
 }
 
+TEST(MenuData, MenuIndexFileGoesToDestinMenu) {
+  test::TempDir dir;
+  const WorkPaths paths = WorkPaths::under(dir.path());
+  test::writeFile(paths.middata / "Menu/menu.idx", "LV01\t1\t0000000a\t0000FFFF\r\n");
+  MenuParams block;
+  block.bytes[2] = 4;
+  convertMenuIndexFile(MenuIndexContext{paths, block});
+  EXPECT_EQ(test::readFile(paths.destin / "Menu/menu.idx"), "1\t1\t000a\tffff\n");
+}
+
 TEST(MenuData, MissingMenuIndexFailsThePass) {
   test::TempDir dir;
-  RunState state;
-  state.paths = WorkPaths::under(dir.path());
-  testing::internal::CaptureStdout();
-  EXPECT_THROW(ProcessMenuData(state), PassFailure);
-  testing::internal::GetCapturedStdout();
+  const WorkPaths paths = WorkPaths::under(dir.path());
+  const MenuParams block;
+  try {
+    convertMenuIndexFile(MenuIndexContext{paths, block});
+    FAIL() << "no failure";
+  } catch (const PassFailure& e) {
+    EXPECT_EQ(std::string(e.what()), "can't open file " + (paths.middata / "Menu/menu.idx").string());
+  }
 }
 
 TEST(MenuData, RandomInputNeverFaults) {

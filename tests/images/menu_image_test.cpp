@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/run_state.h"
-#include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
+#include "support/recording_sink.h"
+#include "textio/byte_order.h"
+#include "work/build_options.h"
+#include "work/work_files.h"
 
 namespace dm {
 namespace {
@@ -38,7 +40,7 @@ TEST(MenuImage, ParamBlockOfADrillBuild) {
 TEST(MenuImage, DrillBuildFillsSlots024AndLibraryData) {
   TempDir dir;
   test::writeMenuCompile(dir.path());
-  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(MenuParams{})), 0);
+  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(MenuParams{}), quietSink()), 0);
   const std::string image = readFile(dir / "Menu.bin");
   const std::string tagRule = readFile(dir / "TagRule.bin");
   ASSERT_EQ(tagRule.size(), 20u);
@@ -54,10 +56,10 @@ TEST(MenuImage, DrillBuildFillsSlots024AndLibraryData) {
   EXPECT_EQ(loadLE32(image, counts), 1u);
   EXPECT_EQ(loadLE32(image, counts + 4), 1u);
   const std::size_t slots = counts + 8;
-  const std::uint32_t want[kMenuSlotCount][2] = {{494, 5}, {0, 0}, {499, 3}, {502, 2}, {504, 18}};
-  for (int s = 0; s < kMenuSlotCount; ++s) {
-    EXPECT_EQ(loadLE32(image, slots + 8 * s), want[s][0]) << kMenuSlotNames[s];
-    EXPECT_EQ(loadLE32(image, slots + 8 * s + 4), want[s][1]) << kMenuSlotNames[s];
+  const std::uint32_t want[workfiles::kMenuSlotCount][2] = {{494, 5}, {0, 0}, {499, 3}, {502, 2}, {504, 18}};
+  for (int s = 0; s < workfiles::kMenuSlotCount; ++s) {
+    EXPECT_EQ(loadLE32(image, slots + 8 * s), want[s][0]) << workfiles::kMenuSlotNames[s];
+    EXPECT_EQ(loadLE32(image, slots + 8 * s + 4), want[s][1]) << workfiles::kMenuSlotNames[s];
   }
   const std::size_t libs = slots + 240;
   const std::uint32_t libDir[6] = {522, 2, 524, 2, 526, 3};
@@ -74,7 +76,7 @@ TEST(MenuImage, WriterTypeZeroTakesTheAddressList) {
   test::writeMenuCompile(dir.path());
   MenuParams block;
   block.bytes[4] = 0;
-  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(block)), 0);
+  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(block), quietSink()), 0);
   const std::string image = readFile(dir / "Menu.bin");
   const std::size_t slots = 20 + 114 + 88 + 8;
   EXPECT_NE(loadLE32(image, slots + 8), 0u);       // menu_item.add
@@ -86,10 +88,9 @@ TEST(MenuImage, WriterTypeZeroTakesTheAddressList) {
 TEST(MenuImage, MissingFilesLeaveEmptySlotsAndZeroEntries) {
   TempDir dir;
   writeFile(dir / "dict.h", test::kMenuDictH);
-  testing::internal::CaptureStdout();
-  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(MenuParams{})), 0);
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_NE(out.find("No find file:"), std::string::npos);
+  test::RecordingSink sink;
+  ASSERT_EQ(BuildMenuImage(dir.path(), MenuImageParams::from(MenuParams{}), sink), 0);
+  EXPECT_TRUE(sink.logged("No find file:" + (dir / "wdl_m1.dat").string()));
   const std::string image = readFile(dir / "Menu.bin");
   // No TagRule.bin content to copy beyond its header (no tags), no data.
   const std::size_t tagRule = readFile(dir / "TagRule.bin").size();

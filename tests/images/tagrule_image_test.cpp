@@ -4,9 +4,11 @@
 
 #include <sstream>
 
-#include "textio/byte_order.h"
 #include "images/compiler_fixture.h"
 #include "images/random_input.h"
+#include "platform/failure.h"
+#include "support/recording_sink.h"
+#include "textio/byte_order.h"
 
 namespace dm {
 namespace {
@@ -37,9 +39,9 @@ TEST(TagRuleImage, RuleLineBecomesEightBytes) {
 TEST(TagRuleImage, DrillImageWithRules) {
   TempDir dir;
   test::writeDrillBody(dir.path());
-  testing::internal::CaptureStdout();
-  ASSERT_EQ(BuildTagRuleImage(dir.path(), "Drill_tag.h", true), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  test::RecordingSink sink;
+  ASSERT_EQ(BuildTagRuleImage(dir.path(), "Drill_tag.h", true, sink), 0);
+  EXPECT_TRUE(sink.lines.empty());
   std::string want;
   appendLE16(want, 2);
   appendZeros(want, 14);
@@ -53,10 +55,10 @@ TEST(TagRuleImage, MissingLibraryNumbersAndRuleCountMismatch) {
   TempDir dir;
   writeFile(dir / "Drill_tag.h", test::kDrillTagH);
   writeFile(dir / "dict.h", "ROMTYPE BYTE DRILLWdBaseNo[] =\n{\n  -1,\t//A\n};\n");
-  writeFile(dir / "Tag_Rule.lst", "//head\n0101\t00000000\t00\t00\t//A\n");
-  testing::internal::CaptureStdout();
-  ASSERT_EQ(BuildTagRuleImage(dir.path(), "Drill_tag.h", true), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Tag Num is Error!\n");
+  writeFile(dir / "tag_rule.lst", "//head\n0101\t00000000\t00\t00\t//A\n");
+  test::RecordingSink sink;
+  ASSERT_EQ(BuildTagRuleImage(dir.path(), "Drill_tag.h", true, sink), 0);
+  EXPECT_EQ(sink.lines, std::vector<std::string>{"Tag Num is Error!"});
   std::string image = readFile(dir / "TagRule.bin");
   ASSERT_EQ(image.size(), 16u + 8 + 8);
   EXPECT_EQ(loadLE16(image, 18), 0xFFFFu);  // -1
@@ -66,7 +68,7 @@ TEST(TagRuleImage, MissingLibraryNumbersAndRuleCountMismatch) {
 TEST(TagRuleImage, MenuImageHasNoRulesAndMissingListFailsDrillImage) {
   TempDir dir;
   test::writeMenuCompile(dir.path());
-  ASSERT_EQ(BuildTagRuleImage(dir.path(), "menu_tag.h", false), 0);
+  ASSERT_EQ(BuildTagRuleImage(dir.path(), "menu_tag.h", false, quietSink()), 0);
   std::string want;
   appendLE16(want, 1);
   appendZeros(want, 14);
@@ -76,7 +78,7 @@ TEST(TagRuleImage, MenuImageHasNoRulesAndMissingListFailsDrillImage) {
 
   TempDir drill;
   writeFile(drill / "Drill_tag.h", test::kDrillTagH);
-  EXPECT_EQ(BuildTagRuleImage(drill.path(), "Drill_tag.h", true), -1);
+  EXPECT_THROW(BuildTagRuleImage(drill.path(), "Drill_tag.h", true, quietSink()), PassFailure);
   EXPECT_FALSE(fs::exists(drill / "TagRule.bin"));
 }
 

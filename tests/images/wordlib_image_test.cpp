@@ -71,7 +71,7 @@ TEST(WordLibImage, TablesDirectoryAndDataOfTwoLibraries) {
   want += std::string("\x00\xFF\x00\x41", 4);
 
   EXPECT_EQ(readFile(dir / "WordLib.bin"), want);
-  EXPECT_EQ(readFile(dir / "Liberror.txt"), (dir / "WDL_a2.sdx").string() + "\n");
+  EXPECT_EQ(readFile(dir / "Liberror.txt"), (dir / "wdl_a2.sdx").string() + "\n");
   for (const char* converted : {"wdl_a1.dat_", "wdl_a1.cod_", "wdl_a1.sdx_", "wdl_a2.dat_", "wdl_a2.cod_"})
     EXPECT_FALSE(fs::exists(dir / converted)) << converted;
 }

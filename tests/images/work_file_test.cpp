@@ -16,16 +16,6 @@ using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
-TEST(FindWorkFile, MatchesEveryComponentWithoutRegardToCase) {
-  TempDir dir;
-  writeFile(dir / "Destin" / "menu" / "dict.h", "x");
-  EXPECT_EQ(findWorkFile(dir.path(), "Destin/Menu/Dict.h"), dir / "Destin" / "menu" / "dict.h");
-  // An exact name wins; a missing name keeps its spelling.
-  EXPECT_EQ(findWorkFile(dir / "Destin", "menu"), dir / "Destin" / "menu");
-  EXPECT_EQ(findWorkFile(dir / "Destin", "Menu/none.txt"), dir / "Destin" / "menu" / "none.txt");
-  EXPECT_EQ(findWorkFile(dir / "absent", "A/B"), dir / "absent" / "A" / "B");
-}
-
 TEST(CopyFileBytes, CompletesShortAndMissingFilesWithZeros) {
   TempDir dir;
   writeFile(dir / "a", "abc");
