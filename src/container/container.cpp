@@ -19,10 +19,6 @@ namespace {
 
 using container::BuildHeader;
 
-void require(int result, const fs::path& image) {
-  if (result != 0) throw PassFailure("can't create file " + image.string());
-}
-
 // The drill body's files for the item address image: the entry address
 // tables in the form the table writer made, and every word library's files.
 void listBodyFiles(BuildHeader& h, const fs::path& dictDir) {
@@ -50,14 +46,14 @@ void assembleContainer(const AssemblyContext& context) {
   container::writeIndexImage(destin / workfiles::kIndexImage, header);
 
   if (context.options.menuPhase) {
-    require(BuildMenuImage(menuDir, MenuImageParams::from(context.params.menu), context.sink), menuDir / workfiles::kMenuImage);
+    BuildMenuImage(menuDir, MenuImageParams::from(context.params.menu), context.sink);
     header.bodyMarks[container::kSlotMenu] = 1;
     moveIntoFolder(menuDir / workfiles::kMenuImage, destin);
   }
 
   const fs::path ruleList = dictDir / workfiles::kTagRuleList;
   if (!regularFileSize(ruleList)) throw PassFailure("can't open file " + ruleList.string());
-  require(BuildTagRuleImage(dictDir, workfiles::tagHeaderFile(kInternalName), true, context.sink), dictDir / workfiles::kTagRuleImage);
+  BuildTagRuleImage(dictDir, workfiles::tagHeaderFile(kInternalName), true, context.sink);
   moveIntoFolder(dictDir / workfiles::kTagRuleImage, destin);
 
   header.fontsMark = 0;
@@ -69,9 +65,9 @@ void assembleContainer(const AssemblyContext& context) {
   container::buildItemAddrImage(dictDir, header, context.sink);
   moveIntoFolder(dictDir / workfiles::kItemAddrImage, destin);
 
-  require(BuildDicImage(dictDir, kInternalName, context.sink), dictDir / workfiles::kDicImage);
+  BuildDicImage(dictDir, kInternalName, context.sink);
   moveIntoFolder(dictDir / workfiles::kDicImage, destin);
-  require(BuildWordLibImage(dictDir), dictDir / workfiles::kWordLibImage);
+  BuildWordLibImage(dictDir);
   moveIntoFolder(dictDir / workfiles::kWordLibImage, destin);
 
   const container::ContainerSettings& settings = context.settings;

@@ -1,9 +1,12 @@
 #include "container/scrambler.h"
 
+#include <cerrno>
 #include <fstream>
 #include <vector>
 
 #include "images/work_file.h"
+#include "platform/failure.h"
+#include "platform/platform.h"
 #include "textio/hex.h"
 
 namespace dm::container {
@@ -86,13 +89,13 @@ Header unscrambleHeader(const Header& scrambled, const Key& key) {
   return out;
 }
 
-int scramble(const fs::path& pre, const fs::path& bin, std::string_view keyText) {
+void scramble(const fs::path& pre, const fs::path& bin, std::string_view keyText) {
   std::optional<Key> key = parseKey(keyText);
-  if (!key) return 0;
+  if (!key) throw PassFailure("the scrambling key is not 16 hex digits");
   std::ifstream in(pre, std::ios::binary);
-  if (!in) return 0;
+  if (!in) throw PassFailure(platform::withSystemError("can't open file " + pre.string(), errno));
   std::ofstream out(bin, std::ios::binary | std::ios::trunc);
-  if (!out) return 0;
+  if (!out) throw PassFailure(platform::withSystemError("can't create file " + bin.string(), errno));
 
   std::vector<char> buffer(1 << 20);
   in.read(buffer.data(), kScrambledEnd);
@@ -106,7 +109,6 @@ int scramble(const fs::path& pre, const fs::path& bin, std::string_view keyText)
   }
   out.flush();
   requireWritten(out, bin);
-  return 1;
 }
 
 }  // namespace dm::container

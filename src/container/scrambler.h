@@ -40,9 +40,9 @@ Header unscrambleHeader(const Header& scrambled, const Key& key);
 // The check value that scrambleHeader stores for these scrambled bytes.
 std::uint16_t headerCheckValue(const Header& scrambled, const Key& key);
 
-// Scrambles the file `pre` into `bin`. Returns 1, or 0 when either file
-// cannot be opened or the key is not 16 hex digits (nothing written then).
-// Throws PassFailure when writing `bin` fails part way.
-int scramble(const fs::path& pre, const fs::path& bin, std::string_view keyText);
+// Scrambles the file `pre` into `bin`. Throws PassFailure naming the file and
+// the system's reason when `pre` cannot be opened or `bin` cannot be created
+// (nothing is written then) or written, and when the key is not 16 hex digits.
+void scramble(const fs::path& pre, const fs::path& bin, std::string_view keyText);
 
 }  // namespace dm::container

@@ -163,11 +163,16 @@ std::string entryAddressList(const std::vector<std::uint64_t>& offsets, int widt
 void WriteEntryAddressTable(CompileState& s) {
   s.print("\rProcess Dictionary Tag and Entry Data ...                              \r");
   const bool menu = s.ctx.kind == CompileKind::kMenu;
-  const std::string base = menu ? std::string(workfiles::kMenuDictName) : std::string(workfiles::kEntryAddressBase);
-  const fs::path list =
-      s.ctx.dictOutDir / workfiles::dictFile(base, menu ? workfiles::kLineAddressExt : workfiles::kWordListExt);
+  const fs::path& out = s.ctx.dictOutDir;
+  const fs::path list = menu ? out / workfiles::dictFile(workfiles::kMenuDictName, workfiles::kLineAddressExt)
+                             : out / workfiles::kEntryAddressData;
   writeWholeFile(list, entryAddressList(s.dict.entryOffsets, s.ctx.entryNumberWidth));
-  WriteRomTable(list, s.ctx.romWriterType, s.ctx.dictOutDir / base);
+  if (menu)
+    WriteRomTable(list, s.ctx.romWriterType, out / workfiles::dictFile(workfiles::kMenuDictName, workfiles::kSegmentExt),
+                  out / workfiles::dictFile(workfiles::kMenuDictName, workfiles::kOffsetExt));
+  else
+    WriteRomTable(list, s.ctx.romWriterType, out / workfiles::kEntryAddressSegments,
+                  out / workfiles::kEntryAddressOffsets);
 }
 
 }  // namespace dm

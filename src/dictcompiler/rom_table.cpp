@@ -159,26 +159,22 @@ void writeSegmentedTable(const std::vector<std::uint64_t>& values, std::ostream&
   for (std::uint64_t s : starts) seg << fullForm(s, startWidth) << '\n';
 }
 
-void WriteRomTable(const std::filesystem::path& listPath, int type, const std::filesystem::path& baseName) {
+void WriteRomTable(const std::filesystem::path& listPath, int type, const std::filesystem::path& segPath,
+                   const std::filesystem::path& offPath) {
   if (type != kRomWriterSegmented) return;
   std::ifstream list(listPath, std::ios::binary);
   if (!list) throw PassFailure("can't open file " + listPath.string() + "\n");
   const std::vector<std::uint64_t> values = readHexList(list);
 
-  std::filesystem::path segPath = baseName;
-  segPath += workfiles::kSegmentExt;
-  std::filesystem::path offPath = baseName;
-  offPath += workfiles::kOffsetExt;
   std::ofstream seg(segPath, std::ios::binary | std::ios::trunc);
   if (!seg) throw PassFailure(platform::withSystemError("can't open file " + segPath.string() + "\n", errno));
   std::ofstream off(offPath, std::ios::binary | std::ios::trunc);
   if (!off) throw PassFailure(platform::withSystemError("can't open file " + offPath.string() + "\n", errno));
   writeSegmentedTable(values, seg, off);
   seg.close();
-  int err = seg ? 0 : errno;
+  if (!seg) throw PassFailure(platform::withSystemError("can't write file " + segPath.string() + "\n", errno));
   off.close();
-  if (!off && err == 0) err = errno;
-  if (!seg || !off) throw PassFailure(platform::withSystemError("can't write file " + baseName.string() + ".seg/.off\n", err));
+  if (!off) throw PassFailure(platform::withSystemError("can't write file " + offPath.string() + "\n", errno));
 }
 
 }  // namespace dm

@@ -36,10 +36,11 @@ std::vector<std::uint64_t> readHexList(std::istream& list);
 // value needs a literal of 8 or more digits, which the table cannot express.
 void writeSegmentedTable(const std::vector<std::uint64_t>& values, std::ostream& seg, std::ostream& off);
 
-// Writes `baseName`.seg and `baseName`.off from the list file when `type` is
-// the segmented writer's; any other type writes nothing (the list itself is
-// the table). Files that cannot be opened or written throw PassFailure
-// naming the file.
-void WriteRomTable(const std::filesystem::path& listPath, int type, const std::filesystem::path& baseName);
+// Writes the segment file `segPath` and the offset file `offPath` from the
+// list file when `type` is the segmented writer's; any other type writes
+// nothing (the list itself is the table). Files that cannot be opened or
+// written throw PassFailure naming the file.
+void WriteRomTable(const std::filesystem::path& listPath, int type, const std::filesystem::path& segPath,
+                   const std::filesystem::path& offPath);
 
 }  // namespace dm

@@ -55,6 +55,8 @@ void refuseOversizedSource(const fs::path& source) {
 PassResult CheckPass(RunState& state) {
   state.validRecordCount = 0;
   PassResult result = guarded(state, [&] {
+    ProgressSink& sink = state.progress();
+    sink.phase(phasename::kPrepare);
     refuseOversizedSource(state.sourceTextPath);
     prepareWorkTree(state);
     if (WorkTreeProblem problem = checkWorkTree(state.paths))
@@ -63,8 +65,12 @@ PassResult CheckPass(RunState& state) {
     resetConversion(state.conversion);
     state.resetOptions();
     const IntakeContext intake = intakeContextOf(state);
+
+    sink.phase(phasename::kReadSource);
     convertSource(intake);
+    sink.phase(phasename::kNormalise);
     normaliseSource(intake);
+    sink.phase(phasename::kCheck);
     state.validRecordCount = checkSource(intake);
   });
   if (result.ok && !state.batchMode) state.send(status::kCheckDone);
@@ -74,21 +80,36 @@ PassResult CheckPass(RunState& state) {
 PassResult BuildPass(RunState& state) {
   state.warnings.clear();
   PassResult result = guarded(state, [&] {
+    ProgressSink& sink = state.progress();
+    sink.phase(phasename::kConvert);
     convertDrill(conversionContextOf(state));
+    sink.phase(phasename::kTagCensus);
     TagCensus(state);
+    sink.phase(phasename::kCompile);
     compileDrillBody(state);
     if (state.options.menuPhase == 1) {
       state.params.menu.present = 1;
+      sink.phase(phasename::kMenuIndex);
       convertMenuIndexFile(menuIndexContextOf(state));
+      sink.phase(phasename::kMenuCompile);
       compileMenuCaptions(state);
     }
-    if (state.options.soundPhase != 0) buildSound(soundContextOf(state));
+    if (state.options.soundPhase != 0) {
+      sink.phase(phasename::kSounds);
+      buildSound(soundContextOf(state));
+    }
     if (state.options.bitmapPhase != 0) {
       state.params.bitmap.present = 1;
+      sink.phase(phasename::kPictures);
       buildBitmaps(bitmapContextOf(state));
     }
-    buildFontImage(state.paths, state.progress());
-    if (!state.conversion.media.otherList.empty()) buildExtBmpImage(state.paths, state.progress());
+    sink.phase(phasename::kFont);
+    buildFontImage(state.paths, sink);
+    if (!state.conversion.media.otherList.empty()) {
+      sink.phase(phasename::kColourPictures);
+      buildExtBmpImage(state.paths, sink);
+    }
+    sink.phase(phasename::kAssemble);
     assembleContainer(assemblyContextOf(state));
   });
   if (result.ok && !state.batchMode) state.send(status::kBuildDone);

@@ -14,6 +14,26 @@
 
 namespace dm {
 
+// The names the passes give their phases (ProgressSink::phase), in the
+// order they run. The menu, sound, picture and colour picture phases run
+// only when the drill has them.
+namespace phasename {
+inline constexpr const char* kPrepare = "preparing the work folder";
+inline constexpr const char* kReadSource = "reading the source text";
+inline constexpr const char* kNormalise = "normalising the records";
+inline constexpr const char* kCheck = "checking the records";
+inline constexpr const char* kConvert = "converting the entries";
+inline constexpr const char* kTagCensus = "counting the tags";
+inline constexpr const char* kCompile = "compiling the dictionary";
+inline constexpr const char* kMenuIndex = "converting the menu index";
+inline constexpr const char* kMenuCompile = "compiling the menu";
+inline constexpr const char* kSounds = "packaging the sounds";
+inline constexpr const char* kPictures = "converting the pictures";
+inline constexpr const char* kFont = "building the font image";
+inline constexpr const char* kColourPictures = "building the colour picture image";
+inline constexpr const char* kAssemble = "assembling the drill";
+}  // namespace phasename
+
 struct PassResult {
   bool ok = false;          // false: the pass failed and sent status 1040
   std::string failureText;  // the failure's text when !ok

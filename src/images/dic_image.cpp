@@ -11,7 +11,7 @@
 
 namespace dm {
 
-int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName, ProgressSink& sink) {
+void BuildDicImage(const fs::path& dictOutDir, std::string_view internalName, ProgressSink& sink) {
   const fs::path image = dictOutDir / workfiles::kDicImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
   if (!out) throw PassFailure("can't create file " + image.string());
@@ -33,7 +33,6 @@ int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName, Pro
   fs::remove(converted, ec);
   out.flush();
   requireWritten(out, image);
-  return 0;
 }
 
 }  // namespace dm

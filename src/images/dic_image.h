@@ -17,8 +17,8 @@ inline constexpr std::uint32_t kDicTextOffset = 88;
 // the text offset (88, or 0 when the text is empty), its size, 80 zero bytes,
 // the text. Creates Dicerror.txt beside it. A text that cannot be read is
 // logged as "No such file! <converted text>" and its bytes are zeros.
-// Returns 0; throws PassFailure "can't create file <Dic.bin>" when Dic.bin
+// Throws PassFailure "can't create file <Dic.bin>" when Dic.bin
 // cannot be created, and when writing it fails.
-int BuildDicImage(const fs::path& dictOutDir, std::string_view internalName, ProgressSink& sink);
+void BuildDicImage(const fs::path& dictOutDir, std::string_view internalName, ProgressSink& sink);
 
 }  // namespace dm

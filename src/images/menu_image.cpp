@@ -77,7 +77,7 @@ std::string menuParamBlock(const MenuImageParams& params, std::uint32_t blockRec
   return b;
 }
 
-int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, ProgressSink& sink) {
+void BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, ProgressSink& sink) {
   BuildTagRuleImage(menuDir, workfiles::kMenuTagHeader, false, sink);
   const fs::path image = menuDir / workfiles::kMenuImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
@@ -162,7 +162,6 @@ int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, Progr
   }
   out.flush();
   requireWritten(out, image);
-  return 0;
 }
 
 }  // namespace dm

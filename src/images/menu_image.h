@@ -45,8 +45,8 @@ std::string menuParamBlock(const MenuImageParams& params, std::uint32_t blockRec
 // Builds <menuDir>/TagRule.bin (from menu_tag.h and dict.h, no rules) and
 // then <menuDir>/Menu.bin. Missing components leave their slots empty;
 // missing library files leave their entries zero and are logged as "No find
-// file:<path>". Returns 0; throws PassFailure "can't create file <image>"
+// file:<path>". Throws PassFailure "can't create file <image>"
 // when TagRule.bin or Menu.bin cannot be created or written.
-int BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, ProgressSink& sink);
+void BuildMenuImage(const fs::path& menuDir, const MenuImageParams& params, ProgressSink& sink);
 
 }  // namespace dm

@@ -71,7 +71,7 @@ std::string tagRuleImageBytes(std::uint32_t tagCount, const std::vector<int>& li
   return out;
 }
 
-int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules, ProgressSink& sink) {
+void BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules, ProgressSink& sink) {
   std::uint32_t tags = 0;
   if (std::ifstream header(dir / tagHeaderName, std::ios::binary); header) tags = countTagDefines(header);
   std::vector<int> numbers;
@@ -91,7 +91,6 @@ int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool 
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
   requireWritten(out, image);
-  return 0;
 }
 
 }  // namespace dm

@@ -38,9 +38,9 @@ std::string tagRuleImageBytes(std::uint32_t tagCount, const std::vector<int>& li
 
 // Builds <dir>/TagRule.bin from the tag header <dir>/<tagHeaderName>,
 // <dir>/dict.h and, when `withRules`, <dir>/tag_rule.lst (logs "Tag Num is
-// Error!" when its rule count differs from the tag count). Returns 0; throws
+// Error!" when its rule count differs from the tag count). Throws
 // PassFailure "can't create file <TagRule.bin>" when the image cannot be
 // created or written or the rule list cannot be opened.
-int BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules, ProgressSink& sink);
+void BuildTagRuleImage(const fs::path& dir, std::string_view tagHeaderName, bool withRules, ProgressSink& sink);
 
 }  // namespace dm

@@ -54,7 +54,7 @@ std::vector<LibraryFiles> convertLibraries(const fs::path& dir, const DictHeader
   return libs;
 }
 
-int BuildWordLibImage(const fs::path& dictOutDir) {
+void BuildWordLibImage(const fs::path& dictOutDir) {
   const fs::path image = dictOutDir / workfiles::kWordLibImage;
   std::ofstream out(image, std::ios::binary | std::ios::trunc);
   if (!out) throw PassFailure("can't create file " + image.string());
@@ -98,7 +98,6 @@ int BuildWordLibImage(const fs::path& dictOutDir) {
   }
   out.flush();
   requireWritten(out, image);
-  return 0;
 }
 
 }  // namespace dm

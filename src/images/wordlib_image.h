@@ -37,9 +37,9 @@ std::vector<LibraryFiles> convertLibraries(const fs::path& dir, const DictHeader
 // files: descriptors, tables, the bytes 6 and WORDLIB_BLOCKRECORD, a
 // 32-byte directory entry per library, then the library data. A library
 // file that cannot be converted gets offset and size 0 and its path goes to
-// <dictOutDir>/Liberror.txt. Returns 0; throws PassFailure "can't create
+// <dictOutDir>/Liberror.txt. Throws PassFailure "can't create
 // file <WordLib.bin>" when WordLib.bin cannot be created, and when writing
 // it fails.
-int BuildWordLibImage(const fs::path& dictOutDir);
+void BuildWordLibImage(const fs::path& dictOutDir);
 
 }  // namespace dm

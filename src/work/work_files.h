@@ -181,7 +181,11 @@ inline std::string spaceReportFile(std::string_view internalName) {
 // Output folder.
 inline constexpr const char* kDictHeader = "dict.h";
 inline constexpr const char* kTagRuleList = "tag_rule.lst";
-inline constexpr const char* kEntryAddressBase = "entry_add";  // .dat (kWordListExt), .seg, .off
+// The drill body's entry address table: the list, and the segment and
+// offset files of the segmented table writer.
+inline constexpr const char* kEntryAddressData = "entry_add.dat";
+inline constexpr const char* kEntryAddressSegments = "entry_add.seg";
+inline constexpr const char* kEntryAddressOffsets = "entry_add.off";
 inline constexpr const char* kMenuTagHeader = "menu_tag.h";
 inline std::string tagHeaderFile(std::string_view internalName) { return std::string(internalName) + "_tag.h"; }
 
@@ -300,16 +304,11 @@ inline constexpr const char* kIndexImage = "Index.bin";
 // members that failed to convert, and the drill body's tables it takes.
 inline constexpr const char* kItemAddrImage = "ItemAddr.bin";
 inline constexpr const char* kItemAddrErrors = "Fnterror.txt";
-inline constexpr const char* kEntryAddressData = "entry_add.dat";
-inline constexpr const char* kEntryAddressSegments = "entry_add.seg";
-inline constexpr const char* kEntryAddressOffsets = "entry_add.off";
 inline constexpr const char* kEntryLineData = "entry_line.dat";
 inline constexpr const char* kEntryLineSegments = "entry_line.seg";
 inline constexpr const char* kEntryLineOffsets = "entry_line.off";
 inline constexpr const char* kFiftyLineIndex = "addr_50line.idx";
 inline constexpr const char* kFiftyLineAddresses = "addr_50line.add";
-// Destin/Dict: the tag header "Drill_tag.h" that the tag rule image takes.
-inline constexpr const char* kTagHeaderSuffix = "_tag.h";  // after kInternalName
 // Destin: the listed images that cannot be opened.
 inline constexpr const char* kMissingImages = "MSDerror.txt";
 // Destin: the container before its header is scrambled into kContainer.

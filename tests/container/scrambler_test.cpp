@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/failure.h"
 #include "support/temp_dir.h"
 
 namespace dm::container {
@@ -64,7 +65,7 @@ TEST(Scrambler, FileCopyKeepsTheRestAndHidesMarkerAndCheckBytes) {
   std::string pre(1000, '\0');
   for (std::size_t i = 0; i < pre.size(); ++i) pre[i] = static_cast<char>(i * 7);
   writeFile(dir / workfiles::kContainerDraft, pre);
-  ASSERT_EQ(scramble(dir / workfiles::kContainerDraft, dir / workfiles::kContainer, kKeyText), 1);
+  scramble(dir / workfiles::kContainerDraft, dir / workfiles::kContainer, kKeyText);
   const std::string bin = readFile(dir / workfiles::kContainer);
   ASSERT_EQ(bin.size(), pre.size());
   EXPECT_EQ(bin.substr(352), pre.substr(352));
@@ -75,23 +76,41 @@ TEST(Scrambler, FileCopyKeepsTheRestAndHidesMarkerAndCheckBytes) {
             headerCheckValue(h, kKey));
 
   // Deterministic: the same input gives the same bytes.
-  ASSERT_EQ(scramble(dir / workfiles::kContainerDraft, dir / "Again.bin", kKeyText), 1);
+  scramble(dir / workfiles::kContainerDraft, dir / "Again.bin", kKeyText);
   EXPECT_EQ(readFile(dir / "Again.bin"), bin);
 }
 
-TEST(Scrambler, FailuresWriteNothing) {
+TEST(Scrambler, FailuresThrowNamingTheFileAndWriteNothing) {
   TempDir dir;
-  EXPECT_EQ(scramble(dir / "none.pre", dir / workfiles::kContainer, kKeyText), 0);
-  EXPECT_FALSE(fs::exists(dir / workfiles::kContainer));
   writeFile(dir / workfiles::kContainerDraft, "x");
-  EXPECT_EQ(scramble(dir / workfiles::kContainerDraft, dir / workfiles::kContainer, "1234567"), 0);
-  EXPECT_FALSE(fs::exists(dir / workfiles::kContainer));
+  const fs::path pre = dir / workfiles::kContainerDraft;
+  const fs::path bin = dir / workfiles::kContainer;
+  struct Case {
+    fs::path pre, bin;
+    std::string_view key;
+    std::string message;
+  };
+  const Case cases[] = {
+      {dir / "none.pre", bin, kKeyText, "can't open file " + (dir / "none.pre").string() + ": No such file or directory"},
+      {pre, dir / "no" / "x.bin", kKeyText,
+       "can't create file " + (dir / "no" / "x.bin").string() + ": No such file or directory"},
+      {pre, bin, "1234567", "the scrambling key is not 16 hex digits"},
+  };
+  for (const Case& c : cases) {
+    try {
+      scramble(c.pre, c.bin, c.key);
+      ADD_FAILURE() << "no failure: " << c.message;
+    } catch (const PassFailure& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+    EXPECT_FALSE(fs::exists(c.bin)) << c.message;
+  }
 }
 
 TEST(Scrambler, ShortInputStillGetsMarkerAndCheckValue) {
   TempDir dir;
   writeFile(dir / workfiles::kContainerDraft, std::string("\x01\x15", 2));
-  ASSERT_EQ(scramble(dir / workfiles::kContainerDraft, dir / workfiles::kContainer, kKeyText), 1);
+  scramble(dir / workfiles::kContainerDraft, dir / workfiles::kContainer, kKeyText);
   const std::string bin = readFile(dir / workfiles::kContainer);
   ASSERT_EQ(bin.size(), 352u);
   EXPECT_EQ(static_cast<std::uint8_t>(bin[0]), 0x0D);

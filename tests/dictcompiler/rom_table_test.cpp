@@ -88,7 +88,7 @@ TEST(RomTableTest, LiteralOfEightDigitsIsRefused) {
 TEST(RomTableTest, WriterTypeZeroWritesNothing) {
   test::TempDir dir;
   test::writeFile(dir / "list.dat", "00000000\n00000010\n");
-  WriteRomTable(dir / "list.dat", 0, dir / "t");
+  WriteRomTable(dir / "list.dat", 0, dir / "t.seg", dir / "t.off");
   EXPECT_FALSE(std::filesystem::exists(dir / "t.seg"));
   EXPECT_FALSE(std::filesystem::exists(dir / "t.off"));
 }
@@ -96,14 +96,14 @@ TEST(RomTableTest, WriterTypeZeroWritesNothing) {
 TEST(RomTableTest, WriterTypeTwoWritesBothFiles) {
   test::TempDir dir;
   test::writeFile(dir / "list.dat", "00000000\n00000001\n00000002\n00000003\n00000007\n00000007\n");
-  WriteRomTable(dir / "list.dat", 2, dir / "t");
+  WriteRomTable(dir / "list.dat", 2, dir / "t.seg", dir / "t.off");
   EXPECT_EQ(test::readFile(dir / "t.off"), "0 B 17 0 \n");
   EXPECT_EQ(test::readFile(dir / "t.seg"), "4011\n0\n");
 }
 
 TEST(RomTableTest, MissingListIsAPassFailure) {
   test::TempDir dir;
-  EXPECT_THROW(WriteRomTable(dir / "none.dat", 2, dir / "t"), PassFailure);
+  EXPECT_THROW(WriteRomTable(dir / "none.dat", 2, dir / "t.seg", dir / "t.off"), PassFailure);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "driver/recording_observer.h"
 #include "driver/work_tree.h"
 #include "support/fifo.h"
+#include "support/recording_sink.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
 
@@ -168,6 +169,43 @@ TEST(Passes, MediaThatCannotBeReadAtTheBuildAreWarnedAbout) {
     };
     EXPECT_EQ(state.warnings, expected);
   }
+}
+
+// The passes name every phase to the run's sink as it starts, in the order
+// they run, and the phases' texts reach the sink as log lines; nothing of a
+// whole run goes to standard output.
+TEST(Passes, NameEveryPhaseInOrderAndWriteNothingToStandardOutput) {
+  test::TempDir dir;
+  const fs::path drill = dir / "drill";
+  fs::create_directories(drill);
+  fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", drill);
+  RunState state;
+  test::RecordingSink sink;
+  state.sink = &sink;
+  state.batchMode = true;
+  state.workBase = dir / "base";
+  ASSERT_TRUE(preBuildChecks(state, {drill / "quickstart.txt", drill / "cat.bmp", drill / "cat.mp3"}, dir / "docs",
+                             [](const fs::path&) { return std::nullopt; }));
+
+  testing::internal::CaptureStdout();
+  const bool checked = CheckPass(state).ok;
+  const PassResult built = checked ? BuildPass(state) : PassResult{};
+  const std::string printed = testing::internal::GetCapturedStdout();
+  ASSERT_TRUE(checked);
+  ASSERT_TRUE(built.ok) << built.failureText;
+  EXPECT_EQ(printed, "");
+
+  using namespace phasename;
+  ASSERT_EQ(state.options.menuPhase, 1) << "the example has categories";
+  ASSERT_NE(state.options.soundPhase, 0) << "the example has a sound";
+  ASSERT_NE(state.options.bitmapPhase, 0) << "the example has a picture";
+  const std::vector<std::string> expected = {kPrepare,  kReadSource,  kNormalise, kCheck,    kConvert,
+                                             kTagCensus, kCompile,     kMenuIndex, kMenuCompile, kSounds,
+                                             kPictures, kFont,        kAssemble};
+  EXPECT_EQ(sink.phases, expected);
+  EXPECT_TRUE(sink.logged("words=")) << "the compiler's progress texts are log lines";
+  EXPECT_FALSE(sink.steps.empty());
+  for (auto [done, total] : sink.steps) EXPECT_LE(done, total);
 }
 
 }  // namespace
