@@ -46,10 +46,10 @@ struct SlotSpec {
   const char* file;  // null: never listed
 };
 inline constexpr std::array<SlotSpec, kSlotCount> kSlots{{
-    {0x1000, "Dic.bin"},     {0x1001, "Menu.bin"},    {0x1002, "Menu2.bin"},  {0x1003, "Menu3.bin"},
+    {0x1000, workfiles::kDicImage}, {0x1001, workfiles::kMenuImage},    {0x1002, "Menu2.bin"},  {0x1003, "Menu3.bin"},
     {0x1004, "Menu4.bin"},   {0x2000, workfiles::kItemAddrImage}, {0x0002, workfiles::kIndexImage},
     {0x4000, workfiles::kFontImage},
-    {0x4001, "Icon.bin"},    {0x5000, "Bitmap.bin"},  {0x6000, "WordLib.bin"}, {0x6001, "TagRule.bin"},
+    {0x4001, "Icon.bin"},    {0x5000, "Bitmap.bin"},  {0x6000, workfiles::kWordLibImage}, {0x6001, workfiles::kTagRuleImage},
     {0x3000, "Patch.bin"},   {0x3001, workfiles::kSoundImage}, {0x3002, workfiles::kExtBmpImage}, {0x3003, nullptr},
     {0x3004, nullptr},       {0x3005, nullptr},       {0x3006, nullptr},      {0x3007, nullptr},
     {0x3008, nullptr},

@@ -169,9 +169,9 @@ std::string spaceReportText(const CompileState& s) {
   for (const WordLib& lib : s.libs) {
     out += format("%15s:\n", ("lib " + lib.name + " space").c_str());
     out += line("in dict", lib.textNibbles);
-    out += line("wdl_" + lib.name + ".dat", lib.datNibbles);
-    out += line("wdl_" + lib.name + ".sdx", lib.sdxNibbles);
-    out += line("wdl_" + lib.name + ".cod", lib.codNibbles);
+    out += line(workfiles::wordLibFile(lib.name, workfiles::kWordListExt), lib.datNibbles);
+    out += line(workfiles::wordLibFile(lib.name, workfiles::kWordIndexExt), lib.sdxNibbles);
+    out += line(workfiles::wordLibFile(lib.name, workfiles::kCharCodeExt), lib.codNibbles);
     out += line("total", lib.textNibbles + lib.datNibbles + lib.sdxNibbles + lib.codNibbles);
     out += "\n";
     all += lib.datNibbles + lib.sdxNibbles + lib.codNibbles;

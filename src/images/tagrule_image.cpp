@@ -52,7 +52,7 @@ std::string tagRuleBytes(std::string_view line) {
 std::string tagRuleImageBytes(std::uint32_t tagCount, const std::vector<int>& libraryNumbers, std::istream* rules,
                               std::uint32_t* ruleLines) {
   std::string out;
-  appendLE16(out, checked16(tagCount, "TagRule.bin"));
+  appendLE16(out, checked16(tagCount, workfiles::kTagRuleImage));
   appendZeros(out, kTagRuleHeaderBytes - 2);
   for (std::uint32_t i = 0; i < tagCount; ++i) {
     appendLE16(out, 0xFFFF);

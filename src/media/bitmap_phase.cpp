@@ -85,7 +85,9 @@ bool emptyFile(const fs::path& path) {
 // earlier build beside its own.
 void removeClassTables(const fs::path& dst) {
   for (const char* base : {kMonoSymbolTable, kRawTable, kColourSymbolTable, kRunLengthTable})
-    for (const char* ext : {".inf", ".add", ".cod", ".dic", ".h", ".hex"}) removeFile(dst / (std::string(base) + ext));
+    for (const char* ext :
+         {kTableInfoExt, kTableAddressExt, kTableCodeExt, kTableDataExt, kTableHeaderExt, kTableRawExt})
+      removeFile(dst / (std::string(base) + ext));
   for (int c = 3; c <= 6; ++c) removeFile(dst / classListName(c));
   removeFile(dst / kMergedInfo);
 }
@@ -118,11 +120,11 @@ void codeSymbolClass(const std::vector<ListLine>& pictures, const fs::path& mid,
   if (!in) throw PassFailure("can't open file " + cln.string() + "\n");
   const std::string base = (dst / table).string();
   TableFiles f;
-  f.h = create(base + ".h");
-  f.cod = create(base + ".cod");
-  f.dic = create(base + ".dic");
-  f.add = create(base + ".add");
-  f.inf = create(base + ".inf");
+  f.h = create(base + kTableHeaderExt);
+  f.cod = create(base + kTableCodeExt);
+  f.dic = create(base + kTableDataExt);
+  f.add = create(base + kTableAddressExt);
+  f.inf = create(base + kTableInfoExt);
   writeSymbolTables(in, SymbolTableSpec{ident, colour}, f.streams());
 }
 
@@ -130,9 +132,9 @@ void codeRawClass(const std::vector<ListLine>& pictures, const fs::path& mid, co
   const std::string base = (dst / kRawTable).string();
   {
     TableFiles f;
-    f.dic = create(base + ".hex");
-    f.add = create(base + ".add");
-    f.inf = create(base + ".inf");
+    f.dic = create(base + kTableRawExt);
+    f.add = create(base + kTableAddressExt);
+    f.inf = create(base + kTableInfoExt);
     const TableStreams s = f.streams();
     RawTableState state;
     for (const ListLine& p : pictures) {
@@ -144,11 +146,11 @@ void codeRawClass(const std::vector<ListLine>& pictures, const fs::path& mid, co
       writeRawTables(in, s, state);
     }
   }
-  if (emptyFile(base + ".hex")) {
-    for (const char* ext : {".hex", ".add", ".inf"}) removeFile(base + ext);
+  if (emptyFile(base + kTableRawExt)) {
+    for (const char* ext : {kTableRawExt, kTableAddressExt, kTableInfoExt}) removeFile(base + ext);
     return;
   }
-  if (!swapNibblesInFile(base + ".hex")) throw PassFailure("can't open file " + base + ".hex\n");
+  if (!swapNibblesInFile(base + kTableRawExt)) throw PassFailure("can't open file " + base + kTableRawExt + "\n");
 }
 
 void codeRunLengthClass(const std::vector<ListLine>& pictures, const fs::path& mid, const fs::path& dst,
@@ -159,10 +161,10 @@ void codeRunLengthClass(const std::vector<ListLine>& pictures, const fs::path& m
   if (!in) throw PassFailure("can't open file " + cln.string() + "\n");
   const std::string base = (dst / kRunLengthTable).string();
   TableFiles f;
-  f.h = create(base + ".h");  // stays empty: the run-length code has no symbol table
-  f.dic = create(base + ".dic");
-  f.add = create(base + ".add");
-  f.inf = create(base + ".inf");
+  f.h = create(base + kTableHeaderExt);  // stays empty: the run-length code has no symbol table
+  f.dic = create(base + kTableDataExt);
+  f.add = create(base + kTableAddressExt);
+  f.inf = create(base + kTableInfoExt);
   writeRunLengthTables(in, f.streams());
 }
 
@@ -283,10 +285,10 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
   if (!classes[6].empty()) codeRunLengthClass(classes[6], mid, dst, cln);
 
   // The merged information table, one line per BmpFile.lst line.
-  InfoTable mono(dst / (std::string(kMonoSymbolTable) + ".inf"));
-  InfoTable raw(dst / (std::string(kRawTable) + ".inf"));
-  InfoTable symbol(dst / (std::string(kColourSymbolTable) + ".inf"));
-  InfoTable runLength(dst / (std::string(kRunLengthTable) + ".inf"));
+  InfoTable mono(dst / (std::string(kMonoSymbolTable) + kTableInfoExt));
+  InfoTable raw(dst / (std::string(kRawTable) + kTableInfoExt));
+  InfoTable symbol(dst / (std::string(kColourSymbolTable) + kTableInfoExt));
+  InfoTable runLength(dst / (std::string(kRunLengthTable) + kTableInfoExt));
   std::ifstream clr(mid / kPictureClassList, std::ios::binary);
   std::ofstream merged = create(dst / kMergedInfo);
   for (const ListLine& l : lines) {

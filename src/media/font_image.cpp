@@ -241,19 +241,20 @@ void writeFontDirectory(const WorkPaths& paths, ProgressSink& sink) {
         case font::GroupKind::kEmpty:
           break;
         case font::GroupKind::kRaw:
-          patch(at, writer.append(convertedPath(folder / (table + ".hex")), true));
-          patch(at + 4, writer.append(convertedPath(folder / (table + ".add")), true));
+          patch(at, writer.append(convertedPath(folder / (table + workfiles::kTableRawExt)), true));
+          patch(at + 4, writer.append(convertedPath(folder / (table + workfiles::kTableAddressExt)), true));
           break;
         case font::GroupKind::kSymbol: {
-          patch(at, writer.append(convertedPath(folder / (table + ".dic")), true));
-          patch(at + 4, writer.append(convertedPath(folder / (table + ".add")), true));
+          patch(at, writer.append(convertedPath(folder / (table + workfiles::kTableDataExt)), true));
+          patch(at + 4, writer.append(convertedPath(folder / (table + workfiles::kTableAddressExt)), true));
           const std::optional<std::string> symbols =
-              font::symbolTableHeader(folder / (table + ".h"), folder / (table + ".cod"));
+              font::symbolTableHeader(folder / (table + workfiles::kTableHeaderExt),
+                                      folder / (table + workfiles::kTableCodeExt));
           if (symbols) {
             patch(at + 8, static_cast<std::uint32_t>(writer.offset()));
             writer.appendBytes(*symbols);
           }
-          writer.append(convertedPath(folder / (table + ".cod")), true);
+          writer.append(convertedPath(folder / (table + workfiles::kTableCodeExt)), true);
           break;
         }
       }

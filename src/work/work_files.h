@@ -243,6 +243,14 @@ inline constexpr const char* kConcatenatedBitmaps = "bitmap.cln";
 // "bitmap<class>.lst" and the tables of each class ("<base>.inf", ".add",
 // ".cod", ".dic", ".h", ".hex").
 inline constexpr const char* kMergedInfo = "bitmap.inf";
+// The files of one picture table, named <table><ext> (the font's group
+// tables take the same ones).
+inline constexpr const char* kTableHeaderExt = ".h";     // the symbol table as C defines
+inline constexpr const char* kTableCodeExt = ".cod";     // the symbol codes
+inline constexpr const char* kTableDataExt = ".dic";     // the coded pictures
+inline constexpr const char* kTableAddressExt = ".add";  // where each picture starts
+inline constexpr const char* kTableInfoExt = ".inf";     // one information line per picture
+inline constexpr const char* kTableRawExt = ".hex";      // the raw class's pictures
 inline std::string classListName(int pictureClass) { return "bitmap" + std::to_string(pictureClass) + ".lst"; }
 inline constexpr const char* kMonoSymbolTable = "bitmap_mono_3";   // class 3
 inline constexpr const char* kRawTable = "bitmap_clr_4";           // class 4
