@@ -3,14 +3,13 @@
 #include <cstdio>
 
 #include "textio/wide_line.h"
+#include "textio/format.h"
 
 namespace dm::container {
 
 std::string sizeLine(std::string_view name, std::uint32_t bytes) {
-  char buffer[256];
-  std::snprintf(buffer, sizeof buffer, "%-30.*s:%08u(Size:%08.2f KB)\n", static_cast<int>(std::min<std::size_t>(name.size(), 200)),
-                name.data(), bytes, bytes / 1024.0);
-  return buffer;
+  return formatted("%-30.*s:%08u(Size:%08.2f KB)\n", static_cast<int>(std::min<std::size_t>(name.size(), 200)),
+                   name.data(), bytes, bytes / 1024.0);
 }
 
 SizeReports::SizeReports(const fs::path& detail, const fs::path& summary)

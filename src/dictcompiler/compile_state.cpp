@@ -1,4 +1,5 @@
 #include "dictcompiler/compile_state.h"
+#include "textio/format.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -33,12 +34,10 @@ int CompileState::findLib(const std::string& libName) const {
 
 void CompileState::print(const char* format, ...) const {
   if (!out) return;
-  char buf[1024];
   va_list args;
   va_start(args, format);
-  std::vsnprintf(buf, sizeof buf, format, args);
+  *out << formattedList(format, args);
   va_end(args);
-  *out << buf;
 }
 
 }  // namespace dm

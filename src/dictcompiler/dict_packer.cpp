@@ -7,6 +7,7 @@
 #include "dictcompiler/rom_table.h"
 #include "dictcompiler/split_file.h"
 #include "work/work_files.h"
+#include "textio/format.h"
 
 namespace dm {
 
@@ -104,15 +105,13 @@ EntryTables buildEntryTables(const Dictionary& dict) {
   std::uint64_t previousDigits = 0;
   std::uint64_t offset = 0;
   std::uint32_t lineNo = 0;
-  char buf[64];
   for (std::size_t e = 0; e + 1 < starts.size(); ++e) {
     std::string tagPart;
     for (std::size_t i = starts[e]; i < starts[e + 1]; ++i) tagPart += codeOf(lines[i]);
     tagPart = padTagPart(std::move(tagPart), previousDigits);
 
     t.entryOffsets.push_back(offset);
-    std::snprintf(buf, sizeof buf, "%08llx\t%08x\n", static_cast<unsigned long long>(offset), lineNo);
-    t.add += buf;
+    t.add += formatted("%08llx\t%08x\n", static_cast<unsigned long long>(offset), lineNo);
 
     previousDigits = 0;
     for (std::size_t i = starts[e]; i < starts[e + 1]; ++i) {
@@ -121,8 +120,7 @@ EntryTables buildEntryTables(const Dictionary& dict) {
       previousDigits += digits;
       if (line.tag >= 0) {
         t.aaa += dict.tags[line.tag].name;
-        std::snprintf(buf, sizeof buf, "\t%08llx\t%08x\n", static_cast<unsigned long long>(offset), lineNo);
-        t.aaa += buf;
+        t.aaa += formatted("\t%08llx\t%08x\n", static_cast<unsigned long long>(offset), lineNo);
         ++lineNo;
       }
       if (i == starts[e]) {
@@ -152,11 +150,8 @@ void WriteEntryTables(CompileState& s) {
 
 std::string entryAddressList(const std::vector<std::uint64_t>& offsets, int width) {
   std::string out;
-  char buf[64];
-  for (std::uint64_t v : offsets) {
-    std::snprintf(buf, sizeof buf, "%0*llx\n", std::clamp(width, 0, 32), static_cast<unsigned long long>(v));
-    out += buf;
-  }
+  for (std::uint64_t v : offsets)
+    out += formatted("%0*llx\n", std::clamp(width, 0, 32), static_cast<unsigned long long>(v));
   return out;
 }
 

@@ -12,6 +12,7 @@
 #include "dictcompiler/tag_tables.h"
 #include "textio/wide_line.h"
 #include "work/work_files.h"
+#include "textio/format.h"
 
 namespace dm {
 
@@ -20,23 +21,6 @@ namespace {
 std::string upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
-}
-
-std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* fmt, ...) {
-  char buf[1024];
-  va_list args;
-  va_start(args, fmt);
-  const int n = std::vsnprintf(buf, sizeof buf, fmt, args);
-  va_end(args);
-  if (n < 0) return {};
-  if (static_cast<std::size_t>(n) < sizeof buf) return std::string(buf, static_cast<std::size_t>(n));
-  std::string big(static_cast<std::size_t>(n) + 1, '\0');
-  va_start(args, fmt);
-  std::vsnprintf(big.data(), big.size(), fmt, args);
-  va_end(args);
-  big.resize(static_cast<std::size_t>(n));
-  return big;
 }
 
 // Indices of the tags with a code, in code order (the tag ordinals).
@@ -59,7 +43,7 @@ std::string firstNibbleRow(const CodeLengthDist& dist, int items) {
   for (int i = 0; i < items; ++i) {
     if (i < kMaxCodeNibbles) sum = std::min(15u, sum + dist[i]);
     if (i > 0) row += ",";
-    row += format("0x0%c", "0123456789abcdef"[sum]);
+    row += formatted("0x0%c", "0123456789abcdef"[sum]);
   }
   return row;
 }
@@ -72,53 +56,53 @@ std::string offsetRow(const CodeLengthDist& dist, int items, const char* suffix)
     if (i == 0 || used < 15) last = codeOffset(dist, std::min(i, kMaxCodeNibbles - 1));
     if (i < kMaxCodeNibbles) used += dist[i];
     if (i > 0) row += ", ";
-    row += format("0x%x%s", last, suffix);
+    row += formatted("0x%x%s", last, suffix);
   }
   return row;
 }
 
 std::string dictHeaderText(const CompileState& s) {
   const Dictionary& dict = s.dict;
-  std::string out = format("#ifndef _%s_H_\n#define _%s_H_\n\n", "DICT", "DICT");
-  out += format("#define WORDLIB_BLOCKRECORD %d\n\n", static_cast<int>(s.blockRecord));
-  out += format("#define  LINE_LENGTH (%ld+2)\n\n", static_cast<long>(s.maxLineLength));
-  out += format("#define  WORD_LENGTH (%ld+2)\n\n", static_cast<long>(s.maxWordLength));
+  std::string out = formatted("#ifndef _%s_H_\n#define _%s_H_\n\n", "DICT", "DICT");
+  out += formatted("#define WORDLIB_BLOCKRECORD %d\n\n", static_cast<int>(s.blockRecord));
+  out += formatted("#define  LINE_LENGTH (%ld+2)\n\n", static_cast<long>(s.maxLineLength));
+  out += formatted("#define  WORD_LENGTH (%ld+2)\n\n", static_cast<long>(s.maxWordLength));
 
-  out += format("ROMTYPE BYTE %sWdBaseNo[] =\n{\t/* the whole tag of %s_dic*/\n", upper(dict.name).c_str(),
+  out += formatted("ROMTYPE BYTE %sWdBaseNo[] =\n{\t/* the whole tag of %s_dic*/\n", upper(dict.name).c_str(),
                 dict.name.c_str());
   for (std::uint32_t t : codedTags(dict)) {
     const DictTag& tag = dict.tags[t];
     const int lib = s.findLib(tag.library);
-    out += format("  %d,\t//%s\tWDL_%s.dat\t%s\n", lib < 0 ? -1 : lib + 1, tag.name.c_str(), tag.library.c_str(),
+    out += formatted("  %d,\t//%s\tWDL_%s.dat\t%s\n", lib < 0 ? -1 : lib + 1, tag.name.c_str(), tag.library.c_str(),
                   tag.code.c_str());
   }
   out += "};\n\n";
 
   out += "ROMTYPE BYTE\tDICT_WDNO[][6] =\n{\n";
   for (const WordLib& lib : s.libs)
-    out += "  {" + firstNibbleRow(lib.wordLenDist, 6) + "}, " + format("\t//WDL_%s.DAT\n", lib.name.c_str());
+    out += "  {" + firstNibbleRow(lib.wordLenDist, 6) + "}, " + formatted("\t//WDL_%s.DAT\n", lib.name.c_str());
   out += "};\n\n";
   out += "ROMTYPE unsigned int32 WDL_SHORT_LONG_OFFSET[][6] =\n{\n";
   for (const WordLib& lib : s.libs)
-    out += "  { " + offsetRow(lib.wordLenDist, 6, "L") + "}," + format("\t//WDL_%s.DAT\n", lib.name.c_str());
+    out += "  { " + offsetRow(lib.wordLenDist, 6, "L") + "}," + formatted("\t//WDL_%s.DAT\n", lib.name.c_str());
   out += "};\n\n";
   out += "ROMTYPE BYTE\tDICT_DSP[][4] =\n{\n";
   for (const WordLib& lib : s.libs)
-    out += "  {" + firstNibbleRow(lib.charLenDist, 4) + "}, " + format("\t//WDL_%s.cod\n", lib.name.c_str());
+    out += "  {" + firstNibbleRow(lib.charLenDist, 4) + "}, " + formatted("\t//WDL_%s.cod\n", lib.name.c_str());
   out += "};\n\n";
   out += "ROMTYPE unsigned int16 DICT_DSP_OFF[][4] =\n{\n";
   for (const WordLib& lib : s.libs)
-    out += "  { " + offsetRow(lib.charLenDist, 4, "") + "}," + format("\t//WDL_%s.cod\n", lib.name.c_str());
+    out += "  { " + offsetRow(lib.charLenDist, 4, "") + "}," + formatted("\t//WDL_%s.cod\n", lib.name.c_str());
   out += "};\n\n";
 
   out += "ROMTYPE unsigned int32\tDictCodeAddr[] =\n{\n";
-  for (const WordLib& lib : s.libs) out += format("\t_WDL_%s_COD,\n", lib.name.c_str());
+  for (const WordLib& lib : s.libs) out += formatted("\t_WDL_%s_COD,\n", lib.name.c_str());
   out += "};\n\n";
   out += "ROMTYPE unsigned int32   DictWdNoAddr[] =\n{\n";
-  for (const WordLib& lib : s.libs) out += format("\t_WDL_%s_DAT,\n", lib.name.c_str());
+  for (const WordLib& lib : s.libs) out += formatted("\t_WDL_%s_DAT,\n", lib.name.c_str());
   out += "};\n\n";
   out += "ROMTYPE unsigned int32\tDictWdNoIdxAddr[] =\n{\n";
-  for (const WordLib& lib : s.libs) out += format("\t_WDL_%s_IDX,\n", lib.name.c_str());
+  for (const WordLib& lib : s.libs) out += formatted("\t_WDL_%s_IDX,\n", lib.name.c_str());
   out += "};\n\n";
   out += "#endif\n";
   return out;
@@ -126,13 +110,13 @@ std::string dictHeaderText(const CompileState& s) {
 
 std::string tagHeaderText(const CompileState& s) {
   const std::string internal = upper(s.ctx.internalName);
-  std::string out = format("#ifndef _%s_TAG_H_\n#define _%s_TAG_H_\n\n", internal.c_str(), internal.c_str());
+  std::string out = formatted("#ifndef _%s_TAG_H_\n#define _%s_TAG_H_\n\n", internal.c_str(), internal.c_str());
   const Dictionary& dict = s.dict;
-  out += format("//dictionary %s tag nib  \n", dict.name.c_str());
+  out += formatted("//dictionary %s tag nib  \n", dict.name.c_str());
   const std::string name = upper(dict.name);
   int ordinal = 0;
   for (std::uint32_t t : codedTags(dict))
-    out += format("#define %s_TAG_%s  %d\n", name.c_str(), dict.tags[t].name.c_str(), ordinal++);
+    out += formatted("#define %s_TAG_%s  %d\n", name.c_str(), dict.tags[t].name.c_str(), ordinal++);
   out += "\n";
   out += "#endif\n";
   return out;
@@ -140,11 +124,11 @@ std::string tagHeaderText(const CompileState& s) {
 
 std::string ruleSourceText(const CompileState& s) {
   const std::string internal = upper(s.ctx.internalName);
-  std::string out = format("#ifndef _%s_RUL_C_\n#define _%s_RUL_C_\n\n", internal.c_str(), internal.c_str());
+  std::string out = formatted("#ifndef _%s_RUL_C_\n#define _%s_RUL_C_\n\n", internal.c_str(), internal.c_str());
   const std::string name = upper(s.dict.name);
-  out += format("const\tTAGADDITIONAL\tRuleTable_%s[]=\n{\n", name.c_str());
+  out += formatted("const\tTAGADDITIONAL\tRuleTable_%s[]=\n{\n", name.c_str());
   for (std::uint32_t t : codedTags(s.dict))
-    out += format("  %s_TAG_%s_RULE,\n", name.c_str(), s.dict.tags[t].name.c_str());
+    out += formatted("  %s_TAG_%s_RULE,\n", name.c_str(), s.dict.tags[t].name.c_str());
   out += "};\n\n";
   out += "#endif\n";
   return out;
@@ -153,21 +137,21 @@ std::string ruleSourceText(const CompileState& s) {
 std::string dictTypeText(const CompileState& s) {
   std::string out = "#ifndef _DICT_TYPE_H_\n";
   out += "#define _DICT_TYPE_H_\n\n";
-  out += format("#define\tDICT_TYPE_%s\t\t0x%02x\n", upper(s.dict.name).c_str(), 0);
+  out += formatted("#define\tDICT_TYPE_%s\t\t0x%02x\n", upper(s.dict.name).c_str(), 0);
   out += "\n#endif\n";
   return out;
 }
 
 std::string spaceReportText(const CompileState& s) {
   auto line = [](const std::string& label, std::uint64_t nibbles) {
-    return format("%15s:%10d\n", label.c_str(), static_cast<int>(bytesOf(nibbles)));
+    return formatted("%15s:%10d\n", label.c_str(), static_cast<int>(bytesOf(nibbles)));
   };
-  std::string out = format("%15s:\n", "dict space");
+  std::string out = formatted("%15s:\n", "dict space");
   out += line(s.dict.codedPath, s.dict.nibbleCount);
   out += "\n";
   std::uint64_t all = s.dict.nibbleCount;
   for (const WordLib& lib : s.libs) {
-    out += format("%15s:\n", ("lib " + lib.name + " space").c_str());
+    out += formatted("%15s:\n", ("lib " + lib.name + " space").c_str());
     out += line("in dict", lib.textNibbles);
     out += line(workfiles::wordLibFile(lib.name, workfiles::kWordListExt), lib.datNibbles);
     out += line(workfiles::wordLibFile(lib.name, workfiles::kWordIndexExt), lib.sdxNibbles);
@@ -210,18 +194,18 @@ std::string tagRuleListText(const CompileState& s, const std::string& tagHeader)
     const std::string_view base = baseTagName(name);
     const TagDef* row = findTagDef(table, base);
     if (!row) {
-      out += format("// %s:\tthis tag rule hasn't been defined in the tag list!\n", name.c_str());
+      out += formatted("// %s:\tthis tag rule hasn't been defined in the tag list!\n", name.c_str());
       continue;
     }
     auto it = ordinals.find(name);
     if (it == ordinals.end()) {
-      out += format("// %s:\tcan't find this tag's code!\n", name.c_str());
+      out += formatted("// %s:\tcan't find this tag's code!\n", name.c_str());
       continue;
     }
     std::uint32_t attr = row->attr;
     if (name.find(kSplitSuffix) != std::string::npos) attr = (attr | 0x80000u) & ~1u;
     const unsigned block = row->blockKind | (static_cast<unsigned>(row->blockEdge) << 8);
-    rows[it->second] = format("%04x\t%08x\t%02x\t%02x\t//%s\n", block, attr, row->newlineIndent,
+    rows[it->second] = formatted("%04x\t%08x\t%02x\t%02x\t//%s\n", block, attr, row->newlineIndent,
                               row->changeLineIndent, name.c_str());
   }
   for (const auto& [ordinal, line] : rows) out += line;

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "textio/hex.h"
 #include "work/work_files.h"
+#include "textio/format.h"
 
 namespace dm {
 
@@ -66,30 +67,23 @@ class BlockLine {
     const unsigned k = equal_;
     equal_ = 0;
     if (k == 0) return;
-    char buf[8];
     if (k <= 2) {
       emit(std::string(k, '0'));
       return;
     }
-    if (k <= 14)
-      std::snprintf(buf, sizeof buf, "8%1X", k);
-    else
-      std::snprintf(buf, sizeof buf, "8F%X%X", (k / 16) & 0xF, k % 16);
-    emit(buf);
+    emit(k <= 14 ? formatted("8%1X", k) : formatted("8F%X%X", (k / 16) & 0xF, k % 16));
   }
 
   void closeIncrements() {
     const unsigned j = increments_;
     increments_ = 0;
     if (j == 0) return;
-    char buf[8];
     if (j <= 5)
-      std::snprintf(buf, sizeof buf, "%X", j + 8);
+      emit(formatted("%X", j + 8));
     else if (j <= 15)
-      std::snprintf(buf, sizeof buf, "E%X", j);
+      emit(formatted("E%X", j));
     else
-      std::snprintf(buf, sizeof buf, "F%2X", j & 0xFF);
-    emit(buf);
+      emit(formatted("F%2X", j & 0xFF));
   }
 
   void literal(std::uint64_t v) {
@@ -152,10 +146,7 @@ void writeSegmentedTable(const std::vector<std::uint64_t>& values, std::ostream&
 
   const std::uint64_t largest = starts.empty() ? 0 : *std::max_element(starts.begin(), starts.end());
   const std::size_t startWidth = upperHex(largest).size();
-  char header[64];
-  std::snprintf(header, sizeof header, "%2X%X%X\n", kRomBlockValues, static_cast<unsigned>(startWidth),
-                static_cast<unsigned>(width));
-  seg << header;
+  seg << formatted("%2X%X%X\n", kRomBlockValues, static_cast<unsigned>(startWidth), static_cast<unsigned>(width));
   for (std::uint64_t s : starts) seg << fullForm(s, startWidth) << '\n';
 }
 

@@ -12,6 +12,7 @@
 #include "platform/failure.h"
 #include "platform/platform.h"
 #include "work/work_files.h"
+#include "textio/format.h"
 
 namespace dm {
 
@@ -120,9 +121,7 @@ WordListSizes writeWordList(std::span<const std::u16string_view> words, std::uin
   static const char kDigits[] = "0123456789abcdef";
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (i % blockRecord == 0) {
-      char line[32];
-      std::snprintf(line, sizeof line, "%06llx\n", static_cast<unsigned long long>(sizes.datNibbles));
-      sdxText += line;
+      sdxText += formatted("%06llx\n", static_cast<unsigned long long>(sizes.datNibbles));
       sizes.sdxNibbles += 6;
     }
     datText += kDigits[prefix[i] & 0xF];
@@ -138,9 +137,7 @@ WordListSizes writeWordList(std::span<const std::u16string_view> words, std::uin
   }
   std::string codText;
   for (std::uint32_t item : codes.order) {
-    char line[16];
-    std::snprintf(line, sizeof line, "%04X\n", static_cast<unsigned>(chars[item]));
-    codText += line;
+    codText += formatted("%04X\n", static_cast<unsigned>(chars[item]));
   }
   sizes.codNibbles = 4 * static_cast<std::uint64_t>(chars.size());
   dat << datText;

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
+#include "textio/format.h"
 
 namespace dm {
 
@@ -51,10 +52,8 @@ bool isTextFile(const fs::path& path) { return extensionOf(path) == ".txt"; }
 
 std::string probeName(std::uint32_t data1, std::uint16_t data2, std::uint16_t data3,
                       const std::uint8_t (&data4)[8]) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%08X-%04X-%04X-%01X%01X%01X%01X%01X%01X%01X%01X", data1, data2, data3,
-                data4[0], data4[1], data4[2], data4[3], data4[4], data4[5], data4[6], data4[7]);
-  return buf;
+  return formatted("%08X-%04X-%04X-%01X%01X%01X%01X%01X%01X%01X%01X", data1, data2, data3, data4[0], data4[1],
+                   data4[2], data4[3], data4[4], data4[5], data4[6], data4[7]);
 }
 
 bool preBuildChecks(RunState& state, const std::vector<fs::path>& files, const fs::path& documentsFolder,

@@ -1,4 +1,5 @@
 #include "intake/error_list.h"
+#include "textio/format.h"
 
 #include <cstdio>
 
@@ -49,10 +50,9 @@ std::u16string_view tagRuleMessage(int kind) {
 namespace {
 
 std::u16string decimal8(std::int32_t n) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%08d", static_cast<int>(n));
+  const std::string digits = formatted("%08d", static_cast<int>(n));
   std::u16string out;
-  for (const char* p = digits; *p; ++p) out.push_back(static_cast<char16_t>(*p));
+  for (const char* p = digits.c_str(); *p; ++p) out.push_back(static_cast<char16_t>(*p));
   return out;
 }
 

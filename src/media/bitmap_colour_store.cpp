@@ -8,6 +8,7 @@
 #include "textio/wide_line.h"
 #include "textio/tokenizer.h"
 #include "work/work_files.h"
+#include "textio/format.h"
 
 namespace dm::bitmap {
 
@@ -52,10 +53,8 @@ void writeColourStore(const std::vector<std::u16string>& entries, const fs::path
     }
     PictureInfo info;
     if (in && CheckFileFormat(file, info) < 1) info = PictureInfo{};
-    char line[64];
-    std::snprintf(line, sizeof line, "%06llx\t%06llx\t%04x\t%04x\n", static_cast<unsigned long long>(number),
-                  static_cast<unsigned long long>(offset), sizeField(info.width), sizeField(info.height));
-    add << line;
+    add << formatted("%06llx\t%06llx\t%04x\t%04x\n", static_cast<unsigned long long>(number),
+                     static_cast<unsigned long long>(offset), sizeField(info.width), sizeField(info.height));
     // Copy exactly the measured bytes, so the table matches the data even if
     // the file changes meanwhile.
     std::uint64_t left = size;
@@ -69,9 +68,7 @@ void writeColourStore(const std::vector<std::u16string>& entries, const fs::path
     for (; left > 0; --left) data.put('\0');
     offset += size;
   }
-  char end[64];
-  std::snprintf(end, sizeof end, "FFFFFF\t%06llx\t0000\t0000\n", static_cast<unsigned long long>(offset));
-  add << end;
+  add << formatted("FFFFFF\t%06llx\t0000\t0000\n", static_cast<unsigned long long>(offset));
 }
 
 }  // namespace dm::bitmap

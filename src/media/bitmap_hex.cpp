@@ -11,6 +11,7 @@
 #include "pictures/picture_raster.h"
 #include "platform/platform.h"
 #include "textio/hex.h"
+#include "textio/format.h"
 
 namespace dm::bitmap {
 
@@ -193,10 +194,7 @@ SourceResult readHexSource(const fs::path& source, const fs::path& greyTarget, H
 }
 
 void writeHexBitmap(std::ostream& out, const HexBitmap& bitmap) {
-  char header[64];
-  std::snprintf(header, sizeof header, "%04X%04X\t::%04X\r\n", bitmap.width, bitmap.height,
-                static_cast<unsigned>(bitmap.bits));
-  out << header;
+  out << formatted("%04X%04X\t::%04X\r\n", bitmap.width, bitmap.height, static_cast<unsigned>(bitmap.bits));
   if (bitmap.bits == 4) out << "::" << bitmap.palette << "\r\n";
   for (const std::string& row : bitmap.rows) out << row << "\r\n";
 }

@@ -19,6 +19,7 @@
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
 #include "textio/tokenizer.h"
+#include "textio/format.h"
 
 namespace dm::bitmap {
 
@@ -238,9 +239,7 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
         continue;
       }
       list << name << '\t' << bits << "\t::" << listText(file) << '\n';
-      char define[64];
-      std::snprintf(define, sizeof define, "#define\t%s_BMP\t\t%04x\n", name.c_str(), number);
-      header << define;
+      header << formatted("#define\t%s_BMP\t\t%04x\n", name.c_str(), number);
     }
     header << "\n#endif\n";
   }
@@ -262,9 +261,7 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
         if (reader.next(picture))
           for (const std::string& row : picture.rows) digits += row;
         const RunLengthEstimate e = estimateRunLength(digits);
-        char ratio[64];
-        std::snprintf(ratio, sizeof ratio, "%f\n", e.ratio);
-        log << ratio;
+        log << formatted("%f\n", e.ratio);
         const int c = classifier.classify(e);
         classes[c].push_back(l);
         clr << l.name << '\t' << c << '\n';

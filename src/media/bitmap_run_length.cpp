@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "media/bitmap_hex.h"
+#include "textio/format.h"
 
 namespace dm::bitmap {
 
@@ -32,11 +33,8 @@ std::string joinedRows(const HexBitmap& p) {
   return digits;
 }
 
-std::string format(const char* fmt, unsigned long long a) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, fmt, a);
-  return buf;
-}
+// One number, taken as unsigned long long whatever its type, in `fmt`.
+std::string format(const char* fmt, unsigned long long a) { return formatted(fmt, a); }
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include "dictcompiler/assign_codes.h"
 #include "media/bitmap_hex.h"
 #include "textio/hex.h"
+#include "textio/format.h"
 
 namespace dm::bitmap {
 
@@ -52,11 +53,8 @@ void forEachSymbol(const std::vector<std::uint8_t>& bytes, F f) {
   }
 }
 
-std::string format(const char* fmt, unsigned long long a) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, fmt, a);
-  return buf;
-}
+// One number, taken as unsigned long long whatever its type, in `fmt`.
+std::string format(const char* fmt, unsigned long long a) { return formatted(fmt, a); }
 
 void writeHeader(std::ostream& h, const std::string& ident, const NibbleCodes& codes) {
   h << "#ifndef _" << ident << "_INC_\n#define _" << ident << "_INC_\n\n";

@@ -12,6 +12,7 @@
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
 #include "textio/tokenizer.h"
+#include "textio/format.h"
 
 namespace dm::sound {
 
@@ -34,9 +35,7 @@ bool isRmp(const fs::path& path) {
 }
 
 std::string format(const char* fmt, unsigned long a, unsigned long b, unsigned long c, unsigned long d) {
-  char buf[128];
-  std::snprintf(buf, sizeof buf, fmt, a, b, c, d);
-  return buf;
+  return formatted(fmt, a, b, c, d);
 }
 
 // Writes the bytes and adds them to the signed sum.

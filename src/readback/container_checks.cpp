@@ -10,6 +10,7 @@
 #include "readback/entry_decoder.h"
 #include "readback/readback.h"
 #include "textio/wide_line.h"
+#include "textio/format.h"
 
 namespace dm::readback {
 
@@ -36,9 +37,7 @@ constexpr std::array<SlotName, kSlots> kSlotNames = {{
 }};
 
 std::string hex(std::uint64_t v, int width) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "0x%0*llx", width, static_cast<unsigned long long>(v));
-  return buf;
+  return formatted("0x%0*llx", width, static_cast<unsigned long long>(v));
 }
 
 void add(Report& r, std::string name, bool ok, std::string detail) {
@@ -207,12 +206,10 @@ Report inspectContainer(const ContainerSource& source, bool withEntries) {
   add(r, "total size", b.u32(384) == size,
       "header says " + std::to_string(b.u32(384)) + ", file has " + std::to_string(size));
 
-  char guid[64];
-  std::snprintf(guid, sizeof guid, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
-                (b.u8(400) << 24) | (b.u8(401) << 16) | (b.u8(402) << 8) | b.u8(403),
-                (b.u8(404) << 8) | b.u8(405), (b.u8(406) << 8) | b.u8(407), b.u8(408), b.u8(409), b.u8(410),
-                b.u8(411), b.u8(412), b.u8(413), b.u8(414), b.u8(415));
-  r.description.guid = guid;
+  r.description.guid = formatted("%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
+                                 (b.u8(400) << 24) | (b.u8(401) << 16) | (b.u8(402) << 8) | b.u8(403),
+                                 (b.u8(404) << 8) | b.u8(405), (b.u8(406) << 8) | b.u8(407), b.u8(408), b.u8(409),
+                                 b.u8(410), b.u8(411), b.u8(412), b.u8(413), b.u8(414), b.u8(415));
 
   // Directory: identifiers, contiguous images with zero reserves between.
   const std::uint64_t bodyEnd = size - kTailSize;
@@ -281,8 +278,7 @@ Report inspectContainer(const ContainerSource& source, bool withEntries) {
   const int year = tailBytes.u16(trailer + 6);
   const bool dateOk = day >= 1 && day <= 31 && monthByte <= 11 && year >= 1980 &&
                       tailBytes.u16(trailer + 8) == 0 && tailBytes.u16(trailer + 12) == 0;
-  char date[32];
-  std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, monthByte == 0 ? 12 : monthByte, day);
+  const std::string date = formatted("%04d-%02d-%02d", year, monthByte == 0 ? 12 : monthByte, day);
   r.description.buildDate = date;
   add(r, "trailer date", dateOk, date);
   bool fill = true;

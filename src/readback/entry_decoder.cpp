@@ -6,6 +6,7 @@
 
 #include "readback/byte_reader.h"
 #include "textio/wide_line.h"
+#include "textio/format.h"
 
 namespace dm::readback {
 
@@ -375,9 +376,7 @@ std::string readableText(std::u16string_view text) {
       if (glyph >= 0xF820 && glyph <= 0xF829) {
         out += "(" + std::to_string(glyph == 0xF820 ? 10 : glyph - 0xF820) + ")";
       } else {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "[glyph %04X]", static_cast<unsigned>(glyph));
-        out += buf;
+        out += formatted("[glyph %04X]", static_cast<unsigned>(glyph));
       }
       i += 2;
       continue;

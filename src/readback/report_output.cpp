@@ -6,6 +6,7 @@
 
 #include "readback/container_file.h"
 #include "readback/readback.h"
+#include "textio/format.h"
 
 namespace dm::readback {
 
@@ -22,9 +23,7 @@ std::string jsonString(std::string_view s) {
       case '\t': out += "\\t"; break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
+          out += formatted("\\u%04x", c);
         } else {
           out += c;
         }
@@ -59,10 +58,7 @@ void printText(const Report& report, std::ostream& out) {
       << "GUID:           " << d.guid << '\n'
       << "components:\n";
   for (const Component& c : d.components) {
-    char line[96];
-    std::snprintf(line, sizeof line, "  %-14s slot %2d  offset %10u  size %10u\n", c.name.c_str(), c.slot, c.offset,
-                  c.size);
-    out << line;
+    out << formatted("  %-14s slot %2d  offset %10u  size %10u\n", c.name.c_str(), c.slot, c.offset, c.size);
   }
   for (std::size_t i = 0; i < report.entries.size(); ++i) {
     out << "\nentry " << i << ":";
