@@ -15,17 +15,6 @@ namespace dm {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Unlike openPassInput, names the system's reason.
-std::ifstream openInput(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw PassFailure("can't open file " + path.string() + ": " + platform::systemErrorText(errno));
-  return in;
-}
-
-}  // namespace
-
 void convertSource(const IntakeContext& context) {
   context.intake.sourceEncoding =
       convertSourceFile(context.sourceText, workfiles::convertedSourcePath(context.paths),
@@ -35,7 +24,7 @@ void convertSource(const IntakeContext& context) {
 void normaliseSource(const IntakeContext& context) {
   const fs::path from = workfiles::convertedSourcePath(context.paths);
   const fs::path to = workfiles::normalisedSourcePath(context.paths);
-  std::ifstream in = openInput(from);
+  std::ifstream in = openPassInput(from);
   std::ofstream out = openPassOutput(to);
   normaliseLines(in, out);
   closePassOutput(out, to);
@@ -44,7 +33,7 @@ void normaliseSource(const IntakeContext& context) {
 std::uint32_t checkSource(const IntakeContext& context) {
   const fs::path from = workfiles::normalisedSourcePath(context.paths);
   const fs::path to = workfiles::checkedSourcePath(context.paths);
-  std::ifstream in = openInput(from);
+  std::ifstream in = openPassInput(from);
   std::ofstream out = openPassOutput(to);
   CheckContext check;
   check.mediaList = &context.mediaList;

@@ -9,7 +9,7 @@ namespace dm {
 
 std::ifstream openPassInput(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw PassFailure("can't open file " + path.string());
+  if (!in) throw PassFailure(platform::withSystemError("can't open file " + path.string(), errno));
   return in;
 }
 

@@ -16,7 +16,8 @@
 
 namespace dm {
 
-// Opens `path` for binary reading.
+// Opens `path` for binary reading; throws PassFailure "can't open file PATH:
+// REASON" when it cannot.
 std::ifstream openPassInput(const std::filesystem::path& path);
 // Creates (or truncates) `path` for binary writing.
 std::ofstream openPassOutput(const std::filesystem::path& path);

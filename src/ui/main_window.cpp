@@ -326,6 +326,8 @@ void MainWindow::make() {
   state_->startDir = setup_.startDir;
   state_->cleanupAfterRun = !setup_.keepWorkTree;
   state_->observer = observer_.get();
+  runLog_.clear();
+  state_->sink = &runLog_;
   state_->reportOnly = false;
   state_->fileList = files_.entries();
 

@@ -17,6 +17,7 @@
 #include "ui/dialogs.h"
 #include "ui/pass_worker.h"
 #include "ui/profile.h"
+#include "ui/run_log.h"
 #include "ui/window_rules.h"
 
 class QAction;
@@ -78,6 +79,8 @@ class MainWindow : public QMainWindow {
   // True from Make until the run has delivered or failed.
   bool runInProgress() const;
   int exitStatus() const { return exitStatus_; }
+  // What the phases of the last run said.
+  const RunLog& runLog() const { return runLog_; }
 
   QListWidget* fileListWidget() const { return list_; }
   QPushButton* addFilesButton() const { return addFilesButton_; }
@@ -126,6 +129,7 @@ class MainWindow : public QMainWindow {
   QString folderPath_;
 
   FileList files_;
+  RunLog runLog_;
   Controls controls_;
   StatusDisplay display_;
   StatusPicture result_{};  // the result picture with the build's warnings

@@ -161,14 +161,18 @@ std::string generatedDrill(unsigned questions) {
 
 struct Drill {
   const char* name;                // names the listing golden/<name>.txt
-  std::string (*source)();         // null: the example drill as it is
+  std::string (*source)();         // null: the source of the drill's folder as it is
   const char* sourceName;
+  const char* folder = nullptr;    // the drill's folder in the source tree; null: the example
 };
 
 TEST(OutputIdentity, WholeRunsWriteTheBytesOfTheGoldenListings) {
   const Drill drills[] = {
       {"quickstart", nullptr, "quickstart.txt"},
       {"generated-600", [] { return generatedDrill(600); }, "generated.txt"},
+      // Monochrome, grey and colour pictures of every depth, so that the
+      // symbol, run-length and colour picture tables are all written.
+      {"pictures", nullptr, "pictures.txt", "tests/driver/data/pictures"},
   };
   const bool update = std::getenv("DRILLMAKER_UPDATE_GOLDEN") != nullptr;
   FixedClock clock;
@@ -178,13 +182,13 @@ TEST(OutputIdentity, WholeRunsWriteTheBytesOfTheGoldenListings) {
     BatchEnvironment env{dir / "base", dir / "cwd", dir / "docs"};
     const fs::path folder = env.startDir / "drill";
     fs::create_directories(folder);
-    const fs::path example = fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart";
-    fs::copy(example / "cat.bmp", folder / "cat.bmp");
-    fs::copy(example / "cat.mp3", folder / "cat.mp3");
+    const fs::path example = fs::path(DRILLMAKER_SOURCE_DIR) / (d.folder ? d.folder : "examples/quickstart");
     if (d.source) {
+      fs::copy(example / "cat.bmp", folder / "cat.bmp");
+      fs::copy(example / "cat.mp3", folder / "cat.mp3");
       writeFile(folder / d.sourceName, d.source());
     } else {
-      fs::copy(example / d.sourceName, folder / d.sourceName);
+      fs::copy(example, folder);
     }
     CommandLine cl;
     cl.action = CommandLine::Action::Batch;

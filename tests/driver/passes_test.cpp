@@ -125,6 +125,20 @@ TEST(Passes, ASourceOverTheSizeLimitFailsTheCheckSayingSo) {
   EXPECT_NE(r.failureText.find("16 MiB"), std::string::npos);
 }
 
+// Copies the example drill into <dir>/drill and lists it for a batch run
+// with its work base in <dir>/base, as the pre-build checks do; returns the
+// drill's folder.
+fs::path listExample(const test::TempDir& dir, RunState& state) {
+  const fs::path drill = dir / "drill";
+  fs::create_directories(drill);
+  fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", drill);
+  state.batchMode = true;
+  state.workBase = dir / "base";
+  EXPECT_TRUE(preBuildChecks(state, {drill / "quickstart.txt", drill / "cat.bmp", drill / "cat.mp3"}, dir / "docs",
+                             [](const fs::path&) { return std::nullopt; }));
+  return drill;
+}
+
 // The example drill's picture and sound, found at the check, then gone or
 // turned into FIFOs before the build: the build still completes (and never
 // waits on a FIFO), and the run's warnings name both files and the reason.
@@ -141,16 +155,10 @@ TEST(Passes, MediaThatCannotBeReadAtTheBuildAreWarnedAbout) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     test::TempDir dir;
-    const fs::path drill = dir / "drill";
-    fs::create_directories(drill);
-    fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", drill);
     RunState state;
     test::RecordingObserver observer;
     state.observer = &observer;
-    state.batchMode = true;
-    state.workBase = dir / "base";
-    ASSERT_TRUE(preBuildChecks(state, {drill / "quickstart.txt", drill / "cat.bmp", drill / "cat.mp3"}, dir / "docs",
-                               [](const fs::path&) { return std::nullopt; }));
+    const fs::path drill = listExample(dir, state);
     ASSERT_TRUE(CheckPass(state).ok);
     ASSERT_GT(state.validRecordCount, 0u);
     for (const char* media : {"cat.bmp", "cat.mp3"}) c.change(drill / media);
@@ -176,16 +184,10 @@ TEST(Passes, MediaThatCannotBeReadAtTheBuildAreWarnedAbout) {
 // whole run goes to standard output.
 TEST(Passes, NameEveryPhaseInOrderAndWriteNothingToStandardOutput) {
   test::TempDir dir;
-  const fs::path drill = dir / "drill";
-  fs::create_directories(drill);
-  fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", drill);
   RunState state;
   test::RecordingSink sink;
   state.sink = &sink;
-  state.batchMode = true;
-  state.workBase = dir / "base";
-  ASSERT_TRUE(preBuildChecks(state, {drill / "quickstart.txt", drill / "cat.bmp", drill / "cat.mp3"}, dir / "docs",
-                             [](const fs::path&) { return std::nullopt; }));
+  listExample(dir, state);
 
   testing::internal::CaptureStdout();
   const bool checked = CheckPass(state).ok;

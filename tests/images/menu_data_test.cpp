@@ -72,7 +72,8 @@ TEST(MenuData, MissingMenuIndexFailsThePass) {
     convertMenuIndexFile(MenuIndexContext{paths, block});
     FAIL() << "no failure";
   } catch (const PassFailure& e) {
-    EXPECT_EQ(std::string(e.what()), "can't open file " + (paths.middata / "Menu/menu.idx").string());
+    EXPECT_EQ(std::string(e.what()), "can't open file " + (paths.middata / "Menu/menu.idx").string() +
+                                           ": No such file or directory");
   }
 }
 

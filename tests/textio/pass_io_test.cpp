@@ -10,6 +10,8 @@
 namespace dm {
 namespace {
 
+namespace fs = std::filesystem;
+
 std::vector<std::u16string> readAll(const std::string& bytes, std::size_t maxUnits = kWideLineUnits) {
   std::istringstream in(bytes);
   WideLineReader reader(in, maxUnits);
@@ -73,10 +75,22 @@ TEST(WideLineWriter, WritesLittleEndian) {
   EXPECT_EQ(out.str().size(), 4u + 140000u);
 }
 
-TEST(PassFiles, OpenFailuresEndThePass) {
+TEST(PassFiles, OpenFailuresEndThePassNamingTheFileAndTheReason) {
   test::TempDir dir;
-  EXPECT_THROW(openPassInput(dir / "missing"), PassFailure);
-  EXPECT_THROW(openPassOutput(dir / "no" / "such" / "folder" / "x"), PassFailure);
+  const fs::path missing = dir / "missing";
+  const fs::path nowhere = dir / "no" / "such" / "folder" / "x";
+  try {
+    openPassInput(missing);
+    ADD_FAILURE() << "no failure";
+  } catch (const PassFailure& e) {
+    EXPECT_EQ(std::string(e.what()), "can't open file " + missing.string() + ": No such file or directory");
+  }
+  try {
+    openPassOutput(nowhere);
+    ADD_FAILURE() << "no failure";
+  } catch (const PassFailure& e) {
+    EXPECT_EQ(std::string(e.what()), "can't open file " + nowhere.string() + ": No such file or directory");
+  }
 }
 
 TEST(PassFiles, AFullDiskIsNamedInTheWriteFailure) {

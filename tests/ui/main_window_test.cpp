@@ -7,6 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 
@@ -444,10 +445,15 @@ TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
   setup.keepWorkTree = true;
   MainWindow& w = window();
   w.addFile(file("src/my.drill.txt", kSource));
+  testing::internal::CaptureStdout();
   w.make();
   EXPECT_EQ(w.display().current(), status::kChecking);
   EXPECT_FALSE(w.addFilesButton()->isEnabled());
   waitForRun();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the phases' texts go to the window's log";
+  const std::vector<std::string> log = w.runLog().lines();
+  EXPECT_NE(std::find(log.begin(), log.end(), "== compiling the dictionary"), log.end());
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) { return l.find("words=") != l.npos; }));
   EXPECT_TRUE(dialogs.failures.empty()) << dialogs.failures.front().toStdString();
   EXPECT_EQ(dialogs.reviews, 1);
   EXPECT_EQ(w.display().current(), status::kCreated);
