@@ -167,7 +167,7 @@ void BM_BitmapPhase(benchmark::State& s) {
   const std::vector<std::u16string> others = d.state.conversion.media.otherList;
   for (auto _ : s) {
     d.state.conversion.media.otherList = others;
-    bitmap::runBitmapPhase(d.bitmapContext());
+    buildBitmaps(d.bitmapContext());
   }
 }
 BENCHMARK(BM_BitmapPhase)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -175,7 +175,7 @@ BENCHMARK(BM_BitmapPhase)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_FontAndColourImages(benchmark::State& s) {
   Drill& d = drill();
   d.state.conversion.media.otherList.resize(kPictures);
-  bitmap::runBitmapPhase(d.bitmapContext());
+  buildBitmaps(d.bitmapContext());
   for (auto _ : s) {
     buildFontImage(d.state.paths, quietSink());
     buildExtBmpImage(d.state.paths, quietSink());
@@ -185,7 +185,7 @@ BENCHMARK(BM_FontAndColourImages)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_SoundPhase(benchmark::State& s) {
   Drill& d = drill();
-  for (auto _ : s) sound::runSoundPhase(d.soundContext());
+  for (auto _ : s) buildSound(d.soundContext());
 }
 BENCHMARK(BM_SoundPhase)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -333,9 +333,14 @@ void writeColourPictures(const BitmapContext& context) {
   }
 }
 
-void runBitmapPhase(const BitmapContext& context) {
-  writeColourPictures(context);
-  writeMonochromeTables(context.paths, context.media, context.monochromeList, context.sink, &context.warnings);
+}  // namespace dm::bitmap
+
+namespace dm {
+
+void buildBitmaps(const BitmapContext& context) {
+  bitmap::writeColourPictures(context);
+  bitmap::writeMonochromeTables(context.paths, context.media, context.monochromeList, context.sink,
+                                &context.warnings);
 }
 
-}  // namespace dm::bitmap
+}  // namespace dm

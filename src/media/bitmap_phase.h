@@ -37,7 +37,4 @@ void writeMonochromeTables(const WorkPaths& paths, const MediaList& media,
 // context.warnings.
 void writeColourPictures(const BitmapContext& context);
 
-// The whole phase.
-void runBitmapPhase(const BitmapContext& context);
-
 }  // namespace dm::bitmap

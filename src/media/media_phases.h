@@ -1,5 +1,5 @@
 // Media phases of the build pass: sound packaging and bitmap conversion.
-// (The picture library that reads the user's pictures lives beside them.)
+// The user's pictures are read with the picture codecs of src/pictures.
 //
 // The images they feed into the container are built by the build pass after
 // them, before the final assembly: Font.bin (font_image.h) in every build,
@@ -47,10 +47,12 @@ struct BitmapContext {
 };
 
 // Referenced sounds -> Middata/Sound/SndFile.lst, Destin/Sound/snd<n>.mp3 and
-// Destin/Sound.bin (runs when soundPhase is set).
+// Destin/Sound.bin (runs when soundPhase is set); sound_package.h holds its
+// steps.
 void buildSound(const SoundContext& context);
 // Referenced pictures -> the picture tables in Middata/Bmp and Destin/Bmp and
-// the colour picture store in Destin/BmpExt (runs when bitmapPhase is set).
+// the colour picture store in Destin/BmpExt (runs when bitmapPhase is set);
+// bitmap_phase.h holds its steps.
 void buildBitmaps(const BitmapContext& context);
 
 }  // namespace dm

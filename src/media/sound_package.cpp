@@ -223,9 +223,13 @@ void writeSoundImage(const WorkPaths& paths, const std::tm& date, ProgressSink& 
   if (!image.flush()) throw PassFailure(platform::withSystemError("can't write file " + target.string() + "\n", errno));
 }
 
-void runSoundPhase(const SoundContext& context) {
-  copySounds(context.paths, context.media, context.soundList, &context.warnings);
-  writeSoundImage(context.paths, platform::buildTime(), context.sink);
+}  // namespace dm::sound
+
+namespace dm {
+
+void buildSound(const SoundContext& context) {
+  sound::copySounds(context.paths, context.media, context.soundList, &context.warnings);
+  sound::writeSoundImage(context.paths, platform::buildTime(), context.sink);
 }
 
-}  // namespace dm::sound
+}  // namespace dm

@@ -53,7 +53,4 @@ void copySounds(const WorkPaths& paths, const MediaList& media, const std::vecto
 // log Trash/Sound_Drill.out. Progress and errors go to the log of `sink`.
 void writeSoundImage(const WorkPaths& paths, const std::tm& date, ProgressSink& sink);
 
-// The whole phase.
-void runSoundPhase(const SoundContext& context);
-
 }  // namespace dm::sound

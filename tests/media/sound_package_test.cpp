@@ -231,7 +231,7 @@ TEST(SoundImage, CheckValueAndDate) {
 TEST_F(SoundTest, PhaseDatesTheImageWithTheBuildTime) {
   ::setenv("SOURCE_DATE_EPOCH", "1796731200", 1);  // 8 December 2026, 12:00 UTC
   state.conversion.media.soundList = {u"00000000a.mp3"};
-  runSoundPhase(state.context(log));
+  buildSound(state.context(log));
   const std::array<std::uint8_t, 4> date = bcdDate(platform::buildTime());
   const std::string s = image();
   ASSERT_EQ(s.size(), 16u + 32u);
