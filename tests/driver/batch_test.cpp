@@ -216,7 +216,7 @@ TEST(BatchExecutable, HelpVersionAndExitStatuses) {
   TempDir dir;
   std::string out;
   EXPECT_EQ(runExe(dir.path(), dir / "base", "--version", &out), 0);
-  EXPECT_EQ(out, "drillmaker 1.2\n");
+  EXPECT_EQ(out, std::string("drillmaker ") + DRILLMAKER_VERSION + "\n") << "the version of the project() line";
   EXPECT_EQ(runExe(dir.path(), dir / "base", "--help", &out), 0);
   EXPECT_NE(out.find("Usage: drillmaker [FOLDER] [/d]"), std::string::npos);
   EXPECT_EQ(runExe(dir.path(), dir / "base", "no-such-folder", &out), 2);
