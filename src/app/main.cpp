@@ -1,4 +1,6 @@
 // drillmaker: the window without arguments, the batch build with a folder.
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -43,13 +45,14 @@ int main(int argc, char** argv) {
       std::cout << "drillmaker " << dm::kVersion << '\n';
       return dm::exitcode::kDone;
     case dm::CommandLine::Action::Usage:
-      std::cerr << "drillmaker: " << command.problem << "\n\n" << dm::usageText();
+      std::cerr << "drillmaker: " << command.problem << " (drillmaker --help lists the options)\n";
       return dm::exitcode::kCheckFailed;
     case dm::CommandLine::Action::Batch: {
       dm::handleInterruptions();
       std::error_code ec;
       dm::BatchEnvironment env{dm::platform::workBase(), std::filesystem::current_path(ec),
-                               dm::platform::documentsFolder(), &std::cout};
+                               dm::platform::documentsFolder(), &std::cout, ::isatty(STDERR_FILENO) == 1,
+                               dm::platform::workBase() / dm::kBatchLogName};
       return dm::runBatch(command, env, std::cerr);
     }
     case dm::CommandLine::Action::Window:

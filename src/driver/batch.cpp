@@ -1,11 +1,17 @@
 #include "driver/batch.h"
 
-#include <ostream>
+#include <getopt.h>
 
+#include <cerrno>
+#include <ostream>
+#include <string_view>
+
+#include "driver/batch_console.h"
 #include "driver/delivery.h"
 #include "driver/file_list.h"
 #include "driver/interruption.h"
 #include "driver/passes.h"
+#include "driver/phase_contexts.h"
 #include "driver/prebuild.h"
 #include "driver/status_text.h"
 #include "driver/work_tree.h"
@@ -19,190 +25,281 @@ namespace {
 // Batch mode never asks: the first listed file of a name stays.
 class KeepFirst : public ReplaceConfirmer {
  public:
-  explicit KeepFirst(std::ostream& err) : err_(err) {}
+  explicit KeepFirst(BatchConsole& console) : console_(console) {}
   bool confirmReplace(const fs::path& newPath, const fs::path& listedPath) override {
-    err_ << "drillmaker: skipped " << newPath.string() << ": a file of the same name is listed ("
-         << listedPath.string() << ")\n";
+    console_.say("drillmaker: skipped " + newPath.string() + ": a file of the same name is listed (" +
+                 listedPath.string() + ")");
     return false;
   }
 
  private:
-  std::ostream& err_;
+  BatchConsole& console_;
 };
 
+// The status messages of a run, each framed by what it ended.
 class PrintStatus : public StatusObserver {
  public:
-  explicit PrintStatus(std::ostream& err) : err_(err) {}
+  explicit PrintStatus(BatchConsole& console) : console_(console) {}
   void onStatus(int code, const std::string& text) override {
     lastCode_ = code;
     if (code == status::kPassFailed) {
-      err_ << "drillmaker: the build failed: " << text;
-      if (text.empty() || text.back() != '\n') err_ << '\n';
+      console_.say("drillmaker: the build failed: " + text);
       return;
     }
     std::string s = statusText(code);
-    if (!s.empty()) err_ << "drillmaker: " << s << '\n';
+    if (!s.empty()) console_.say("drillmaker: the check failed: " + s);
   }
   int lastCode() const { return lastCode_; }
 
  private:
-  std::ostream& err_;
+  BatchConsole& console_;
   int lastCode_ = 0;
 };
 
-// The phases' log texts, one per line, to the batch command's log stream.
-class LogLines : public ProgressSink {
- public:
-  explicit LogLines(std::ostream* out) : out_(out) {}
-  void phase(std::string_view) override {}
-  void progress(std::uint64_t, std::uint64_t) override {}
-  void log(std::string_view line) override {
-    if (out_) *out_ << line << '\n';
-  }
-
- private:
-  std::ostream* out_;
-};
-
 // The build's warnings, after the run.
-void printWarnings(const RunState& state, std::ostream& err) {
-  for (const std::string& warning : state.warnings) err << "drillmaker: warning: " << warning << '\n';
+void printWarnings(const RunState& state, BatchConsole& console) {
+  for (const std::string& warning : state.warnings) console.say("drillmaker: warning: " + warning);
 }
 
 // A work folder the run cannot write in ends it before anything is built.
-int notWritable(std::ostream& err, const fs::path& folder, int error) {
-  err << "drillmaker: the work folder " << folder.string()
-      << " cannot be written: " << platform::systemErrorText(error) << '\n';
+int notWritable(BatchConsole& console, const fs::path& folder, int error) {
+  console.say("drillmaker: the work folder " + folder.string() +
+              " cannot be written: " + platform::systemErrorText(error));
   return exitcode::kCheckFailed;
 }
 
 // A delivered file's name must fit its folder; found out before the build,
 // not when the finished drill cannot be delivered.
-bool fitsFolder(std::ostream& err, const fs::path& delivered) {
+bool fitsFolder(BatchConsole& console, const fs::path& delivered) {
   const std::size_t length = delivered.filename().string().size();
   const std::size_t longest = platform::maxNameLength(delivered.parent_path());
   if (length <= longest) return true;
-  err << "drillmaker: the file name " << delivered.filename().string() << " is " << length
-      << " bytes long; the folder " << delivered.parent_path().string() << " takes names of up to " << longest
-      << " bytes. Give the source text a shorter name. Nothing was built.\n";
+  console.say("drillmaker: the file name " + delivered.filename().string() + " is " + std::to_string(length) +
+              " bytes long; the folder " + delivered.parent_path().string() + " takes names of up to " +
+              std::to_string(longest) + " bytes. Give the source text a shorter name. Nothing was built.");
   return false;
+}
+
+// The system's error number for a drill folder that cannot be entered, 0 for one that can.
+int folderError(const fs::path& folder) {
+  std::error_code ec;
+  const fs::file_status st = fs::status(folder, ec);
+  if (ec) return ec.value();  // ENOENT for a folder that is not there
+  if (!fs::is_directory(st)) return ENOTDIR;
+  return 0;
+}
+
+std::string counted(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + ' ' + (n == 1 ? one : many);
+}
+
+// What a delivering run wrote, in one line: `container` is the delivered
+// container's name, `report` the delivered report's ("" for none).
+std::string summaryLine(const RunState& state, const std::string& container, const std::string& report) {
+  if (state.reportOnly) return "no question passed the check; only " + report + " was written";
+  std::string line = container + ": " + counted(state.validRecordCount, "question", "questions");
+  if (!report.empty()) line += ", " + counted(countErrors(state), "finding", "findings") + " in " + report;
+  if (!state.warnings.empty()) line += ", " + counted(state.warnings.size(), "warning", "warnings");
+  return line;
 }
 
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  constexpr int kOperand = 1;  // what getopt_long returns for a non-option in "-" mode
+  constexpr int kStrict = 256;
+  static const option kLongOptions[] = {
+      {"keep-work", no_argument, nullptr, 'd'}, {"quiet", no_argument, nullptr, 'q'},
+      {"verbose", no_argument, nullptr, 'v'},   {"strict", no_argument, nullptr, kStrict},
+      {"help", no_argument, nullptr, 'h'},      {"version", no_argument, nullptr, 'V'},
+      {nullptr, 0, nullptr, 0},
+  };
   CommandLine cl;
-  std::vector<std::string> rest;
-  for (const std::string& a : args) {
-    if (a == "/d" || a == "/D") {
-      cl.keepWorkTree = true;
-    } else if (a == "--help" || a == "-h") {
-      cl.action = CommandLine::Action::Help;
-      return cl;
-    } else if (a == "--version") {
-      cl.action = CommandLine::Action::Version;
-      return cl;
-    } else {
-      rest.push_back(a);
+  auto usage = [&cl](std::string problem) {
+    cl.action = CommandLine::Action::Usage;
+    cl.problem = std::move(problem);
+    return cl;
+  };
+
+  std::vector<std::string> strings{"drillmaker"};
+  strings.insert(strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : strings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(strings.size());
+
+  std::vector<std::string> operands;
+  std::string batchOption;  // the first option that needs a folder
+  optind = 0;  // a fresh scan (glibc)
+  opterr = 0;  // the problems are reported here, in one line
+  // A leading "-": operands come back in order, whatever POSIXLY_CORRECT says.
+  for (int c; (c = getopt_long(argc, argv.data(), "-dqvhV", kLongOptions, nullptr)) != -1;) {
+    switch (c) {
+      case kOperand:
+        if (std::string_view(optarg) == "/d" || std::string_view(optarg) == "/D")
+          cl.keepWorkTree = true;
+        else
+          operands.emplace_back(optarg);
+        break;
+      case 'd':
+        cl.keepWorkTree = true;
+        break;
+      case 'q':
+        cl.quiet = true;
+        if (batchOption.empty()) batchOption = "-q";
+        break;
+      case 'v':
+        cl.verbose = true;
+        if (batchOption.empty()) batchOption = "-v";
+        break;
+      case kStrict:
+        cl.strict = true;
+        if (batchOption.empty()) batchOption = "--strict";
+        break;
+      case 'h':
+        cl.action = CommandLine::Action::Help;
+        return cl;
+      case 'V':
+        cl.action = CommandLine::Action::Version;
+        return cl;
+      default: {
+        const std::string given = argv[optind - 1] ? argv[optind - 1] : "";
+        if (given.rfind("--", 0) != 0) return usage("unknown option -" + std::string(1, static_cast<char>(optopt)));
+        const std::string name = given.substr(2, given.find('=') - 2);
+        if (given.find('=') != std::string::npos && optopt != 0)
+          return usage("the option --" + name + " takes no value");
+        std::vector<std::string> matches;
+        for (const option* o = kLongOptions; o->name; ++o)
+          if (!name.empty() && std::string_view(o->name).rfind(name, 0) == 0) matches.push_back(o->name);
+        if (matches.size() > 1) return usage("ambiguous option " + given + " (--" + matches[0] + " or --" + matches[1] + "?)");
+        return usage("unknown option " + given);
+      }
     }
   }
-  if (rest.empty()) return cl;  // the window, with or without "/d"
-  if (rest.size() > 1) {
-    cl.action = CommandLine::Action::Usage;
-    cl.problem = "expected one folder, got " + std::to_string(rest.size()) + " arguments";
-    return cl;
-  }
-  if (rest[0].size() > 1 && rest[0][0] == '-') {
-    cl.action = CommandLine::Action::Usage;
-    cl.problem = "unknown option " + rest[0];
-    return cl;
+  for (int i = optind; i < argc; ++i) operands.emplace_back(argv[i]);  // after "--"
+
+  if (operands.size() > 1)
+    return usage("expected one folder, got " + std::to_string(operands.size()) + " arguments");
+  if (cl.quiet && cl.verbose) return usage("-q and -v cannot be used together");
+  if (operands.empty()) {
+    if (!batchOption.empty()) return usage(batchOption + " needs a FOLDER to build");
+    return cl;  // the window, with or without "/d"
   }
   cl.action = CommandLine::Action::Batch;
-  cl.folder = rest[0];
+  cl.folder = operands[0];
   return cl;
 }
 
 std::string usageText() {
-  return "Usage: drillmaker [FOLDER] [/d]\n"
+  return "Usage: drillmaker [OPTIONS] FOLDER   build the drill in FOLDER\n"
+         "       drillmaker [-d]                open the window\n"
+         "       drillmaker inspect FILE.drl [--entries] [--json]\n"
+         "                                      verify a built drill and describe it\n"
          "\n"
          "Turns a drill (one tab-separated source text with the pictures and\n"
          "sounds it names) into the file the handheld dictionary loads.\n"
          "\n"
-         "  drillmaker             open the window\n"
-         "  drillmaker FOLDER      build the drill in FOLDER without a window and\n"
-         "                         write <source name>.drl and error-<source name>.txt\n"
-         "                         into the current directory\n"
-         "  /d, /D                 keep the work files after the run\n"
-         "  --help                 show this text\n"
-         "  --version              show the version\n"
-         "  drillmaker inspect FILE.drl [--json]\n"
-         "                         verify a built drill and describe it\n"
+         "The batch build adds the files below FOLDER, checks and builds, and writes\n"
+         "<source name>.drl and, when the check found something, the check report\n"
+         "error-<source name>.txt into the current directory. Standard output gets\n"
+         "one line saying what was written; progress, warnings and failures go to\n"
+         "standard error.\n"
          "\n"
-         "Exit status: 0 done, 1 the build failed, 2 a check before the build\n"
-         "failed, 3 another drillmaker is running, 130/143 interrupted by\n"
-         "SIGINT/SIGTERM (the work files are removed).\n"
-         "Work files live in $DRILLMAKER_WORK_BASE, else $XDG_CACHE_HOME/drillmaker\n"
-         "(~/.cache/drillmaker).\n";
+         "Options:\n"
+         "  -d, --keep-work, /d, /D  keep the work files after the run\n"
+         "  -q, --quiet              show no progress (failures and warnings still)\n"
+         "  -v, --verbose            show the phases' log texts as well\n"
+         "      --strict             exit with 4 when the check reported findings\n"
+         "  -h, --help               show this text\n"
+         "  -V, --version            show the version\n"
+         "  --                       what follows is the FOLDER, even if it starts with -\n"
+         "\n"
+         "inspect options:\n"
+         "  --entries                decode the entries and list them too\n"
+         "  --json                   print the description as JSON\n"
+         "inspect exits with 0 when every check holds, 1 when one does not, 2 when\n"
+         "the file cannot be read or the command line is wrong.\n"
+         "\n"
+         "Files: the work files live in $DRILLMAKER_WORK_BASE, else\n"
+         "$XDG_CACHE_HOME/drillmaker (~/.cache/drillmaker), under TempUsr. The log\n"
+         "of the last batch run, with every text of its phases, is drillmaker.log\n"
+         "in the same folder; each run replaces it.\n"
+         "\n"
+         "Exit status: 0 done (also when no question passed the check and only the\n"
+         "report was written), 1 the build failed, 2 a check before the build\n"
+         "failed or the command line is wrong, 3 another drillmaker is running,\n"
+         "4 with --strict: written, but the check reported findings, 130/143\n"
+         "interrupted by SIGINT/SIGTERM (the work files are removed).\n";
 }
 
 int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostream& err) {
+  BatchConsole console(err, env.terminal,
+                       command.quiet     ? BatchConsole::Detail::Quiet
+                       : command.verbose ? BatchConsole::Detail::Verbose
+                                         : BatchConsole::Detail::Phases);
   platform::InstanceLock lock;
   std::error_code ec;
   fs::create_directories(env.workBase, ec);
-  if (ec) return notWritable(err, env.workBase, ec.value());
+  if (ec) return notWritable(console, env.workBase, ec.value());
   if (!lock.acquire(env.workBase / platform::kInstanceLockName)) {
-    if (lock.openError() != 0) return notWritable(err, env.workBase, lock.openError());
-    err << "drillmaker: another drillmaker is running; nothing was built\n";
+    if (lock.openError() != 0) return notWritable(console, env.workBase, lock.openError());
+    console.say("drillmaker: another drillmaker is running; nothing was built");
     return exitcode::kLocked;
   }
   const WorkFilesAtStake stake(env.workBase);
   // The lock file may be left from a run before the folder became read-only.
-  if (const int error = platform::folderWriteError(env.workBase)) return notWritable(err, env.workBase, error);
+  if (const int error = platform::folderWriteError(env.workBase)) return notWritable(console, env.workBase, error);
 
   const fs::path folder = fs::path(command.folder).is_absolute() ? fs::path(command.folder)
                                                                   : env.startDir / command.folder;
-  if (!fs::is_directory(folder, ec)) {
-    err << "drillmaker: cannot enter the folder " << folder.string() << '\n';
+  // Only the run that holds the lock replaces the log.
+  if (!env.logFile.empty()) {
+    if (const int error = console.openLog(env.logFile, std::string("drillmaker ") + kVersion + ": " + folder.string()))
+      console.say("drillmaker: warning: cannot write the log " + env.logFile.string() + ": " +
+                  platform::systemErrorText(error));
+  }
+  if (const int error = folderError(folder)) {
+    console.say("drillmaker: cannot enter the folder " + folder.string() + ": " + platform::systemErrorText(error));
     return exitcode::kCheckFailed;
   }
 
-  PrintStatus printer(err);
+  PrintStatus printer(console);
   RunState state;
   state.workBase = env.workBase;
   state.startDir = env.startDir;
   state.batchMode = true;
   state.cleanupAfterRun = !command.keepWorkTree;
   state.observer = &printer;
-  LogLines logLines(env.log);
-  state.sink = &logLines;
+  state.sink = &console;
 
   FileList files;
-  KeepFirst keepFirst(err);
+  KeepFirst keepFirst(console);
   files.scanFolder(folder, keepFirst);
   for (const FolderProblem& problem : files.unreadableFolders()) {
     const std::string reason = platform::systemErrorText(problem.error.value());
     if (problem.folder == folder) {
-      err << "drillmaker: cannot read the folder " << folder.string() << ": " << reason << '\n';
+      console.say("drillmaker: cannot read the folder " + folder.string() + ": " + reason);
       return exitcode::kCheckFailed;
     }
-    err << "drillmaker: warning: cannot read " << problem.folder.string() << ": " << reason
-        << "; it is left out\n";
+    console.say("drillmaker: warning: cannot read " + problem.folder.string() + ": " + reason + "; it is left out");
   }
   state.fileList = files.entries();
 
   if (!preBuildChecks(state, state.fileList, env.documents, platform::freeBytes)) {
     if (printer.lastCode() == status::kTooManyTexts) {
-      err << "drillmaker: the text files found:\n";
+      std::string found = "drillmaker: the text files found:\n";
       for (const fs::path& path : state.fileList)
-        if (isTextFile(path)) err << "  " << path.string() << '\n';
+        if (isTextFile(path)) found += "  " + path.string() + '\n';
+      console.say(found);
     }
     return exitcode::kCheckFailed;
   }
 
   const std::string name = sourceName(state.sourceTextPath);
-  if (!fitsFolder(err, deliveredContainerPath(env.startDir, name))) return exitcode::kCheckFailed;
+  if (!fitsFolder(console, deliveredContainerPath(env.startDir, name))) return exitcode::kCheckFailed;
   prepareWorkTree(state);
-  if (WorkTreeProblem problem = checkWorkTree(state.paths)) return notWritable(err, problem.folder, problem.error);
+  if (WorkTreeProblem problem = checkWorkTree(state.paths))
+    return notWritable(console, problem.folder, problem.error);
 
   auto failed = [&] {
     deleteWorkFiles(state);
@@ -211,8 +308,8 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
 
   if (!CheckPass(state).ok) return failed();
   if (state.intake.sourceEncoding != SourceEncoding::ShiftJis)
-    err << "drillmaker: read " << state.sourceTextPath.filename().string() << " as "
-        << encodingName(state.intake.sourceEncoding) << '\n';
+    console.say("drillmaker: read " + state.sourceTextPath.filename().string() + " as " +
+                std::string(encodingName(state.intake.sourceEncoding)));
   try {
     writeCheckReport(state);
   } catch (const std::exception& e) {
@@ -221,7 +318,8 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   }
 
   // The report exists only when the check found something.
-  if (fs::exists(workReportPath(state), ec) && !fitsFolder(err, deliveredReportPath(env.startDir, name))) {
+  const bool withReport = fs::exists(workReportPath(state), ec);
+  if (withReport && !fitsFolder(console, deliveredReportPath(env.startDir, name))) {
     deleteWorkFiles(state);
     return exitcode::kCheckFailed;
   }
@@ -229,20 +327,26 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   if (state.validRecordCount == 0) {
     state.reportOnly = true;
   } else if (!BuildPass(state).ok) {
-    printWarnings(state, err);
+    printWarnings(state, console);
     return failed();
   }
 
   BatchDelivery delivered = deliverBatch(state);
-  printWarnings(state, err);
+  printWarnings(state, console);
   if (delivered.error) {
-    err << "drillmaker: cannot write " << delivered.failedPath.string() << ": " << delivered.error.message()
-        << '\n';
+    console.say("drillmaker: cannot write " + delivered.failedPath.string() + ": " + delivered.error.message());
     if (state.cleanupAfterRun) deleteWorkFiles(state);
     return exitcode::kPassFailed;
   }
   if (state.cleanupAfterRun) deleteWorkFiles(state);
-  return exitcode::kDone;
+
+  const std::string line =
+      summaryLine(state, deliveredContainerPath(env.startDir, name).filename().string(),
+                  withReport ? deliveredReportPath(env.startDir, name).filename().string() : std::string());
+  console.clearProgress();
+  console.record(line);
+  if (env.out) *env.out << line << '\n' << std::flush;
+  return command.strict && countErrors(state) != 0 ? exitcode::kFindings : exitcode::kDone;
 }
 
 }  // namespace dm
