@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ostream>
 #include <string_view>
 
@@ -108,6 +109,7 @@ std::string summaryLine(const RunState& state, const std::string& container, con
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   constexpr int kOperand = 1;  // what getopt_long returns for a non-option in "-" mode
   constexpr int kStrict = 256;
+  static constexpr char kShortOptions[] = "-dqvhV";
   static const option kLongOptions[] = {
       {"keep-work", no_argument, nullptr, 'd'}, {"quiet", no_argument, nullptr, 'q'},
       {"verbose", no_argument, nullptr, 'v'},   {"strict", no_argument, nullptr, kStrict},
@@ -133,7 +135,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   optind = 0;  // a fresh scan (glibc)
   opterr = 0;  // the problems are reported here, in one line
   // A leading "-": operands come back in order, whatever POSIXLY_CORRECT says.
-  for (int c; (c = getopt_long(argc, argv.data(), "-dqvhV", kLongOptions, nullptr)) != -1;) {
+  for (int c; (c = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr)) != -1;) {
     switch (c) {
       case kOperand:
         if (std::string_view(optarg) == "/d" || std::string_view(optarg) == "/D")
@@ -163,11 +165,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         cl.action = CommandLine::Action::Version;
         return cl;
       default: {
-        const std::string given = argv[optind - 1] ? argv[optind - 1] : "";
-        if (given.rfind("--", 0) != 0) return usage("unknown option -" + std::string(1, static_cast<char>(optopt)));
+        // An unknown short option is in optopt; a long option's problem
+        // leaves optopt 0 (unknown, ambiguous) or its value (given a value).
+        if (optopt > 0 && optopt < kStrict && !std::strchr(kShortOptions + 1, optopt))
+          return usage("unknown option -" + std::string(1, static_cast<char>(optopt)));
+        const std::string given = argv[optind - 1];
         const std::string name = given.substr(2, given.find('=') - 2);
-        if (given.find('=') != std::string::npos && optopt != 0)
-          return usage("the option --" + name + " takes no value");
+        if (optopt != 0) return usage("the option --" + name + " takes no value");
         std::vector<std::string> matches;
         for (const option* o = kLongOptions; o->name; ++o)
           if (!name.empty() && std::string_view(o->name).rfind(name, 0) == 0) matches.push_back(o->name);
@@ -308,7 +312,7 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
 
   if (!CheckPass(state).ok) return failed();
   if (state.intake.sourceEncoding != SourceEncoding::ShiftJis)
-    console.say("drillmaker: read " + state.sourceTextPath.filename().string() + " as " +
+    console.note("drillmaker: read " + state.sourceTextPath.filename().string() + " as " +
                 std::string(encodingName(state.intake.sourceEncoding)));
   try {
     writeCheckReport(state);

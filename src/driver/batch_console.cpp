@@ -47,6 +47,14 @@ void BatchConsole::say(std::string_view text) {
   draw(shown);
 }
 
+void BatchConsole::note(std::string_view text) {
+  if (detail_ != Detail::Quiet) {
+    say(text);
+    return;
+  }
+  record(text.substr(0, text.size() - (!text.empty() && text.back() == '\n')));
+}
+
 void BatchConsole::record(std::string_view line) {
   if (!log_.is_open()) return;
   log_ << line << '\n';

@@ -42,6 +42,9 @@ class BatchConsole : public ProgressSink {
   // A message to the user: on standard error (above the progress line) and
   // in the log. `text` is one or more lines; a missing last line end is added.
   void say(std::string_view text);
+  // A note on how the run went (e.g. the encoding read): as say(), but not
+  // on standard error when quiet.
+  void note(std::string_view text);
   // A line for the log alone (the run's result, which goes to standard output).
   void record(std::string_view line);
   // Clears the progress line; the next progress draws it again.

@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -48,6 +50,51 @@ TEST(CommandLine, Parsing) {
     EXPECT_EQ(cl.action, c.action) << testing::PrintToString(c.args);
     EXPECT_EQ(cl.keepWorkTree, c.keep) << testing::PrintToString(c.args);
     EXPECT_EQ(cl.folder, c.folder) << testing::PrintToString(c.args);
+  }
+}
+
+TEST(CommandLine, OptionsInTheUsualForm) {
+  using A = CommandLine::Action;
+  struct Case {
+    std::vector<std::string> args;
+    A action;
+    std::string folder;        // of a batch run
+    std::string problem = "";  // of a usage problem
+    bool keep = false, quiet = false, verbose = false, strict = false;
+  } cases[] = {
+      {{"-d", "drill"}, A::Batch, "drill", "", true},
+      {{"drill", "--keep-work"}, A::Batch, "drill", "", true},
+      {{"-d"}, A::Window, "", "", true},
+      {{"--", "-d"}, A::Batch, "-d", ""},  // a folder named -d
+      {{"-qd", "drill"}, A::Batch, "drill", "", true, true},
+      {{"--quiet", "drill"}, A::Batch, "drill", "", false, true},
+      {{"drill", "-v"}, A::Batch, "drill", "", false, false, true},
+      {{"--verbose", "--strict", "drill"}, A::Batch, "drill", "", false, false, true, true},
+      {{"--str", "drill"}, A::Batch, "drill", "", false, false, false, true},
+      {{"-h", "drill"}, A::Help, ""},
+      {{"-V"}, A::Version, ""},
+      {{"-x", "drill"}, A::Usage, "", "unknown option -x"},
+      {{"-dx", "drill"}, A::Usage, "", "unknown option -x"},
+      {{"--strict", "-xd", "drill"}, A::Usage, "", "unknown option -x"},
+      {{"--frobnicate", "drill"}, A::Usage, "", "unknown option --frobnicate"},
+      {{"--ver", "drill"}, A::Usage, "", "ambiguous option --ver (--verbose or --version?)"},
+      {{"--strict=yes", "drill"}, A::Usage, "", "the option --strict takes no value"},
+      {{"--keep-work=1", "drill"}, A::Usage, "", "the option --keep-work takes no value"},
+      {{"-d", "a", "b"}, A::Usage, "", "expected one folder, got 2 arguments"},
+      {{"--strict"}, A::Usage, "", "--strict needs a FOLDER to build"},
+      {{"-q", "-v", "drill"}, A::Usage, "", "-q and -v cannot be used together"},
+  };
+  for (const auto& c : cases) {
+    const std::string args = testing::PrintToString(c.args);
+    const CommandLine cl = parseCommandLine(c.args);
+    EXPECT_EQ(cl.action, c.action) << args;
+    EXPECT_EQ(cl.folder, c.folder) << args;
+    EXPECT_EQ(cl.problem, c.problem) << args;
+    if (c.action != A::Batch && c.action != A::Window) continue;
+    EXPECT_EQ(cl.keepWorkTree, c.keep) << args;
+    EXPECT_EQ(cl.quiet, c.quiet) << args;
+    EXPECT_EQ(cl.verbose, c.verbose) << args;
+    EXPECT_EQ(cl.strict, c.strict) << args;
   }
 }
 
@@ -218,11 +265,238 @@ TEST(BatchExecutable, HelpVersionAndExitStatuses) {
   EXPECT_EQ(runExe(dir.path(), dir / "base", "--version", &out), 0);
   EXPECT_EQ(out, std::string("drillmaker ") + DRILLMAKER_VERSION + "\n") << "the version of the project() line";
   EXPECT_EQ(runExe(dir.path(), dir / "base", "--help", &out), 0);
-  EXPECT_NE(out.find("Usage: drillmaker [FOLDER] [/d]"), std::string::npos);
+  EXPECT_NE(out.find("Usage: drillmaker [OPTIONS] FOLDER"), std::string::npos);
   EXPECT_EQ(runExe(dir.path(), dir / "base", "no-such-folder", &out), 2);
   writeFile(dir / "drill/a.bmp", "x");
   EXPECT_EQ(runExe(dir.path(), dir / "base", "drill /D", &out), 2);
   EXPECT_NE(out.find("テキストファイルがありません"), std::string::npos) << out;
+}
+
+// What a run of the executable said, its two streams apart.
+struct ExeRun {
+  int status = -1;
+  std::string out, err;
+};
+
+// Runs the executable through the shell in `cwd` with `env` (assignments
+// put before it) and its standard error going to a file.
+ExeRun runExeApart(const fs::path& cwd, const fs::path& workBase, const std::string& args,
+                   const std::string& env = "") {
+  const fs::path errFile = workBase.parent_path() / "stderr.txt";
+  const std::string cmd = "cd '" + cwd.string() + "' && " + env + " DRILLMAKER_WORK_BASE='" + workBase.string() +
+                          "' '" + DRILLMAKER_EXE + "' " + args + " 2>'" + errFile.string() + "'";
+  ExeRun run;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return run;
+  char buf[4096];
+  while (std::size_t n = fread(buf, 1, sizeof buf, p)) run.out.append(buf, n);
+  const int st = pclose(p);
+  run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  run.err = readFile(errFile);
+  return run;
+}
+
+// A small drill in `folder`: one question that passes the check and
+// `faulty` ones whose answer is not a number (finding 20, the line is left out).
+void writeSmallDrill(const fs::path& folder, int faulty) {
+  std::string source =
+      "設定\t使い方\t\tドリル\t\t\r\n"
+      "分類1\t分類2\t分類3\t問題番号\t問題\t正解\t解説\t制限時間\t選択肢1\t選択肢2\r\n"
+      "長\t中\t小\t1\t問題です。\t1\t解説\t\tはい\tいいえ\r\n";
+  for (int i = 0; i < faulty; ++i) source += "長\t中\t小\t2\t問題です。\tx\t解説\t\tはい\tいいえ\r\n";
+  writeFile(folder / "quiz.txt", "\xFF\xFE" + test::utf16le(source));
+}
+
+TEST(BatchExecutable, StandardOutputHoldsOnlyTheSummaryAndTheLogHoldsTheCompilerTexts) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> drill;
+    std::string args;
+    int status;
+    std::string summary;
+  };
+  const fs::path example = fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart";
+  const auto quickstart = [&](const fs::path& folder) {
+    fs::create_directories(folder.parent_path());
+    fs::copy(example, folder);
+  };
+  const auto noQuestion = [](const fs::path& folder) {
+    writeFile(folder / "quiz.txt", "\xFF\xFE" + test::utf16le("設定\t使い方\t\tドリル\t\t\r\n見出し\r\n"));
+  };
+  const std::vector<Case> cases{
+      {"clean", quickstart, "drill", 0, "quickstart.drl: 6 questions\n"},
+      {"clean, --strict", quickstart, "--strict drill", 0, "quickstart.drl: 6 questions\n"},
+      {"findings", [](const fs::path& f) { writeSmallDrill(f, 2); }, "drill", 0,
+       "quiz.drl: 1 question, 2 findings in error-quiz.txt\n"},
+      {"findings, --strict", [](const fs::path& f) { writeSmallDrill(f, 1); }, "drill --strict", 4,
+       "quiz.drl: 1 question, 1 finding in error-quiz.txt\n"},
+      {"no question", noQuestion, "drill", 0, "no question passed the check; only error-quiz.txt was written\n"},
+      {"no question, --strict", noQuestion, "--strict drill", 4,
+       "no question passed the check; only error-quiz.txt was written\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    c.drill(dir / "cwd/drill");
+    const ExeRun run = runExeApart(dir / "cwd", dir / "base", c.args);
+    EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+    EXPECT_EQ(run.out, c.summary) << c.name;
+    // The compiler's texts, its notes about tables a drill never has
+    // included, are in the log, not in front of the user.
+    const std::string log = readFile(dir / "base" / kBatchLogName);
+    EXPECT_EQ(run.err.find("words="), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err.find("Warning"), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_NE(log.find("== checking the records\n"), std::string::npos) << c.name << ": " << log;
+    EXPECT_NE(log.find(c.summary), std::string::npos) << c.name << ": " << log;
+    if (std::string(c.name).rfind("no question", 0) == 0) continue;
+    EXPECT_NE(log.find("words="), std::string::npos) << c.name;
+    EXPECT_NE(log.find("Warning: no such file [CodeType.lst]!\n"), std::string::npos) << c.name;
+    EXPECT_NE(run.err.find("drillmaker: compiling the dictionary\n"), std::string::npos)
+        << c.name << ": one line per phase off a terminal\n" << run.err;
+    EXPECT_EQ(run.err.find('\r'), std::string::npos) << c.name << ": no progress line off a terminal";
+  }
+}
+
+TEST(Batch, ProgressRewritesOneLineOnlyOnATerminal) {
+  struct Case {
+    bool terminal;
+    bool quiet;
+    bool progressLine;  // a line rewritten with CR, a bar where the total is known
+  } cases[] = {{true, false, true}, {false, false, false}, {true, true, false}};
+  for (const Case& c : cases) {
+    BatchFixture f;
+    f.env.terminal = c.terminal;
+    std::ostringstream out;
+    f.env.out = &out;
+    writeSmallDrill(f.env.startDir / "drill", 0);
+    CommandLine cl;
+    cl.action = CommandLine::Action::Batch;
+    cl.folder = "drill";
+    cl.quiet = c.quiet;
+    ASSERT_EQ(runBatch(cl, f.env, f.err), exitcode::kDone) << f.err.str();
+    const std::string err = f.err.str();
+    SCOPED_TRACE(testing::Message() << "terminal " << c.terminal << ", quiet " << c.quiet << ": " << err);
+    EXPECT_EQ(err.find("\rconverting the entries [") != std::string::npos, c.progressLine);
+    EXPECT_EQ(err.find("\rcompiling the dictionary") != std::string::npos, c.progressLine);
+    EXPECT_EQ(err.find("drillmaker: compiling the dictionary\n") != std::string::npos, !c.terminal && !c.quiet);
+    if (c.progressLine) {
+      // The line is cleared before the run ends: nothing after the last CR.
+      EXPECT_EQ(err.substr(err.rfind('\r') + 1), "");
+    }
+    EXPECT_EQ(out.str(), "quiz.drl: 1 question\n");
+  }
+}
+
+TEST(BatchExecutable, QuietVerboseAndKeepWork) {
+  struct Case {
+    const char* args;
+    bool phases;    // "drillmaker: compiling the dictionary" on standard error
+    bool logTexts;  // the compiler's texts on standard error
+    bool kept;      // the work files stay
+  } cases[] = {
+      {"-q drill", false, false, false},
+      {"drill --verbose", true, true, false},
+      {"-d drill", true, false, true},
+      {"--keep-work -q drill", false, false, true},
+      {"drill /d", true, false, true},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    writeSmallDrill(dir / "cwd/drill", 0);
+    const ExeRun run = runExeApart(dir / "cwd", dir / "base", c.args);
+    EXPECT_EQ(run.status, 0) << c.args << ": " << run.err;
+    EXPECT_EQ(run.out, "quiz.drl: 1 question\n") << c.args;
+    EXPECT_EQ(run.err.find("drillmaker: compiling the dictionary\n") != std::string::npos, c.phases)
+        << c.args << ": " << run.err;
+    EXPECT_EQ(run.err.find("words=") != std::string::npos, c.logTexts) << c.args;
+    if (!c.phases && !c.logTexts) {
+      EXPECT_EQ(run.err, "") << c.args;
+    }
+    EXPECT_EQ(fs::exists(dir / "base/TempUsr/Destin/Drill.bin"), c.kept) << c.args;
+  }
+}
+
+TEST(BatchExecutable, UsageProblemsAreOneLineAndNeverABuild) {
+  struct Case {
+    const char* args;
+    std::string message;
+  } cases[] = {
+      {"-x drill", "drillmaker: unknown option -x (drillmaker --help lists the options)\n"},
+      {"--frobnicate", "drillmaker: unknown option --frobnicate (drillmaker --help lists the options)\n"},
+      {"drill other", "drillmaker: expected one folder, got 2 arguments (drillmaker --help lists the options)\n"},
+      {"--strict", "drillmaker: --strict needs a FOLDER to build (drillmaker --help lists the options)\n"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    writeSmallDrill(dir / "cwd/drill", 0);
+    const ExeRun run = runExeApart(dir / "cwd", dir / "base", c.args);
+    EXPECT_EQ(run.status, 2) << c.args;
+    EXPECT_EQ(run.out, "") << c.args;
+    EXPECT_EQ(run.err, c.message) << c.args;
+    EXPECT_FALSE(fs::exists(dir / "cwd/quiz.drl")) << c.args;
+  }
+}
+
+TEST(BatchExecutable, HelpNamesEveryCommandOptionFileAndStatus) {
+  TempDir dir;
+  for (const char* args : {"--help", "-h"}) {
+    const ExeRun run = runExeApart(dir.path(), dir / "base", args);
+    EXPECT_EQ(run.status, 0) << args;
+    for (const char* said :
+         {"drillmaker [OPTIONS] FOLDER", "drillmaker inspect FILE.drl [--entries] [--json]", "-d, --keep-work, /d, /D",
+          "-q, --quiet", "-v, --verbose", "--strict", "-h, --help", "-V, --version", "$DRILLMAKER_WORK_BASE",
+          "drillmaker.log", "0 done", "1 the build failed", "2 a check before the build", "3 another drillmaker",
+          "4 with --strict", "130/143"})
+      EXPECT_NE(run.out.find(said), std::string::npos) << args << " leaves out " << said;
+  }
+  const ExeRun version = runExeApart(dir.path(), dir / "base", "-V");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("drillmaker ") + DRILLMAKER_VERSION + "\n");
+}
+
+TEST(BatchExecutable, FailuresNameTheirReasonInOneLanguageWhateverTheLocale) {
+  TempDir dir;
+  writeFile(dir / "cwd/plain-file", "x");
+  writeFile(dir / "cwd/pictures-only/a.bmp", "x");
+  struct Case {
+    const char* args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {"no-such-folder", 2,
+       "drillmaker: cannot enter the folder " + (dir / "cwd/no-such-folder").string() + ": No such file or directory\n"},
+      {"plain-file", 2, "drillmaker: cannot enter the folder " + (dir / "cwd/plain-file").string() + ": Not a directory\n"},
+      {"pictures-only", 2, "drillmaker: the check failed: エラー:テキストファイルがありません。\n"},
+  };
+  for (const char* locale : {"", "LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8"}) {
+    for (const Case& c : cases) {
+      const ExeRun run = runExeApart(dir / "cwd", dir / "base", c.args, locale);
+      EXPECT_EQ(run.status, c.status) << locale << c.args;
+      EXPECT_EQ(run.out, "") << locale << c.args;
+      EXPECT_NE(run.err.find(c.message), std::string::npos) << locale << c.args << ": " << run.err;
+      // The log of the failed run is kept and says the same.
+      EXPECT_NE(readFile(dir / "base" / kBatchLogName).find(c.message), std::string::npos) << locale << c.args;
+    }
+  }
+}
+
+TEST(BatchExecutable, ARunThatFailsLeavesItsLogAndTheNextRunReplacesIt) {
+  TempDir dir;
+  // A source over the size limit: the check pass fails at once.
+  writeFile(dir / "cwd/big/big.txt", "");
+  fs::resize_file(dir / "cwd/big/big.txt", 16777217);
+  const ExeRun failed = runExeApart(dir / "cwd", dir / "base", "big");
+  EXPECT_EQ(failed.status, 1) << failed.err;
+  const std::string log = readFile(dir / "base" / kBatchLogName);
+  EXPECT_EQ(log.rfind("drillmaker " + std::string(DRILLMAKER_VERSION) + ": " + (dir / "cwd/big").string() + "\n", 0), 0u)
+      << log;
+  EXPECT_NE(log.find("== preparing the work folder\ndrillmaker: the build failed: The source text big.txt has "
+                     "16777217 bytes"),
+            std::string::npos)
+      << log;
+
+  writeSmallDrill(dir / "cwd/small", 0);
+  ASSERT_EQ(runExeApart(dir / "cwd", dir / "base", "small").status, 0);
+  EXPECT_EQ(readFile(dir / "base" / kBatchLogName).find("big"), std::string::npos) << "replaced";
 }
 
 // Every regular file below `root`, by its path relative to `root`.
@@ -374,7 +648,13 @@ TEST(BatchExecutable, AnInterruptedRunRemovesItsWorkFilesAndDeliversNothing) {
                                                        "; the work files were removed\n"),
               std::string::npos)
         << test::readFile(dir / "stderr.txt");
-    EXPECT_EQ(pathsBelow(dir / "base"), std::vector<fs::path>{dir / "base" / platform::kInstanceLockName}) << c.name;
+    // The log of the run stays: it says how far the run came.
+    std::vector<fs::path> left = pathsBelow(dir / "base");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<fs::path>{dir / "base" / platform::kInstanceLockName, dir / "base" / kBatchLogName}))
+        << c.name;
+    EXPECT_NE(test::readFile(dir / "base" / kBatchLogName).find("== reading the source text\n"), std::string::npos)
+        << c.name;
     EXPECT_EQ(pathsBelow(dir / "cwd"), std::vector<fs::path>{dir / "cwd/drill/big.txt"}) << c.name;
   }
 }
