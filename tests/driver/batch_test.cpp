@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -384,6 +385,42 @@ TEST(Batch, ProgressRewritesOneLineOnlyOnATerminal) {
     }
     EXPECT_EQ(out.str(), "quiz.drl: 1 question\n");
   }
+}
+
+TEST(BatchExecutable, AProgressLineOnlyWhenStandardErrorIsATerminal) {
+  TempDir dir;
+  writeSmallDrill(dir / "cwd/drill", 0);
+  int terminal = -1, side = -1;
+  ASSERT_EQ(::openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
+  const fs::path outFile = dir / "stdout.txt";
+  std::string exe = DRILLMAKER_EXE, folder = "drill";
+  char* argv[] = {exe.data(), folder.data(), nullptr};
+  const std::string base = "DRILLMAKER_WORK_BASE=" + (dir / "base").string();
+  std::vector<char*> envp{const_cast<char*>(base.c_str())};
+  for (char** e = environ; *e; ++e)
+    if (std::string_view(*e).rfind("DRILLMAKER_WORK_BASE=", 0) != 0) envp.push_back(*e);
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, (dir / "cwd").c_str());
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, side, 2);
+  posix_spawn_file_actions_addclose(&actions, terminal);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(side);
+  std::string shown;
+  char buf[4096];
+  for (ssize_t n; (n = ::read(terminal, buf, sizeof buf)) > 0;) shown.append(buf, static_cast<std::size_t>(n));
+  ::close(terminal);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
+  EXPECT_NE(shown.find("\rconverting the entries [#"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("drillmaker: compiling the dictionary"), std::string::npos) << shown;
+  EXPECT_EQ(shown.substr(shown.rfind('\r') + 1), "") << "the line is cleared at the end";
+  EXPECT_EQ(readFile(outFile), "quiz.drl: 1 question\n");
 }
 
 TEST(BatchExecutable, QuietVerboseAndKeepWork) {
