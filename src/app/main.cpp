@@ -10,6 +10,7 @@
 #include "readback/readback.h"
 #include "platform/platform.h"
 #ifdef DRILLMAKER_WITH_WINDOW
+#include "ui/display.h"
 #include "ui/ui.h"
 #endif
 
@@ -19,6 +20,11 @@ namespace {
 // batch build needs no display.
 int runWindow(const dm::CommandLine& command, int& argc, char** argv) {
 #ifdef DRILLMAKER_WITH_WINDOW
+  // Without a display the toolkit would abort the process; say what to do.
+  if (!dm::ui::canShowWindow(dm::ui::DisplayEnvironment::current())) {
+    std::cerr << dm::ui::kNoDisplayMessage << '\n';
+    return dm::exitcode::kCheckFailed;
+  }
   return dm::ui::runWindow(command.keepWorkTree, argc, argv);
 #else
   (void)command;

@@ -165,6 +165,8 @@ Report inspectContainer(const ContainerSource& source, bool withEntries) {
   const std::uint64_t size = source.size();
   if (size < kHeaderSize + kTailSize) {
     add(r, "file size", false, std::to_string(size) + " bytes: too small for a container");
+    r.notAContainer = std::to_string(size) + " bytes; a container has at least " +
+                      std::to_string(kHeaderSize + kTailSize);
     return r;
   }
   add(r, "file size", true, std::to_string(size) + " bytes");
@@ -201,10 +203,24 @@ Report inspectContainer(const ContainerSource& source, bool withEntries) {
 
   std::string magic;
   for (char c : std::string_view("MirvaUDict10")) magic += static_cast<char>(static_cast<std::uint8_t>(c) - 0x41);
-  add(r, "magic", b.slice(388, 12) == magic, b.slice(388, 12) == magic ? "MirvaUDict10" : "wrong magic bytes");
+  const bool magicOk = b.slice(388, 12) == magic;
+  add(r, "magic", magicOk, magicOk ? "MirvaUDict10" : "wrong magic bytes");
 
   add(r, "total size", b.u32(384) == size,
       "header says " + std::to_string(b.u32(384)) + ", file has " + std::to_string(size));
+
+  // The magic, the check value and the total size tell a drill container
+  // from any other file (or from a piece of one); the rest of another file
+  // is not worth reading as a container.
+  if (!magicOk) {
+    r.notAContainer = "wrong magic at bytes 388-399";
+  } else if (stored != expected) {
+    r.notAContainer = "wrong header check value: stored " + hex(stored, 4) + ", computed " + hex(expected, 4);
+  } else if (b.u32(384) != size) {
+    r.notAContainer =
+        "its header gives " + std::to_string(b.u32(384)) + " bytes, the file has " + std::to_string(size);
+  }
+  if (!r.notAContainer.empty()) return r;
 
   r.description.guid = formatted("%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
                                  (b.u8(400) << 24) | (b.u8(401) << 16) | (b.u8(402) << 8) | b.u8(403),

@@ -52,6 +52,10 @@ struct Report {
   std::vector<Check> checks;
   Description description;
   std::vector<EntryText> entries;  // filled when asked for
+  // Empty when the file's size, magic, header check value and total size are
+  // those of a drill container; otherwise why it is none. The report then
+  // holds only the checks of the header, as nothing after it means anything.
+  std::string notAContainer;
   bool allOk() const;
 };
 
@@ -84,10 +88,16 @@ Report inspectContainer(std::string_view delivered, bool withEntries = false);
 void printText(const Report& report, std::ostream& out);
 void printJson(const Report& report, std::ostream& out);
 
+// The text of `drillmaker inspect --help`.
+std::string inspectUsageText();
+
 // `drillmaker inspect FILE.drl [--entries] [--json]`: returns 0 when every check holds,
 // 1 otherwise, 2 for a usage error or a file it refuses: one that cannot be
 // read, is not a regular file (a directory, a FIFO, a device) or has 4 GiB
-// or more, larger than any container.
+// or more, larger than any container. A file that is no drill container
+// (Report::notAContainer) is named with the reason in one line on `err`,
+// nothing on `out`, status 1. With -h or --help it writes its usage on `out`
+// and returns 0.
 int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace dm::readback

@@ -110,7 +110,28 @@ void printJson(const Report& report, std::ostream& out) {
   out << "\n  ]\n}\n";
 }
 
+std::string inspectUsageText() {
+  return "Usage: drillmaker inspect FILE.drl [--entries] [--json]\n"
+         "\n"
+         "Verifies a built drill and describes it: every integrity value and the\n"
+         "layout of each component, then the build date, the menu location, the\n"
+         "numbers of entries, pictures and sounds, the GUID and the components.\n"
+         "\n"
+         "  --entries    also decode and show the text of every entry\n"
+         "  --json       write the report as JSON\n"
+         "  -h, --help   show this text\n"
+         "\n"
+         "Exit status: 0 every check holds, 1 a check failed or FILE is not a\n"
+         "drill container, 2 a usage error or a file that cannot be read.\n";
+}
+
 int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  for (const std::string& a : args) {
+    if (a == "-h" || a == "--help") {
+      out << inspectUsageText();
+      return 0;
+    }
+  }
   bool json = false, entries = false;
   std::string path;
   for (const std::string& a : args) {
@@ -144,6 +165,10 @@ int runInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
   } catch (const std::exception& e) {
     err << "drillmaker inspect: " << e.what() << '\n';
     return 2;
+  }
+  if (!report.notAContainer.empty()) {
+    err << "drillmaker: " << path << " is not a drill container (" << report.notAContainer << ")\n";
+    return 1;
   }
   if (json) {
     printJson(report, out);

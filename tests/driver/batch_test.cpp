@@ -14,6 +14,9 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <optional>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "intake/source_reader.h"
@@ -534,6 +537,113 @@ TEST(BatchExecutable, ARunThatFailsLeavesItsLogAndTheNextRunReplacesIt) {
   writeSmallDrill(dir / "cwd/small", 0);
   ASSERT_EQ(runExeApart(dir / "cwd", dir / "base", "small").status, 0);
   EXPECT_EQ(readFile(dir / "base" / kBatchLogName).find("big"), std::string::npos) << "replaced";
+}
+
+// Removes the variables that name a display, or sets them, for its lifetime.
+class DisplayVariables {
+ public:
+  explicit DisplayVariables(const char* platform = nullptr) {
+    for (const char* name : kNames) {
+      const char* value = std::getenv(name);
+      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+      ::unsetenv(name);
+    }
+    if (platform) ::setenv("QT_QPA_PLATFORM", platform, 1);
+  }
+  ~DisplayVariables() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        ::setenv(name, value->c_str(), 1);
+      } else {
+        ::unsetenv(name);
+      }
+    }
+  }
+
+ private:
+  static constexpr const char* kNames[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+TEST(BatchExecutable, WithoutADisplayAndWithoutAFolderItSaysHowToBuild) {
+  TempDir dir;
+  struct Case {
+    const char* platform;  // QT_QPA_PLATFORM, or unset
+    const char* args;
+  } cases[] = {{nullptr, ""}, {nullptr, "/d"}, {"xcb", ""}, {"wayland", ""}};
+  for (const Case& c : cases) {
+    const DisplayVariables noDisplay(c.platform);
+    std::string out;
+    EXPECT_EQ(runExe(dir.path(), dir / "base", c.args, &out), exitcode::kCheckFailed)
+        << (c.platform ? c.platform : "unset") << ": " << out;
+#ifdef DRILLMAKER_WITH_WINDOW
+    EXPECT_EQ(out, "drillmaker: no display; to build without the window run: drillmaker FOLDER\n")
+        << (c.platform ? c.platform : "unset");
+#endif
+  }
+}
+
+TEST(InspectExecutable, AFileThatIsNoDrillContainerIsNamedInOneLine) {
+  TempDir dir;
+  fs::copy(fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", dir / "drill");
+  ASSERT_EQ(runExe(dir.path(), dir / "base", "drill"), exitcode::kDone);
+  const std::string drl = readFile(dir / "quickstart.drl");
+  ASSERT_GT(drl.size(), 1000u);
+  std::string brokenMagic = drl;
+  brokenMagic[390] = 'x';
+  struct Case {
+    const char* file;
+    std::string bytes;
+    std::string reason;
+  } cases[] = {
+      {"empty.drl", "", "0 bytes; a container has at least 452"},
+      {"notes.txt", std::string(100, 'x'), "100 bytes; a container has at least 452"},
+      {"quiz.txt", readFile(dir / "drill" / "quickstart.txt"), "wrong magic at bytes 388-399"},
+      {"magic.drl", brokenMagic, "wrong magic at bytes 388-399"},
+      {"half.drl", drl.substr(0, drl.size() / 2),
+       "its header gives " + std::to_string(drl.size()) + " bytes, the file has " + std::to_string(drl.size() / 2)},
+  };
+  for (const Case& c : cases) {
+    writeFile(dir / c.file, c.bytes);
+    std::string out;
+    EXPECT_EQ(runExe(dir.path(), dir / "base", std::string("inspect ") + c.file, &out), 1) << c.file;
+    EXPECT_EQ(out, std::string("drillmaker: ") + c.file + " is not a drill container (" + c.reason + ")\n");
+  }
+  std::string out;
+  EXPECT_EQ(runExe(dir.path(), dir / "base", "inspect quickstart.drl", &out), 0) << out;
+  EXPECT_NE(out.find("checks hold"), std::string::npos) << out;
+  EXPECT_EQ(runExe(dir.path(), dir / "base", "inspect --help", &out), 0) << out;
+  EXPECT_EQ(out.rfind("Usage: drillmaker inspect FILE.drl [--entries] [--json]\n", 0), 0u) << out;
+}
+
+// The options a help text names: words that start with "-" and a letter, or
+// the switch "/d" / "/D".
+std::set<std::string> optionsIn(const std::string& help) {
+  static const std::regex option(R"((?:^|[\s\[,|/(])(--?[A-Za-z][-A-Za-z]*|/[dD])\b)");
+  std::set<std::string> found;
+  for (auto it = std::sregex_iterator(help.begin(), help.end(), option); it != std::sregex_iterator(); ++it)
+    found.insert((*it)[1]);
+  return found;
+}
+
+TEST(BatchExecutable, TheManualPageNamesEveryOptionOfTheHelp) {
+  TempDir dir;
+  std::string page = readFile(fs::path(DRILLMAKER_SOURCE_DIR) / "src" / "app" / "drillmaker.1.in");
+  ASSERT_FALSE(page.empty());
+  // The page as text: troff writes a minus sign as "\-" and changes fonts with "\fB" and the like.
+  page = std::regex_replace(page, std::regex(R"(\\f[BIRP])"), "");
+  page = std::regex_replace(page, std::regex(R"(\\-)"), "-");
+  std::set<std::string> options;
+  for (const char* command : {"--help", "inspect --help"}) {
+    std::string help;
+    ASSERT_EQ(runExe(dir.path(), dir / "base", command, &help), 0) << command;
+    options.merge(optionsIn(help));
+  }
+  EXPECT_TRUE(options.count("--help") && options.count("--json")) << "the options are read from the help";
+  for (const std::string& o : options) {
+    const std::regex named("(^|[^-A-Za-z])" + o + "([^-A-Za-z]|$)");
+    EXPECT_TRUE(std::regex_search(page, named)) << o << " is in --help but not in the manual page";
+  }
 }
 
 // Every regular file below `root`, by its path relative to `root`.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <sstream>
 
 #include "readback/readback.h"
@@ -263,6 +264,46 @@ TEST(Inspect, TruncatedAndTinyFilesAreRefusedWithoutReadingPastTheEnd) {
                         s.delivered.size() - 1}) {
     Report r = inspectContainer(std::string_view(s.delivered).substr(0, n));
     EXPECT_FALSE(r.allOk()) << n;
+  }
+}
+
+TEST(Inspect, AFileThatIsNoContainerIsToldBySizeMagicCheckValueOrTotalSize) {
+  const std::string text = [] {
+    std::string t;
+    while (t.size() < 2000) t += "settings\t\t\tdrill\r\nquestion\tanswer\r\n";
+    return t;
+  }();
+  const std::size_t full = Sample().delivered.size();
+  struct Case {
+    const char* what;
+    std::function<void(std::string&)> change;
+    std::string reason;  // its start; empty: a container, however damaged
+  } cases[] = {
+      {"empty", [](std::string& d) { d.clear(); }, "0 bytes; a container has at least 452"},
+      {"one byte short of the smallest", [](std::string& d) { d.resize(451); },
+       "451 bytes; a container has at least 452"},
+      {"a text file", [&](std::string& d) { d = text; }, "wrong magic at bytes 388-399"},
+      {"a broken magic", [](std::string& d) { d[390] = 'x'; }, "wrong magic at bytes 388-399"},
+      {"a changed first byte", [](std::string& d) { d[0] = static_cast<char>(d[0] ^ 1); },
+       "wrong header check value: stored "},
+      {"cut short", [](std::string& d) { d.resize(d.size() - 100); },
+       "its header gives " + std::to_string(full) + " bytes, the file has " + std::to_string(full - 100)},
+      {"a damaged component byte", [](std::string& d) { d[416 + 88] ^= 0x5A; }, ""},
+      {"a damaged marker", [](std::string& d) { d[330] = 'x'; }, ""},
+      {"well-formed", [](std::string&) {}, ""},
+  };
+  for (const Case& c : cases) {
+    Sample s;
+    c.change(s.delivered);
+    const Report r = inspectContainer(s.delivered);
+    EXPECT_EQ(r.notAContainer.substr(0, c.reason.size()), c.reason) << c.what << ": " << r.notAContainer;
+    if (!c.reason.empty()) {
+      EXPECT_FALSE(r.allOk()) << c.what;
+      EXPECT_EQ(find(r, "checksum"), nullptr) << c.what << ": no container, nothing after the header is read";
+    } else {
+      EXPECT_TRUE(r.notAContainer.empty()) << c.what << ": " << r.notAContainer;
+      EXPECT_NE(find(r, "checksum"), nullptr) << c.what;
+    }
   }
 }
 

@@ -46,7 +46,7 @@ TEST(InspectCommand, RefusesWhatIsNoContainerFile) {
     const char* name;
     std::function<fs::path(const TempDir&)> make;
     int status;
-    const char* said;  // part of the message on the error stream, or of the report
+    const char* said;  // part of the message on the error stream
   };
   const Case cases[] = {
       {"directory", [](const TempDir& d) { fs::create_directory(d / "a.drl"); return d / "a.drl"; }, 2,
@@ -58,7 +58,13 @@ TEST(InspectCommand, RefusesWhatIsNoContainerFile) {
        "a.drl has 4294967296 bytes; a container is smaller than 4 GiB"},
       {"missing file", [](const TempDir& d) { return d / "a.drl"; }, 2, "cannot read"},
       {"empty file", [](const TempDir& d) { test::writeFile(d / "a.drl", ""); return d / "a.drl"; }, 1,
-       "0 bytes: too small for a container"},
+       "a.drl is not a drill container (0 bytes; a container has at least 452)\n"},
+      {"text file",
+       [](const TempDir& d) {
+         test::writeFile(d / "a.drl", std::string(600, 'x') + "\r\n");
+         return d / "a.drl";
+       },
+       1, "a.drl is not a drill container (wrong magic at bytes 388-399)\n"},
   };
   for (const Case& c : cases) {
     TempDir dir;
@@ -72,7 +78,21 @@ TEST(InspectCommand, RefusesWhatIsNoContainerFile) {
     }
     const Outcome o = run.get();
     EXPECT_EQ(o.status, c.status) << c.name;
-    EXPECT_NE((o.status == 2 ? o.err : o.out).find(c.said), std::string::npos) << c.name << ": " << o.err << o.out;
+    EXPECT_NE(o.err.find(c.said), std::string::npos) << c.name << ": " << o.err << o.out;
+    EXPECT_EQ(o.err.rfind("drillmaker", 0), 0u) << c.name << ": " << o.err;
+    EXPECT_EQ(o.out, "") << c.name << ": no report of a file that is no container";
+  }
+}
+
+TEST(InspectCommand, HelpShowsTheUsage) {
+  const std::vector<std::string> asked[] = {{"--help"}, {"-h"}, {"a.drl", "--help"}, {"--json", "-h"}};
+  for (const auto& args : asked) {
+    std::ostringstream out, err;
+    EXPECT_EQ(runInspect(args, out, err), 0) << args[0];
+    EXPECT_EQ(out.str().rfind("Usage: drillmaker inspect FILE.drl [--entries] [--json]\n", 0), 0u) << out.str();
+    for (const char* option : {"--entries", "--json", "-h, --help", "Exit status"})
+      EXPECT_NE(out.str().find(option), std::string::npos) << option;
+    EXPECT_EQ(err.str(), "");
   }
 }
 
@@ -94,16 +114,36 @@ TEST(InspectCommand, RefusesWhatIsNoContainerFile) {
   const rlimit cap{limit, limit};
   ::setrlimit(RLIMIT_AS, &cap);
   const Outcome o = inspect(path);
-  std::_Exit(o.status == 1 && o.out.find("total size") != std::string::npos ? 0 : 1);
+  std::_Exit(o.status == 1 && o.out.find("ok     total size") != std::string::npos ? 0 : 1);
+}
+
+// The header of a container of `size` zero bytes everywhere else: its magic,
+// check value and total size hold, so the whole file is read.
+std::string zeroContainerHeader(std::uint32_t size) {
+  std::string header(416, '\0');
+  unsigned keySum = 0;
+  for (unsigned k : {0x19, 0x86, 0x04, 0x22, 0x03, 0x17, 0xEF, 0xAB}) keySum += k;
+  const unsigned check = (0xA5A5 - keySum) & 0xFFFF;  // over eight zero bytes
+  header[350] = static_cast<char>(check & 0xFF);
+  header[351] = static_cast<char>(check >> 8);
+  for (int i = 0; i < 4; ++i) header[384 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 12; ++i) header[388 + i] = static_cast<char>("MirvaUDict10"[i] - 0x41);
+  return header;
 }
 
 TEST(InspectCommand, ALargeFileIsReadInBoundedMemory) {
 #ifdef DM_ADDRESS_SANITIZER
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #else
-  // 256 MiB of zeros: no container, but every byte is summed.
+  // 256 MiB of zeros behind a header that makes it a container: a broken
+  // one, but every byte is summed.
   TempDir dir;
   const fs::path path = sparseFile(dir / "zeros.drl", 256ULL << 20);
+  {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file << zeroContainerHeader(256U << 20);
+    ASSERT_TRUE(file.good());
+  }
   EXPECT_EXIT(inspectWithin(path, 96ULL << 20), ::testing::ExitedWithCode(0), "");
 #endif
 }
