@@ -56,9 +56,9 @@ int main(int argc, char** argv) {
     case dm::CommandLine::Action::Batch: {
       dm::handleInterruptions();
       std::error_code ec;
-      dm::BatchEnvironment env{dm::platform::workBase(), std::filesystem::current_path(ec),
-                               dm::platform::documentsFolder(), &std::cout, ::isatty(STDERR_FILENO) == 1,
-                               dm::platform::workBase() / dm::kBatchLogName};
+      const std::filesystem::path workBase = dm::platform::workBase();
+      dm::BatchEnvironment env{workBase, std::filesystem::current_path(ec), dm::platform::documentsFolder(),
+                               &std::cout, ::isatty(STDERR_FILENO) == 1, workBase / dm::kBatchLogName};
       return dm::runBatch(command, env, std::cerr);
     }
     case dm::CommandLine::Action::Window:

@@ -33,18 +33,22 @@ int BatchConsole::openLog(const fs::path& path, std::string_view heading) {
   return 0;
 }
 
-void BatchConsole::say(std::string_view text) {
+void BatchConsole::printAbove(std::string_view text) {
   const std::string shown = current_;
   clearProgress();
   err_ << text;
-  if (log_.is_open()) log_ << text;
-  if (text.empty() || text.back() != '\n') {
-    err_ << '\n';
-    if (log_.is_open()) log_ << '\n';
-  }
+  if (text.empty() || text.back() != '\n') err_ << '\n';
   err_.flush();
-  if (log_.is_open()) log_.flush();
   draw(shown);
+}
+
+void BatchConsole::say(std::string_view text) {
+  if (log_.is_open()) {
+    log_ << text;
+    if (text.empty() || text.back() != '\n') log_ << '\n';
+    log_.flush();
+  }
+  printAbove(text);
 }
 
 void BatchConsole::note(std::string_view text) {
@@ -91,12 +95,7 @@ void BatchConsole::progress(std::uint64_t done, std::uint64_t total) {
 
 void BatchConsole::log(std::string_view line) {
   if (log_.is_open()) log_ << line << '\n';
-  if (detail_ != Detail::Verbose) return;
-  const std::string shown = current_;
-  clearProgress();
-  err_ << line << '\n';
-  err_.flush();
-  draw(shown);
+  if (detail_ == Detail::Verbose) printAbove(line);
 }
 
 void BatchConsole::draw(std::string text) {

@@ -56,6 +56,9 @@ class BatchConsole : public ProgressSink {
 
  private:
   void draw(std::string text);
+  // Writes `text` (ended by a line end) on standard error, above the
+  // progress line, which is drawn again below it.
+  void printAbove(std::string_view text);
 
   std::ostream& err_;
   const bool terminal_;
