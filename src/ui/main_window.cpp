@@ -337,7 +337,7 @@ void MainWindow::make() {
     if (display_.current() == status::kTooManyTexts) {
       QStringList texts;
       for (const fs::path& path : state_->fileList)
-        if (isTextFile(path)) texts << toQString(path);
+        if (isSourceFile(path)) texts << toQString(path);
       overlay_->setDetail(texts.join('\n'));
     }
     return;

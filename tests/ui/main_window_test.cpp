@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/dialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -254,6 +255,16 @@ TEST_F(MainWindowTest, DroppedFilesAddAcceptedOnesAndRememberTheFirstFolder) {
   w.dropPaths({file("p/readme.doc"), file("q/a.mp3"), file("r/b.bmp")});
   EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "q/a.mp3", dir / "r/b.bmp"}));
   EXPECT_EQ(Profile(setup.profileFile).read(kFilePathKey).toStdString(), (dir / "q").string() + "/");
+}
+
+TEST_F(MainWindowTest, DroppedWorkbooksAreSourceTextsAndTwoAreNamed) {
+  MainWindow& w = window();
+  w.dropPaths({file("w/quiz.xlsx"), file("w/other.ODS"), file("w/b.bmp")});
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "w/quiz.xlsx", dir / "w/other.ODS", dir / "w/b.bmp"}));
+  w.make();
+  EXPECT_EQ(w.display().current(), status::kTooManyTexts);
+  EXPECT_EQ(w.overlay()->detail().toStdString(), (dir / "w/quiz.xlsx").string() + "\n" + (dir / "w/other.ODS").string());
+  EXPECT_TRUE(fileDialogFilter().contains("*.xlsx *.ods"));
 }
 
 TEST_F(MainWindowTest, WidestEntrySetsTheHorizontalExtent) {
