@@ -9,7 +9,9 @@ the text drillmaker's conversion of that workbook must equal.
 Needs LibreOffice (Debian: libreoffice-calc-nogui); not needed to run the
 tests, which use the committed files.
 
-    tools/make_workbook_fixtures.py [OUTPUT_FOLDER]
+    tools/make_workbook_fixtures.py [OUTPUT_FOLDER [NAME...]]
+
+With NAMEs, only those fixtures are made.
 """
 import os
 import shutil
@@ -173,6 +175,17 @@ FIXTURES = {
             [s("a")],
         ]),
     ],
+    "edges": [
+        ("Edges", [
+            [n(1e15), n(1.5e-15), n(1e20), n(123456.7890123456), n(-1234567890123456), n(0.1 + 0.7), n(1e-5)],
+            [time(59.6 / 3600, "hmm"), time(0.99999, "hmmss"), time(100.25, "hhmm"), n(-0.004, "dec"),
+             n(0.5, "int"), n(1.005, "dec"), n(2.5, "int")],
+            [s("=not a formula"), s("   "), s("tab\tinside"), s("ends with quote\""), s('"quoted"')],
+            [None, None, None, None, None, None, s("last column")],
+            [],
+            [],
+        ]),
+    ],
     "styles": [
         ("Styles", [
             [s("bold cell", "b"), s("italic cell", "i"), s("underlined", "u"), s("red text", "red")],
@@ -210,7 +223,10 @@ def main():
     os.makedirs(out, exist_ok=True)
     with tempfile.TemporaryDirectory() as tmp:
         profile = "-env:UserInstallation=file://" + os.path.join(tmp, "profile")
+        only = sys.argv[2:]
         for name, sheets in FIXTURES.items():
+            if only and name not in only:
+                continue
             src = os.path.join(tmp, name + ".fods")
             with open(src, "w", encoding="utf-8") as f:
                 f.write(fods(sheets))

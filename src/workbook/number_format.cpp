@@ -84,9 +84,11 @@ std::string fixedText(const Decimal& d) {
   return fraction.empty() ? whole : whole + "." + fraction;
 }
 
+// The exponent of the General format: "E-15", but "E+020" (three digits
+// when positive), as the spreadsheet writes them.
 std::string exponentText(int exponent) {
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  std::snprintf(buffer, sizeof buffer, exponent < 0 ? "E-%02d" : "E+%03d", std::abs(exponent));
   return buffer;
 }
 
@@ -244,7 +246,11 @@ void civilFromSerial(std::int64_t serial, int& year, int& month, int& day, int& 
 std::string formatDate(double value, const std::vector<Token>& tokens) {
   if (!std::isfinite(value) || std::fabs(value) > 3e6) return generalNumber(value);
   const bool negative = value < 0;
-  const std::int64_t seconds = static_cast<std::int64_t>(std::llround(std::fabs(value) * 86400.0));
+  // Whole seconds, cut (not rounded) after the product is taken to 15
+  // significant digits: 29.99999999999998 s is 30 s, 59.6 s is 59 s.
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value) * 86400.0);
+  const std::int64_t seconds = static_cast<std::int64_t>(std::floor(std::strtod(buffer, nullptr)));
   const std::int64_t days = seconds / 86400;
   const std::int64_t daySeconds = seconds % 86400;
   int year = 0, month = 0, day = 0, weekday = 0;
@@ -455,9 +461,15 @@ std::string builtinFormatCode(unsigned id) {
 
 std::string generalNumber(double value) {
   if (!std::isfinite(value)) return value != value ? "NaN" : value < 0 ? "-inf" : "inf";
+  const std::string sign = value < 0 ? "-" : "";
+  // A whole number below 10^16 is shown with all its digits.
+  if (std::fabs(value) < 1e16 && value == std::trunc(value)) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%.0f", std::fabs(value));
+    return sign + buffer;
+  }
   const Decimal d = decimalOf(value);
   if (d.digits.empty()) return "0";
-  const std::string sign = value < 0 ? "-" : "";
   const int exponent = d.point - 1;
   if (exponent >= 15 || exponent <= -15) {
     std::string mantissa = d.digits.substr(0, 1);

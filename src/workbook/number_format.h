@@ -12,16 +12,17 @@ namespace dm::workbook {
 // "mm/dd/yy", as the export writes it in the default (English) locale.
 std::string builtinFormatCode(unsigned id);
 
-// The General format: up to 15 significant digits without trailing zeros,
-// with an exponent ("1.5E+15", "1E-15") when the exponent is 15 or more or
-// -15 or less; "0" for zero.
+// The General format: a whole number below 10^16 with all its digits;
+// anything else with up to 15 significant digits without trailing zeros,
+// with an exponent ("1.5E+020", "1E-15") when the exponent is 15 or more
+// or -15 or less.
 std::string generalNumber(double value);
 
 // `value` shown under the format code `code` (sections for positive,
 // negative, zero; digit placeholders 0 # ?, decimal point, grouping comma,
 // percent, exponent; quoted and escaped literals; dates and times with y m d
-// h s, [h] [m] [s] elapsed, AM/PM; colours, locales and conditions are
-// skipped). A code it does not know falls back to the General format.
+// h s, [h] [m] [s] elapsed, AM/PM, the seconds cut rather than rounded;
+// colours, locales and conditions are skipped). A code it does not know falls back to the General format.
 std::string formatNumber(double value, std::string_view code);
 
 }  // namespace dm::workbook

@@ -55,7 +55,7 @@ TEST_P(ExportOracle, ConversionEqualsTheSpreadsheetsOwnExport) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, ExportOracle,
-                         testing::Values("strings.xlsx", "strings.ods", "numbers.xlsx", "numbers.ods",
+                         testing::Values("strings.xlsx", "strings.ods", "numbers.xlsx", "numbers.ods", "edges.xlsx", "edges.ods",
                                          "styles.xlsx", "styles.ods", "drill.xlsx", "drill.ods"),
                          [](const auto& param) {
                            std::string name = param.param;
