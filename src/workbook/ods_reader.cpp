@@ -69,7 +69,13 @@ class ContentHandler : public XmlHandler {
       return;
     }
     if (!inFirst_ || tableDepth_ != 1) return;
-    if (name == "table-row") {
+    if (name == "table-column") {
+      // The default cell style of columns whose cells name none.
+      const char* styleName = attribute(attributes, "default-cell-style-name");
+      const std::uint64_t columns = count(attribute(attributes, "number-columns-repeated"));
+      for (std::uint64_t k = 0; k < columns && columnStyles_.size() < kMaxColumns; ++k)
+        columnStyles_.emplace_back(styleName ? styleName : "");
+    } else if (name == "table-row") {
       rowRepeat_ = count(attribute(attributes, "number-rows-repeated"));
       rowCells_.clear();
       column_ = 0;
@@ -77,6 +83,8 @@ class ContentHandler : public XmlHandler {
       inCell_ = true;
       cellRepeat_ = count(attribute(attributes, "number-columns-repeated"));
       const char* styleName = attribute(attributes, "style-name");
+      if (!styleName && column_ < columnStyles_.size() && !columnStyles_[column_].empty())
+        styleName = columnStyles_[column_].c_str();
       cellStyle_ = styleOf(styleName);
       runs_.clear();
       paragraphs_ = 0;
@@ -171,6 +179,7 @@ class ContentHandler : public XmlHandler {
   std::uint64_t rowRepeat_ = 1;
   std::uint32_t column_ = 0;
   std::vector<std::pair<std::uint32_t, std::string>> rowCells_;
+  std::vector<std::string> columnStyles_;
   bool inCell_ = false;
   std::uint64_t cellRepeat_ = 1;
   RunStyle cellStyle_;

@@ -179,3 +179,19 @@ TEST(ZipPackage, StopsUnpackingAtItsBudget) {
 
 }  // namespace
 }  // namespace dm::workbook
+
+namespace dm::workbook {
+namespace {
+
+TEST(CellStyles, BothFormatsOfTheStylesFixtureGiveTheSameMarkup) {
+  Options options;
+  options.cellStyles = true;
+  const std::string want = utf16(
+      "<B>bold cell</B>\t<I>italic cell</I>\t<U>underlined</U>\t\"<TC color=\"\"FF0000\"\">red text</TC>\"\n"
+      "\"a <B>bold</B> b <TC color=\"\"FF0000\"\">red</TC>\"\t<B>kept</B>\t<U>x</U><I>y</I>\t\n");
+  EXPECT_EQ(linesOf(exportText(kData / "styles.xlsx", options)), linesOf(want));
+  EXPECT_EQ(linesOf(exportText(kData / "styles.ods", options)), linesOf(want));
+}
+
+}  // namespace
+}  // namespace dm::workbook
