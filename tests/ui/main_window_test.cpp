@@ -476,6 +476,19 @@ TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
   EXPECT_TRUE(w.makeButton()->isEnabled());
 }
 
+TEST_F(MainWindowTest, TheCellStylesOptionKeepsAWorkbooksStylesAsMarkup) {
+  setup.keepWorkTree = true;
+  MainWindow& w = window();
+  EXPECT_FALSE(w.cellStylesAction()->isChecked());
+  w.cellStylesAction()->setChecked(true);
+  w.addFile(file("src/styles.xlsx", test::readFile(fs::path(DRILLMAKER_SOURCE_DIR) / "tests/workbook/data/styles.xlsx")));
+  w.make();
+  waitForRun();
+  const std::string converted = test::readFile(setup.workBase / "TempUsr/Trash/Drill.uni");
+  const std::string boldCell = std::string("<\0B\0>\0b\0o\0l\0d\0", 14);  // "<B>bold" in UTF-16LE
+  EXPECT_NE(converted.find(boldCell), std::string::npos);
+}
+
 TEST_F(MainWindowTest, ADeliveryThatCannotBeWrittenIsAFailureNotACreatedFile) {
   MainWindow& w = window();
   const fs::path out = setup.desktop / kOutputFolderName;
