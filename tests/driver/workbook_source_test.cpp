@@ -8,6 +8,7 @@
 
 #include "driver/batch.h"
 #include "support/temp_dir.h"
+#include "workbook/zip_fixture.h"
 
 namespace dm {
 namespace {
@@ -117,6 +118,27 @@ TEST(WorkbookSource, CountsAsTheOneTextFileOfTheFolder) {
   run.err.str("");
   EXPECT_EQ(run.build(folder), exitcode::kDone) << run.err.str();
   EXPECT_TRUE(fs::exists(run.env.startDir / "drill.drl"));
+}
+
+TEST(WorkbookSource, TheReportCountsTheSheetsRowsAlsoAfterACellOfTwoLines) {
+  DrillRun run;
+  auto cells = [](int row, std::vector<std::string> texts) {
+    std::string xml = "<row r=\"" + std::to_string(row) + "\">";
+    for (std::size_t c = 0; c < texts.size(); ++c)
+      if (!texts[c].empty())
+        xml += "<c r=\"" + std::string(1, static_cast<char>('A' + c)) + std::to_string(row) +
+               "\" t=\"inlineStr\"><is><t>" + texts[c] + "</t></is></c>";
+    return xml + "</row>";
+  };
+  const std::string rows = cells(1, {"settings", "how to use", "", "drill"}) +
+                           cells(2, {"c1", "c2", "c3", "no", "q", "ans", "cm", "time", "1", "2"}) +
+                           cells(3, {"a", "b", "c", "1", "line one\nline two", "1", "", "", "x", "y"}) +
+                           cells(5, {"a", "b", "c", "2", "no answer", "", "", "", "x", "y"});
+  writeFile(run.dir / "drill" / "q.xlsx", test::xlsxOf(rows));
+  ASSERT_EQ(run.build(run.dir / "drill"), exitcode::kDone) << run.err.str();
+  const std::string report = readFile(run.env.startDir / "error-q.txt");
+  EXPECT_NE(report.find(test::utf16le("00000005 行目")), std::string::npos) << report.size();
+  EXPECT_EQ(report.find(test::utf16le("00000004 行目")), std::string::npos);
 }
 
 TEST(WorkbookSource, ADamagedWorkbookFailsTheCheckNamingWhatIsWrong) {
