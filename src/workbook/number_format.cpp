@@ -243,7 +243,7 @@ void civilFromSerial(std::int64_t serial, int& year, int& month, int& day, int& 
   year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
-std::string formatDate(double value, const std::vector<Token>& tokens) {
+std::string formatDate(double value, const std::vector<Token>& tokens, bool date1904) {
   if (!std::isfinite(value) || std::fabs(value) > 3e6) return generalNumber(value);
   const bool negative = value < 0;
   // Whole seconds, cut (not rounded) after the product is taken to 15
@@ -254,7 +254,7 @@ std::string formatDate(double value, const std::vector<Token>& tokens) {
   const std::int64_t days = seconds / 86400;
   const std::int64_t daySeconds = seconds % 86400;
   int year = 0, month = 0, day = 0, weekday = 0;
-  civilFromSerial(days, year, month, day, weekday);
+  civilFromSerial(days + (date1904 ? 1462 : 0), year, month, day, weekday);
   bool amPm = false;
   for (const Token& t : tokens) amPm |= t.kind == Token::AmPm;
   std::int64_t hour = daySeconds / 3600;
@@ -479,7 +479,7 @@ std::string generalNumber(double value) {
   return sign + fixedText(d);
 }
 
-std::string formatNumber(double value, std::string_view code) {
+std::string formatNumber(double value, std::string_view code, bool date1904) {
   std::vector<std::string> sections = sectionsOf(code);
   std::size_t pick = 0;
   bool signShown = true;
@@ -499,7 +499,7 @@ std::string formatNumber(double value, std::string_view code) {
       return out;
     }
   }
-  if (isDateSection(tokens)) return formatDate(value, tokens);
+  if (isDateSection(tokens)) return formatDate(value, tokens, date1904);
   std::string text = formatPlain(signShown ? std::fabs(value) : std::fabs(value), tokens);
   // A negative value shown by the first section keeps its sign, unless it
   // rounds to zero.

@@ -23,6 +23,8 @@ std::string generalNumber(double value);
 // percent, exponent; quoted and escaped literals; dates and times with y m d
 // h s, [h] [m] [s] elapsed, AM/PM, the seconds cut rather than rounded;
 // colours, locales and conditions are skipped). A code it does not know falls back to the General format.
-std::string formatNumber(double value, std::string_view code);
+// `date1904`: the workbook counts its dates from 1904-01-01 (serial 0), not
+// from 1899-12-30.
+std::string formatNumber(double value, std::string_view code, bool date1904 = false);
 
 }  // namespace dm::workbook

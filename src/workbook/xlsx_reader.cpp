@@ -149,9 +149,12 @@ class RichTextCollector {
 class WorkbookHandler : public XmlHandler {
  public:
   std::optional<std::string> firstSheet;
-  bool sawWorkbook = false;
+  bool date1904 = false;
   void start(std::string_view name, const char** attributes) override {
-    if (name == "workbook") sawWorkbook = true;
+    if (name == "workbookPr") {
+      const char* flag = attribute(attributes, "date1904");
+      date1904 = flag && (std::string_view(flag) == "1" || std::string_view(flag) == "true");
+    }
     if (name == "sheet" && !firstSheet) {
       const char* id = attribute(attributes, "id");
       firstSheet = id ? id : "";
@@ -276,8 +279,8 @@ class SharedStringsHandler : public XmlHandler {
 class WorksheetHandler : public XmlHandler {
  public:
   WorksheetHandler(const std::string& label, const std::vector<std::vector<StyledRun>>& strings,
-                   const std::vector<CellFormat>& formats, const Options& options, SheetText& sheet)
-      : label_(label), strings_(strings), formats_(formats), options_(options), sheet_(sheet) {}
+                   const std::vector<CellFormat>& formats, bool date1904, const Options& options, SheetText& sheet)
+      : label_(label), strings_(strings), formats_(formats), date1904_(date1904), options_(options), sheet_(sheet) {}
 
   void start(std::string_view name, const char** attributes) override {
     if (name == "row") {
@@ -359,12 +362,13 @@ class WorksheetHandler : public XmlHandler {
     double value = 0;
     auto [ptr, ec] = std::from_chars(value_.data(), value_.data() + value_.size(), value);
     if (ec != std::errc()) return styled(value_);
-    return styled(formatNumber(value, format().code));
+    return styled(formatNumber(value, format().code, date1904_));
   }
 
   const std::string& label_;
   const std::vector<std::vector<StyledRun>>& strings_;
   const std::vector<CellFormat>& formats_;
+  bool date1904_;
   const Options& options_;
   SheetText& sheet_;
   RichTextCollector collector_;
@@ -410,7 +414,7 @@ void readXlsx(ZipPackage& package, const Options& options, SheetText& sheet) {
       relations.sharedStrings.empty() ? "xl/sharedStrings.xml" : partOf(relations.sharedStrings);
   if (package.has(stringsPart)) parsePart(package, stringsPart, shared);
 
-  WorksheetHandler cells(label, shared.strings, styles.formats, options, sheet);
+  WorksheetHandler cells(label, shared.strings, styles.formats, workbook.date1904, options, sheet);
   parsePart(package, sheetPart, cells);
 }
 

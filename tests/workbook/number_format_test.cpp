@@ -52,6 +52,11 @@ TEST(NumberFormat, ShowsValuesAsTheSpreadsheetDoes) {
   for (const Shown& c : cases) EXPECT_EQ(formatNumber(c.value, c.code), c.text) << c.value << " as " << c.code;
 }
 
+TEST(NumberFormat, DatesOfAWorkbookCountingFrom1904) {
+  EXPECT_EQ(formatNumber(43509, "yyyy/mm/dd", true), "2023/02/14");
+  EXPECT_EQ(formatNumber(43509.5, "[h]:mm", true), "1044228:00") << "a duration does not move";
+}
+
 TEST(NumberFormat, BuiltInIds) {
   EXPECT_EQ(builtinFormatCode(0), "General");
   EXPECT_EQ(builtinFormatCode(20), "h:mm");
