@@ -20,9 +20,12 @@ void SheetText::cell(std::uint32_t row, std::uint32_t column, const std::string&
   if (row > maxRows_)
     throw PassFailure("The first sheet of the workbook " + label_ + " has a cell in row " + std::to_string(row) +
                       "; drillmaker reads sheets of up to " + std::to_string(maxRows_) + " rows.");
-  // Each unit of UTF-8 makes at most one UTF-16 unit (two bytes); quoting
-  // at most doubles it: a bound that keeps memory in step with the limit.
-  textBytes_ += text.size();
+  // The cell's UTF-16 bytes (before quoting), so that memory stays in step
+  // with the limit: a character takes one unit, or two from four UTF-8 bytes.
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) textBytes_ += byte >= 0xF0 ? 4 : 2;
+  }
   if (textBytes_ > maxBytes_) tooLarge();
   if (rows_.empty() || rows_.back().row < row) rows_.push_back(Row{row, {}});
   std::vector<std::string>& cells = rows_.back().cells;

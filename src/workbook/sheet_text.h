@@ -41,7 +41,7 @@ class SheetText {
   std::uint64_t maxBytes_;
   std::vector<Row> rows_;
   std::uint32_t width_ = 0;
-  std::uint64_t textBytes_ = 0;
+  std::uint64_t textBytes_ = 2;  // the mark, then the UTF-16 bytes of the cells so far
 };
 
 }  // namespace dm::workbook
