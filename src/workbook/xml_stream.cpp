@@ -50,6 +50,13 @@ void onEnd(void* data, const XML_Char* name) {
   guardedCall(data, [&](XmlHandler& h) { h.end(localName(name)); });
 }
 
+// A workbook's parts declare no entities; a part that does is refused
+// rather than expanded.
+void onEntity(void* data, const XML_Char*, int, const XML_Char*, int, const XML_Char*, const XML_Char*,
+              const XML_Char*, const XML_Char*) {
+  guardedCall(data, [](XmlHandler&) { throw PassFailure("declares entities"); });
+}
+
 void onText(void* data, const XML_Char* text, int length) {
   guardedCall(data, [&](XmlHandler& h) { h.text(std::string_view(text, static_cast<std::size_t>(length))); });
 }
@@ -61,14 +68,24 @@ struct ParserFree {
 }  // namespace
 
 void parsePart(ZipPackage& package, const std::string& part, XmlHandler& handler) {
-  std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree> parser(XML_ParserCreate("UTF-8"));
+  std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree> parser(XML_ParserCreate(nullptr));
   if (!parser) throw std::bad_alloc();
   ParseState state{&handler, parser.get(), nullptr};
   XML_SetUserData(parser.get(), &state);
   XML_SetElementHandler(parser.get(), onStart, onEnd);
   XML_SetCharacterDataHandler(parser.get(), onText);
+  XML_SetEntityDeclHandler(parser.get(), onEntity);
   auto fail = [&] {
-    if (state.failure) std::rethrow_exception(state.failure);
+    if (state.failure) {
+      try {
+        std::rethrow_exception(state.failure);
+      } catch (const PassFailure& failure) {
+        if (std::string_view(failure.what()) == "declares entities")
+          throw PassFailure("The workbook " + package.label() + " is damaged: its part " + part +
+                            " declares entities, which no workbook does.");
+        throw;
+      }
+    }
     throw PassFailure("The workbook " + package.label() + " is damaged: its part " + part + " is no well-formed XML (" +
                       XML_ErrorString(XML_GetErrorCode(parser.get())) + " at line " +
                       std::to_string(XML_GetCurrentLineNumber(parser.get())) + ").");

@@ -157,6 +157,11 @@ INSTANTIATE_TEST_SUITE_P(
                           R"(<table:table-cell><text:p>x</text:p></table:table-cell></table:table-row></table:table>)"),
                     Kind::Ods, "has a cell in row 100001"},
         BadWorkbook{"BrokenXml", xlsxOf("<row><c>"), Kind::Xlsx, "is no well-formed XML"},
+        BadWorkbook{"EntityExpansion",
+                    test::zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                                 {"content.xml", R"(<?xml version="1.0"?><!DOCTYPE d [<!ENTITY a "aaaaaaaaaa">)"
+                                                 R"(<!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">]><d>&b;</d>)"}}),
+                    Kind::Ods, "its part content.xml declares entities"},
         BadWorkbook{"WideRowsPastTheSizeLimit",
                     odsOf(R"(<table:table><table:table-row table:number-rows-repeated="99999"><table:table-cell/></table:table-row>)"
                           R"(<table:table-row><table:table-cell table:number-columns-repeated="200"><text:p>x</text:p>)"
