@@ -109,10 +109,12 @@ std::string summaryLine(const RunState& state, const std::string& container, con
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   constexpr int kOperand = 1;  // what getopt_long returns for a non-option in "-" mode
   constexpr int kStrict = 256;
+  constexpr int kCellStyles = 257;
   static constexpr char kShortOptions[] = "-dqvhV";
   static const option kLongOptions[] = {
       {"keep-work", no_argument, nullptr, 'd'}, {"quiet", no_argument, nullptr, 'q'},
       {"verbose", no_argument, nullptr, 'v'},   {"strict", no_argument, nullptr, kStrict},
+      {"cell-styles", no_argument, nullptr, kCellStyles},
       {"help", no_argument, nullptr, 'h'},      {"version", no_argument, nullptr, 'V'},
       {nullptr, 0, nullptr, 0},
   };
@@ -158,6 +160,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         cl.strict = true;
         if (batchOption.empty()) batchOption = "--strict";
         break;
+      case kCellStyles:
+        cl.cellStyles = true;
+        if (batchOption.empty()) batchOption = "--cell-styles";
+        break;
       case 'h':
         cl.action = CommandLine::Action::Help;
         return cl;
@@ -200,8 +206,8 @@ std::string usageText() {
          "       drillmaker inspect FILE.drl [--entries] [--json]\n"
          "                                      verify a built drill and describe it\n"
          "\n"
-         "Turns a drill (one tab-separated source text with the pictures and\n"
-         "sounds it names) into the file the handheld dictionary loads.\n"
+         "Turns a drill (one tab-separated source text, or an .xlsx or .ods workbook\n"
+         "whose first sheet holds it, with the pictures and sounds it names) into the file the handheld dictionary loads.\n"
          "\n"
          "The batch build adds the files below FOLDER, checks and builds, and writes\n"
          "<source name>.drl and, when the check found something, the check report\n"
@@ -214,6 +220,8 @@ std::string usageText() {
          "  -q, --quiet              show no progress (failures and warnings still)\n"
          "  -v, --verbose            show the phases' log texts as well\n"
          "      --strict             exit with 4 when the check reported findings\n"
+         "      --cell-styles        keep a workbook's bold, italic, underline and font\n"
+         "                           colours as markup where a cell has none of its own\n"
          "  -h, --help               show this text\n"
          "  -V, --version            show the version\n"
          "  --                       what follows is the FOLDER, even if it starts with -\n"
@@ -273,6 +281,7 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   state.workBase = env.workBase;
   state.startDir = env.startDir;
   state.batchMode = true;
+  state.workbookCellStyles = command.cellStyles;
   state.cleanupAfterRun = !command.keepWorkTree;
   state.observer = &printer;
   state.sink = &console;
@@ -294,7 +303,7 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
     if (printer.lastCode() == status::kTooManyTexts) {
       std::string found = "drillmaker: the text files found:\n";
       for (const fs::path& path : state.fileList)
-        if (isTextFile(path)) found += "  " + path.string() + '\n';
+        if (isSourceFile(path)) found += "  " + path.string() + '\n';
       console.say(found);
     }
     return exitcode::kCheckFailed;

@@ -32,6 +32,7 @@ struct CommandLine {
   bool quiet = false;         // -q: no progress on standard error
   bool verbose = false;       // -v: the phases' log texts on standard error too
   bool strict = false;        // --strict: findings end the run with exitcode::kFindings
+  bool cellStyles = false;    // --cell-styles: a workbook's bold, italic, underline and colours become markup
   std::string folder;         // the folder argument of a batch run
   std::string problem;        // for Usage: what is wrong, one line without its end
 };

@@ -14,12 +14,12 @@ bool isAcceptedFile(const fs::path& path) {
   std::size_t dot = name.rfind('.');
   if (dot == std::string::npos) return false;
   std::string ext = lowerCaseUtf8(name.substr(dot));
-  return ext == ".rmp" || ext == ".txt" || ext == ".bmp" || ext == ".jpg" || ext == ".jpeg" || ext == ".gif" ||
+  return ext == ".rmp" || ext == ".txt" || ext == ".xlsx" || ext == ".ods" || ext == ".bmp" || ext == ".jpg" || ext == ".jpeg" || ext == ".gif" ||
          ext == ".mp3";
 }
 
 bool isReportOf(const fs::path& file, const fs::path& source) {
-  return isTextFile(source) && file == deliveredReportPath(source.parent_path(), sourceName(source));
+  return isSourceFile(source) && file == deliveredReportPath(source.parent_path(), sourceName(source));
 }
 
 bool FileList::addFile(const fs::path& path, ReplaceConfirmer& confirm) {

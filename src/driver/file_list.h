@@ -19,12 +19,13 @@ class ReplaceConfirmer {
   virtual bool confirmReplace(const fs::path& newPath, const fs::path& listedPath) = 0;
 };
 
-// True for the accepted extensions ".rmp", ".txt", ".bmp", ".jpg", ".jpeg",
-// ".gif" and ".mp3", in any case.
+// True for the accepted extensions ".rmp", ".txt", ".xlsx", ".ods", ".bmp",
+// ".jpg", ".jpeg", ".gif" and ".mp3", in any case.
 bool isAcceptedFile(const fs::path& path);
 
 // True when `file` is the check report drillmaker delivers for the source
-// text `source` in the same folder: "error-<source name>.txt" beside it.
+// `source` (a text or a workbook) in the same folder: "error-<source
+// name>.txt" beside it.
 bool isReportOf(const fs::path& file, const fs::path& source);
 
 // A folder a scan could not read, or a name in one it could not examine,

@@ -7,8 +7,8 @@ namespace dm {
 // ---- Intake and conversion --------------------------------------------------
 
 IntakeContext intakeContextOf(RunState& state) {
-  return IntakeContext{state.paths,       state.sourceTextPath, state.mediaList,
-                       state.mediaTotals, state.intake,         state.progress()};
+  return IntakeContext{state.paths,  state.sourceTextPath, state.mediaList,         state.mediaTotals,
+                       state.intake, state.progress(),     state.workbookCellStyles};
 }
 
 ConversionContext conversionContextOf(RunState& state) {

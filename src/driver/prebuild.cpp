@@ -10,6 +10,7 @@
 #include "textio/case_fold.h"
 #include "textio/wide_line.h"
 #include "textio/format.h"
+#include "workbook/workbook.h"
 
 namespace dm {
 
@@ -50,6 +51,8 @@ bool isPictureFile(const fs::path& path) {
 
 bool isTextFile(const fs::path& path) { return extensionOf(path) == ".txt"; }
 
+bool isSourceFile(const fs::path& path) { return isTextFile(path) || workbook::isWorkbook(path); }
+
 std::string probeName(std::uint32_t data1, std::uint16_t data2, std::uint16_t data3,
                       const std::uint8_t (&data4)[8]) {
   return formatted("%08X-%04X-%04X-%01X%01X%01X%01X%01X%01X%01X%01X", data1, data2, data3, data4[0], data4[1],
@@ -80,7 +83,7 @@ bool preBuildChecks(RunState& state, const std::vector<fs::path>& files, const f
     fs::file_status st = fs::status(entry, sec);
     if (!sec && fs::exists(st)) {
       const std::uint64_t size = fs::is_regular_file(st) ? fs::file_size(entry, sec) : 0;
-      if (isTextFile(entry)) {
+      if (isSourceFile(entry)) {
         if (textFiles == 0) {
           state.sourceTextPath = entry;
           textSize = sec ? 0 : size;

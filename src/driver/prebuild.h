@@ -37,4 +37,8 @@ bool isPictureFile(const fs::path& path);
 // True for ".txt" in any case.
 bool isTextFile(const fs::path& path);
 
+// True for a file that can be the drill's source: a text (".txt") or a
+// workbook (".xlsx", ".ods"), in any case. A drill has exactly one.
+bool isSourceFile(const fs::path& path);
+
 }  // namespace dm

@@ -67,6 +67,7 @@ struct RunState {
   bool reportOnly = false;
   bool cleanupAfterRun = true;
   bool batchMode = false;
+  bool workbookCellStyles = false;  // a workbook source keeps its cells' styles as markup
 
   std::uint32_t entryCount = 0;
   std::vector<std::u16string> tagList;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <sstream>
 
 #include "intake/line_normaliser.h"
 #include "intake/record_checker.h"
@@ -10,12 +11,27 @@
 #include "platform/platform.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
+#include "work/limits.h"
+#include "workbook/workbook.h"
 
 namespace dm {
 
 namespace fs = std::filesystem;
 
 void convertSource(const IntakeContext& context) {
+  if (workbook::isWorkbook(context.sourceText)) {
+    workbook::Options options;
+    options.cellStyles = context.workbookCellStyles;
+    options.maxTextBytes = kMaxSourceBytes;
+    std::istringstream text(workbook::exportText(context.sourceText, options));
+    const fs::path to = workfiles::convertedSourcePath(context.paths);
+    std::ofstream out = openPassOutput(to);
+    std::ostringstream unused;
+    convertSourceStream(text, out, unused);
+    closePassOutput(out, to);
+    context.intake.sourceEncoding = SourceEncoding::Workbook;
+    return;
+  }
   context.intake.sourceEncoding =
       convertSourceFile(context.sourceText, workfiles::convertedSourcePath(context.paths),
                         workfiles::conversionLogPath(context.paths), context.sink);

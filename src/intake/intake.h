@@ -28,11 +28,13 @@ struct IntakeContext {
   const MediaTotals& mediaTotals;
   IntakeState& intake;
   ProgressSink& sink;
+  bool workbookCellStyles = false;  // a workbook source: its cells' styles become markup
 };
 
 // Source text -> Trash/Drill.uni (UTF-16LE, lines ending with CR LF);
 // Trash/Drill_tsv.chk for a Shift-JIS source, each dropped code also logged
-// to the sink. Records the encoding read in intake.sourceEncoding.
+// to the sink. A workbook (.xlsx, .ods) is read as the text export of its
+// first sheet. Records the encoding read in intake.sourceEncoding.
 void convertSource(const IntakeContext& context);
 // Trash/Drill.uni -> Trash/Drill_1.uni (one record per line).
 void normaliseSource(const IntakeContext& context);

@@ -10,10 +10,11 @@ enum class SourceEncoding {
   Utf16Le,   // begins with FF FE
   Utf16Be,   // begins with FE FF
   Utf8,      // begins with EF BB BF, or no mark and well-formed UTF-8 with multi-byte characters
+  Workbook,  // an .xlsx or .ods workbook, read as its first sheet's text export
 };
 
 // The encoding's name as messages show it: "Shift-JIS", "UTF-16LE",
-// "UTF-16BE" or "UTF-8".
+// "UTF-16BE", "UTF-8" or, for a workbook, "its first sheet".
 constexpr std::string_view encodingName(SourceEncoding encoding) {
   switch (encoding) {
     case SourceEncoding::Utf16Le:
@@ -22,6 +23,8 @@ constexpr std::string_view encodingName(SourceEncoding encoding) {
       return "UTF-16BE";
     case SourceEncoding::Utf8:
       return "UTF-8";
+    case SourceEncoding::Workbook:
+      return "its first sheet";
     case SourceEncoding::ShiftJis:
       break;
   }

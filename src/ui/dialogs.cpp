@@ -20,8 +20,9 @@ QString fileDialogFilter() {
   // The label as the user reads it, then the patterns (both letter cases,
   // as the file system tells them apart).
   return QStringLiteral(
-      "ユーザー(*.txt, *.bmp, *.mp3, *.rmp, *.gif, *.jpeg, *.jpg) "
-      "(*.txt *.bmp *.mp3 *.rmp *.gif *.jpeg *.jpg *.TXT *.BMP *.MP3 *.RMP *.GIF *.JPEG *.JPG);;"
+      "ユーザー(*.txt, *.xlsx, *.ods, *.bmp, *.mp3, *.rmp, *.gif, *.jpeg, *.jpg) "
+      "(*.txt *.xlsx *.ods *.bmp *.mp3 *.rmp *.gif *.jpeg *.jpg "
+      "*.TXT *.XLSX *.ODS *.BMP *.MP3 *.RMP *.GIF *.JPEG *.JPG);;"
       "All Files (*.*) (*)");
 }
 

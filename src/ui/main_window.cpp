@@ -183,6 +183,9 @@ void MainWindow::buildMenu() {
   file->addSeparator();
   deleteAction_ =
       add(file, "ファイルの削除\tCtrl+&D", QKeySequence(Qt::CTRL | Qt::Key_D), &MainWindow::deleteSelected);
+  cellStylesAction_ = file->addAction(QStringLiteral("ワークブックのセルの書式を残す"));
+  cellStylesAction_->setCheckable(true);
+  file->addSeparator();
   add(file, "終了\tCtrl+&X", QKeySequence(Qt::CTRL | Qt::Key_X), &MainWindow::exitProgram);
   QMenu* help = menuBar()->addMenu(QStringLiteral("へルプ（&H)"));
   add(help, "バージョン情報\tCtrl+&A", QKeySequence(Qt::CTRL | Qt::Key_A), &MainWindow::about);
@@ -325,6 +328,7 @@ void MainWindow::make() {
   state_->paths = WorkPaths::under(setup_.workBase);
   state_->startDir = setup_.startDir;
   state_->cleanupAfterRun = !setup_.keepWorkTree;
+  state_->workbookCellStyles = cellStylesAction_->isChecked();
   state_->observer = observer_.get();
   runLog_.clear();
   state_->sink = &runLog_;
@@ -337,7 +341,7 @@ void MainWindow::make() {
     if (display_.current() == status::kTooManyTexts) {
       QStringList texts;
       for (const fs::path& path : state_->fileList)
-        if (isTextFile(path)) texts << toQString(path);
+        if (isSourceFile(path)) texts << toQString(path);
       overlay_->setDetail(texts.join('\n'));
     }
     return;

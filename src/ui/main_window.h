@@ -91,6 +91,9 @@ class MainWindow : public QMainWindow {
   QAction* addFilesAction() const { return addFilesAction_; }
   QAction* addFolderAction() const { return addFolderAction_; }
   QAction* deleteAction() const { return deleteAction_; }
+  // Checked: a workbook source keeps its cells' bold, italic, underline and
+  // font colours as markup (the batch flag --cell-styles). Off at start.
+  QAction* cellStylesAction() const { return cellStylesAction_; }
   StatusOverlay* overlay() const { return overlay_; }
 
  protected:
@@ -152,6 +155,7 @@ class MainWindow : public QMainWindow {
   QAction* addFilesAction_ = nullptr;
   QAction* addFolderAction_ = nullptr;
   QAction* deleteAction_ = nullptr;
+  QAction* cellStylesAction_ = nullptr;
   StatusOverlay* overlay_ = nullptr;
 };
 

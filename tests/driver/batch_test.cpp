@@ -57,6 +57,12 @@ TEST(CommandLine, Parsing) {
   }
 }
 
+TEST(CommandLine, CellStylesIsABatchOption) {
+  EXPECT_TRUE(parseCommandLine({"--cell-styles", "drill"}).cellStyles);
+  EXPECT_FALSE(parseCommandLine({"drill"}).cellStyles);
+  EXPECT_EQ(parseCommandLine({"--cell-styles"}).problem, "--cell-styles needs a FOLDER to build");
+}
+
 TEST(CommandLine, OptionsInTheUsualForm) {
   using A = CommandLine::Action;
   struct Case {

@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/dialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -256,6 +257,16 @@ TEST_F(MainWindowTest, DroppedFilesAddAcceptedOnesAndRememberTheFirstFolder) {
   EXPECT_EQ(Profile(setup.profileFile).read(kFilePathKey).toStdString(), (dir / "q").string() + "/");
 }
 
+TEST_F(MainWindowTest, DroppedWorkbooksAreSourceTextsAndTwoAreNamed) {
+  MainWindow& w = window();
+  w.dropPaths({file("w/quiz.xlsx"), file("w/other.ODS"), file("w/b.bmp")});
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "w/quiz.xlsx", dir / "w/other.ODS", dir / "w/b.bmp"}));
+  w.make();
+  EXPECT_EQ(w.display().current(), status::kTooManyTexts);
+  EXPECT_EQ(w.overlay()->detail().toStdString(), (dir / "w/quiz.xlsx").string() + "\n" + (dir / "w/other.ODS").string());
+  EXPECT_TRUE(fileDialogFilter().contains("*.xlsx *.ods"));
+}
+
 TEST_F(MainWindowTest, WidestEntrySetsTheHorizontalExtent) {
   MainWindow& w = window();
   w.addFile(file("a.bmp"));
@@ -463,6 +474,19 @@ TEST_F(MainWindowTest, AWholeRunDeliversTheDrillToTheDesktopFolder) {
   EXPECT_TRUE(fs::exists(setup.workBase / "TempUsr/Destin/Drill.bin")) << "/d keeps the work files";
   key(Qt::Key_Space);
   EXPECT_TRUE(w.makeButton()->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheCellStylesOptionKeepsAWorkbooksStylesAsMarkup) {
+  setup.keepWorkTree = true;
+  MainWindow& w = window();
+  EXPECT_FALSE(w.cellStylesAction()->isChecked());
+  w.cellStylesAction()->setChecked(true);
+  w.addFile(file("src/styles.xlsx", test::readFile(fs::path(DRILLMAKER_SOURCE_DIR) / "tests/workbook/data/styles.xlsx")));
+  w.make();
+  waitForRun();
+  const std::string converted = test::readFile(setup.workBase / "TempUsr/Trash/Drill.uni");
+  const std::string boldCell = std::string("<\0B\0>\0b\0o\0l\0d\0", 14);  // "<B>bold" in UTF-16LE
+  EXPECT_NE(converted.find(boldCell), std::string::npos);
 }
 
 TEST_F(MainWindowTest, ADeliveryThatCannotBeWrittenIsAFailureNotACreatedFile) {
