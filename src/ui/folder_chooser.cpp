@@ -1,6 +1,7 @@
 #include "ui/folder_chooser.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
@@ -134,6 +135,8 @@ FolderChooser::FolderChooser(const QString& startFolder, const FolderPlaces& pla
   connect(filter_, &QAbstractItemModel::rowsInserted, this, &FolderChooser::keepRevealed);
   connect(filter_, &QAbstractItemModel::layoutChanged, this, &FolderChooser::keepRevealed);
   connect(tree_->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { revealing_.clear(); });
+  tree_->installEventFilter(this);
+  tree_->viewport()->installEventFilter(this);
 
   const QString start = QDir::cleanPath(startFolder);
   if (!startFolder.isEmpty() && QDir(start).exists()) {
@@ -181,6 +184,13 @@ void FolderChooser::keepRevealed() {
     }
     tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
   });
+}
+
+bool FolderChooser::eventFilter(QObject* watched, QEvent* event) {
+  // Once the user works in the tree, the tree stays where the user puts it.
+  const QEvent::Type type = event->type();
+  if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress || type == QEvent::Wheel) revealing_.clear();
+  return QDialog::eventFilter(watched, event);
 }
 
 QString FolderChooser::currentFolder() const {

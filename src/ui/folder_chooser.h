@@ -58,6 +58,9 @@ class FolderChooser : public QDialog {
 
   void accept() override;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void selectionChanged();
   void pathEdited();
