@@ -37,13 +37,21 @@ bool QtDialogs::reviewErrors(QWidget* parent, const std::vector<std::u16string>&
   return dialog.exec() == QDialog::Accepted;
 }
 
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& startFolder) {
+  auto dialog = std::make_unique<QFileDialog>(parent, QStringLiteral("ファイルを開く"), startFolder, fileDialogFilter());
+  dialog->setFileMode(QFileDialog::ExistingFiles);
+  dialog->setOption(QFileDialog::ReadOnly, false);
+  // The labels name their patterns themselves; shown with the patterns Qt
+  // appends, every label would list them twice.
+  dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+  return dialog;
+}
+
 std::vector<fs::path> QtDialogs::chooseFiles(QWidget* parent, const QString& startFolder) {
-  QFileDialog dialog(parent, QStringLiteral("ファイルを開く"), startFolder, fileDialogFilter());
-  dialog.setFileMode(QFileDialog::ExistingFiles);
-  dialog.setOption(QFileDialog::ReadOnly, false);
+  const std::unique_ptr<QFileDialog> dialog = makeFileDialog(parent, startFolder);
   std::vector<fs::path> chosen;
-  if (dialog.exec() != QDialog::Accepted) return chosen;
-  for (const QString& file : dialog.selectedFiles()) chosen.emplace_back(file.toStdString());
+  if (dialog->exec() != QDialog::Accepted) return chosen;
+  for (const QString& file : dialog->selectedFiles()) chosen.emplace_back(file.toStdString());
   return chosen;
 }
 
@@ -73,11 +81,11 @@ void QtDialogs::showAbout(QWidget* parent) {
 }
 
 void QtDialogs::showPassFailure(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, QStringLiteral("Error"), text);
+  QMessageBox::critical(parent, QString::fromUtf8(kErrorTitle), text);
 }
 
 void QtDialogs::showWarning(QWidget* parent, const QString& text) {
-  QMessageBox::warning(parent, QString::fromUtf8(kProgramTitle), text);
+  QMessageBox::warning(parent, QString::fromUtf8(kWarningTitle), text);
 }
 
 }  // namespace dm::ui

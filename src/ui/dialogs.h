@@ -5,10 +5,12 @@
 #include <QString>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+class QFileDialog;
 class QWidget;
 
 namespace dm::ui {
@@ -50,7 +52,17 @@ class QtDialogs : public Dialogs {
 // The program's title, shown in the window title and the about box.
 inline constexpr const char* kProgramTitle = "drillmaker";
 
-// The file dialog's filter.
+// The titles of the message boxes: a failure, a warning, a question.
+inline constexpr const char* kErrorTitle = "エラー";
+inline constexpr const char* kWarningTitle = "警告";
+inline constexpr const char* kQuestionTitle = "確認";
+
+// The file dialog's filter: each entry is its label, which already names the
+// patterns, followed by the patterns Qt matches.
 QString fileDialogFilter();
+
+// The file dialog of "ファイルの追加", set up to choose existing files from
+// `startFolder` and not yet shown. It shows each filter by its label alone.
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& startFolder);
 
 }  // namespace dm::ui

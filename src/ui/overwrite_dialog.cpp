@@ -55,7 +55,7 @@ OverwriteDialog::OverwriteDialog(const fs::path& newFile, const fs::path& curren
   question->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
   question->setAlignment(Qt::AlignTop);
   top->addWidget(question);
-  message_ = new QLabel(fromU16(overwriteMessage(currentName)), this);
+  message_ = new QLabel(fromU16(overwriteMessageLayout(currentName)), this);
   message_->setTextFormat(Qt::PlainText);
   top->addWidget(message_, 1);
   layout->addLayout(top);

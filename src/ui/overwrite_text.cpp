@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 #include <utility>
 
 namespace dm::ui {
@@ -88,6 +90,81 @@ std::u16string overwriteMessage(std::u16string_view name) {
     }
   }
   return out;
+}
+
+namespace {
+
+// How far (in display width) a break may move to reach a sensible place.
+constexpr int kBreakReach = 12;
+
+bool isHiragana(char16_t c) { return c >= 0x3041 && c <= 0x309F; }
+bool isKatakana(char16_t c) { return c >= 0x30A1 && c <= 0x30FF; }
+bool isHan(char16_t c) { return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF); }
+bool isAsciiWordChar(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// A line may begin after one of these.
+bool endsAPart(char16_t c) {
+  constexpr std::u16string_view kSeparators = u"/_- 　、。・）)]」』";
+  return kSeparators.find(c) != std::u16string_view::npos;
+}
+
+// Whether a line may begin at text[i] inside a name or a phrase: after a
+// separator, or where hiragana ends before a han, katakana or Latin word.
+bool goodBreakBefore(std::u16string_view text, std::size_t i) {
+  const char16_t before = text[i - 1];
+  const char16_t at = text[i];
+  if (endsAPart(before)) return !endsAPart(at);
+  return isHiragana(before) && (isHan(at) || isKatakana(at) || isAsciiWordChar(at));
+}
+
+int displayWidth(std::u16string_view text) {
+  int w = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    auto [c, len] = nextChar(text, pos);
+    w += messageCharWidth(c);
+    pos += len;
+  }
+  return w;
+}
+
+}  // namespace
+
+std::u16string overwriteMessageLayout(std::u16string_view name) {
+  std::u16string text = overwriteMessage(name);
+  const std::size_t partBreak = text.find(u'\n');
+  if (partBreak == std::u16string::npos) return text;
+  text.erase(partBreak, 1);
+
+  constexpr std::u16string_view kOpening = u"既に’";
+  constexpr std::u16string_view kClosing = u"’ファイルが存在します.";
+  const std::size_t closing = text.size() - kClosing.size();
+  // The name as shown ends before the "..." that cuts a long one short.
+  const std::size_t shownName = closing - kOpening.size();
+  const bool cut = shownName >= 3 && text.compare(closing - 3, 3, u"...") == 0 &&
+                   std::u16string_view(text).substr(kOpening.size(), shownName) != name;
+  const std::size_t nameEnd = cut ? closing - 3 : closing;
+
+  std::vector<std::size_t> places;
+  for (std::size_t i = kOpening.size() + 1; i < nameEnd; ++i)
+    if (goodBreakBefore(text, i)) places.push_back(i);
+  places.push_back(closing + 1);  // between the quoted name and the phrase after it
+  for (std::size_t i = closing + 2; i < text.size(); ++i)
+    if (goodBreakBefore(text, i)) places.push_back(i);
+
+  const int target = displayWidth(std::u16string_view(text).substr(0, partBreak));
+  std::size_t best = partBreak;
+  int bestDistance = kBreakReach + 1;
+  for (std::size_t place : places) {
+    const int distance = std::abs(displayWidth(std::u16string_view(text).substr(0, place)) - target);
+    if (distance < bestDistance) {
+      best = place;
+      bestDistance = distance;
+    }
+  }
+  text.insert(best, 1, u'\n');
+  return text;
 }
 
 std::string sizeText(std::uint64_t bytes) {

@@ -19,6 +19,14 @@ int messageCharWidth(char32_t c);
 // the name with "...". `name` is the current file's name without folder.
 std::u16string overwriteMessage(std::u16string_view name);
 
+// The message as the dialog lays it out: the characters of
+// overwriteMessage(name), with its one line break moved to the nearest place
+// where a reader expects one: after the closing quote, after a separator in
+// the name ('/', '_', '-', a space, Japanese punctuation), or where hiragana
+// (a particle or an ending) meets the next word. A place is taken only when
+// it lies near the width where the message breaks; else the break stays.
+std::u16string overwriteMessageLayout(std::u16string_view name);
+
 // "%.2fKB" of the size in KiB, or "%.2fMB" of the size in MiB when it is
 // above 1024 KiB.
 std::string sizeText(std::uint64_t bytes);

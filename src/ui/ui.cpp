@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "ui/main_window.h"
+#include "ui/translations.h"
 
 namespace dm::ui {
 
@@ -32,6 +33,7 @@ int runWindow(bool keepWorkTree, int& argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  installQtTranslations(app);
   QApplication::setApplicationName(QStringLiteral("drillmaker"));
   QApplication::setDesktopFileName(QStringLiteral("drillmaker"));
 

@@ -47,6 +47,13 @@ TEST_F(OverwriteDialogTest, ShowsNameSizesDatesAndKind) {
   EXPECT_EQ(dialog.noButton()->text(), "いいえ（&N）");
 }
 
+// A long name is broken between its parts, not inside a word.
+TEST_F(OverwriteDialogTest, BreaksTheMessageBetweenWords) {
+  const fs::path current = makeFile("chapter_one_questions_with_pictures_final.txt", 10);
+  EXPECT_EQ(OverwriteDialog(current, current).message(),
+            "既に’chapter_one_questions_with_pictures_\nfinal.txt’ファイルが存在します.");
+}
+
 TEST_F(OverwriteDialogTest, KindFollowsTheCurrentFile) {
   const fs::path current = makeFile("drill.txt", 10);
   const fs::path incoming = makeFile("x.mp3", 10);

@@ -43,6 +43,40 @@ TEST(OverwriteMessage, WrapsTheNameAtTheFixedWidths) {
     EXPECT_EQ(utf16ToUtf8(overwriteMessage(c.name)), utf16ToUtf8(c.expected)) << c.label;
 }
 
+// The dialog moves the message's one break off a word when a phrase or name
+// boundary lies near it; the characters stay those of the message.
+TEST(OverwriteMessageLayout, BreaksBetweenWordsNearTheFixedWidth) {
+  const std::u16string k = u"漢";
+  const std::u16string tail = u"’ファイルが存在します.";
+  const MessageCase cases[] = {
+      {"short name on one line", u"a.bmp", u"既に’a.bmp’ファイルが存在します."},
+      {"not inside ファイル", repeat(u"a", 35), u"既に’" + repeat(u"a", 35) + u"’\nファイルが存在します."},
+      {"a phrase boundary stays", repeat(u"a", 30), u"既に’" + repeat(u"a", 30) + u"’ファイルが\n存在します."},
+      {"after an underscore of the name", u"chapter_one_questions_with_pictures_final.txt",
+       u"既に’chapter_one_questions_with_pictures_\nfinal.txt" + tail},
+      {"where hiragana meets the next word", u"漢字ばかりの長いファイル名前を付けた問題.txt",
+       u"既に’漢字ばかりの長いファイル名前を付けた\n問題.txt" + tail},
+      {"after a path separator", u"drills/2024/spring/chapter-one/questions/answers.txt",
+       u"既に’drills/2024/spring/chapter-one/questions/\nanswers.txt" + tail},
+      {"the whole name rather than a far separator", u"drills/2024/spring/chapter-one/questions.txt",
+       u"既に’drills/2024/spring/chapter-one/questions.txt’\nファイルが存在します."},
+      // Nothing sensible near the width: the message's own break stays.
+      {"30 kanji", repeat(k, 30), u"既に’" + repeat(k, 20) + u"\n" + repeat(k, 10) + tail},
+      {"40 kanji", repeat(k, 40), u"既に’" + repeat(k, 20) + u"\n" + repeat(k, 13) + u"..." + tail},
+      {"a surrogate pair stays whole", repeat(u"a", 39) + u"\U00020000" + u"b",
+       u"既に’" + repeat(u"a", 39) + u"\U00020000" + u"b’\nファイルが存在します."},
+  };
+  for (const MessageCase& c : cases) {
+    const std::u16string laidOut = overwriteMessageLayout(c.name);
+    EXPECT_EQ(utf16ToUtf8(laidOut), utf16ToUtf8(c.expected)) << c.label;
+    std::u16string flat = overwriteMessage(c.name);
+    std::erase(flat, u'\n');
+    std::u16string flatLaidOut = laidOut;
+    std::erase(flatLaidOut, u'\n');
+    EXPECT_EQ(utf16ToUtf8(flatLaidOut), utf16ToUtf8(flat)) << c.label << ": same characters";
+  }
+}
+
 TEST(OverwriteMessage, CharacterWidths) {
   const std::pair<char32_t, int> cases[] = {
       {U'a', 1},      {U'あ', 2},     {U'ア', 2},     {U'ー', 2},     {U'ｱ', 2},      {U'漢', 2},
