@@ -21,7 +21,6 @@ struct TagRule {
 
 // Block codes (kind in the low byte, edge in the high byte).
 constexpr std::uint16_t kNoteStart = 0x0102;
-constexpr std::uint16_t kNoteEnd = 0x0202;
 // Attributes that tell the tags of a question apart; a piece of a line cut
 // by the split pass carries kContinues, with bit 0 cleared.
 constexpr std::uint32_t kContinues = 0x00080000;
@@ -108,7 +107,7 @@ PreviewEntry sortEntry(const DecodedEntry& decoded, const std::vector<TagRule>& 
       part = Part::Answer;
       continue;
     }
-    if (rule.block != 0 || rule.block == kNoteEnd) continue;
+    if (rule.block != 0) continue;  // the other block lines
     const std::uint32_t kind = kindOf(rule);
     if (kind == kHeadword) {
       e.isQuestion = true;
