@@ -134,7 +134,6 @@ class Renderer {
   explicit Renderer(const PreviewModel& m) : model_(m), tables_(m.fontImage, m.extBmpImage) {}
 
   std::map<std::string, std::string>& files() { return files_; }
-  std::size_t pictureFiles() const { return pictureFiles_; }
 
   const PictureFile& picture(const std::string& id) {
     auto it = pictures_.find(id);
@@ -151,7 +150,6 @@ class Renderer {
         p.width = r->width;
         p.height = r->height;
         files_[p.file] = std::move(png);
-        ++pictureFiles_;
       }
     }
     return pictures_.emplace(id, std::move(p)).first->second;
@@ -177,13 +175,9 @@ class Renderer {
     if (it == model_.sounds.end())
       return "<span class=\"missing\">sound " + escape(id) + ": not in the container</span>";
     const std::string file = "media/sound-" + id + ".mp3";
-    if (!files_.count(file)) {
-      files_[file] = std::string(it->second);
-      ++soundFiles_;
-    }
+    if (!files_.count(file)) files_[file] = std::string(it->second);
     return "<audio controls preload=\"none\" src=\"" + file + "\" title=\"sound " + id + "\"></audio>";
   }
-  std::size_t soundFiles() const { return soundFiles_; }
 
   // One line of device text as HTML: styles and colours as elements,
   // pictures, sounds and font glyphs in place, the jump address left out.
@@ -315,8 +309,6 @@ class Renderer {
   PictureTables tables_;
   std::map<std::string, std::string> files_;
   std::map<std::string, PictureFile> pictures_;
-  std::size_t pictureFiles_ = 0;
-  std::size_t soundFiles_ = 0;
 };
 
 void menuHtml(const PreviewMenuNode& node, Renderer& r, std::string& out) {

@@ -288,6 +288,11 @@ TEST(PreviewRoundTrip, TheCommandWritesTheFolderBesideTheFile) {
   for (const char* f : {"index.html", "preview.css", "media/picture-0015.png", "media/sound-00000000.mp3"})
     EXPECT_TRUE(fs::is_regular_file(folder / f)) << f;
 
+  // For scripts: the same content as JSON, beside the page or on its own.
+  const PreviewResult withJson = writePreview(path, (dir / "with-json").string(), PreviewOptions{true});
+  ASSERT_TRUE(withJson.written) << withJson.problem;
+  EXPECT_EQ(withJson.questions, 6u);
+  EXPECT_NE(test::readFile(dir / "with-json" / "preview.json").find("\"checksHold\": true"), std::string::npos);
   std::ostringstream json, jsonErr;
   ASSERT_EQ(runPreview({path, "--json"}, json, jsonErr), 0) << jsonErr.str();
   for (const char* expected : {"\"file\": \"quickstart.drl\"", "\"checksHold\": true", "3 + 4 = ?", "\"rightChoice\": 2",
