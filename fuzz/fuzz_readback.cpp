@@ -1,9 +1,17 @@
-// The container reader on arbitrary bytes.
+// The container reader on arbitrary bytes, and the preview made of them
+// (pictures decoded, the page and the JSON rendered in memory).
+#include <sstream>
 #include <string_view>
 
+#include "readback/preview.h"
 #include "readback/readback.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  dm::readback::inspectContainer(std::string_view(reinterpret_cast<const char*>(data), size), true);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  dm::readback::inspectContainer(bytes, true);
+  const dm::readback::PreviewModel model = dm::readback::buildPreview(bytes, "fuzz.drl");
+  dm::readback::renderPreview(model);
+  std::ostringstream json;
+  dm::readback::printPreviewJson(model, json);
   return 0;
 }

@@ -7,6 +7,7 @@
 
 #include "driver/batch.h"
 #include "driver/interruption.h"
+#include "readback/preview.h"
 #include "readback/readback.h"
 #include "platform/platform.h"
 #ifdef DRILLMAKER_WITH_WINDOW
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "inspect")
     return dm::readback::runInspect({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  if (!args.empty() && args[0] == "preview")
+    return dm::readback::runPreview({args.begin() + 1, args.end()}, std::cout, std::cerr);
   const dm::CommandLine command = dm::parseCommandLine(args);
   switch (command.action) {
     case dm::CommandLine::Action::Help:

@@ -5,12 +5,11 @@
 #include <ostream>
 
 #include "readback/container_file.h"
+#include "readback/json_text.h"
 #include "readback/readback.h"
 #include "textio/format.h"
 
 namespace dm::readback {
-
-namespace {
 
 std::string jsonString(std::string_view s) {
   std::string out = "\"";
@@ -31,6 +30,8 @@ std::string jsonString(std::string_view s) {
   }
   return out + "\"";
 }
+
+namespace {
 
 std::string coverText(std::uint8_t flags) {
   switch (flags) {
