@@ -527,7 +527,7 @@ TEST_F(MainWindowTest, ADeliveredFileIsReplacedOnlyWhenConfirmed) {
 // under it, and the button that opens the folder.
 TEST_F(MainWindowTest, TheResultSaysWhatWasWrittenAndWhere) {
   const std::string where = "\nデスクトップ上のドリルフォルダに\n";
-  const std::string badOnly(kSource.substr(0, kSource.find("A\tB\tC\t1")) + "A\tB\tC\t2\tq\t1\tcm\t\r\n");
+  const std::string badOnly = std::string(kSource.substr(0, kSource.find("A\tB\tC\t1"))) + "A\tB\tC\t2\tq\t1\tcm\t\r\n";
   struct Case {
     const char* what;
     std::string_view source;
@@ -569,8 +569,9 @@ TEST_F(MainWindowTest, TheResultSaysWhatWasWrittenAndWhere) {
     EXPECT_EQ(pictureText(), c.text) << c.what;
     EXPECT_EQ(pictureDetail(), c.files + "保存先: " + out.string()) << c.what;
     EXPECT_TRUE(folderButtonShown()) << c.what;
-    for (const std::string& name : c.earlier)
+    for (const std::string& name : c.earlier) {
       if (!c.overwrite) EXPECT_EQ(test::readFile(out / name), "earlier") << c.what << ": " << name;
+    }
     QTest::mouseClick(w.overlay(), Qt::LeftButton);
     ASSERT_FALSE(w.display().showing()) << c.what;
   }
