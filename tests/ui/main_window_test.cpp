@@ -347,6 +347,34 @@ TEST_F(MainWindowTest, AClickDismissesResultAndErrorPicturesAndTheyShowTheHint) 
   }
 }
 
+// The lines of the error pictures' red ink in a grab of the overlay: runs of
+// rows that hold some of it, apart by more than a few rows.
+int redLines(const QImage& image) {
+  int lines = 0;
+  int lastInk = -100;
+  for (int y = 0; y < image.height(); ++y) {
+    bool red = false;
+    for (int x = 0; x < image.width() && !red; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      red = c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+    }
+    if (!red) continue;
+    if (y - lastInk > 4) ++lines;
+    lastInk = y;
+  }
+  return lines;
+}
+
+TEST_F(MainWindowTest, AtTheDefaultSizeEachErrorTextStandsOnOneLine) {
+  MainWindow& w = window();
+  ASSERT_EQ(w.size(), QSize(640, 420));
+  for (int id : {status::kTooManyTexts, status::kNoText, status::kNotWritable, status::kDiskFull, status::kTooLarge}) {
+    w.showStatusPicture(id, true);
+    EXPECT_EQ(redLines(w.overlay()->grab().toImage()), 1) << statusText(id);
+    key(Qt::Key_Space);
+  }
+}
+
 TEST_F(MainWindowTest, WhileAPictureShowsTheMenuKeepsWhatTheRulesAllow) {
   MainWindow& w = window();
   w.addFile(file("a.bmp"));
