@@ -1,4 +1,5 @@
-// drillmaker: the window without arguments, the batch build with a folder.
+// drillmaker: the window without arguments or with --window, the batch build
+// with a folder.
 #include <unistd.h>
 
 #include <iostream>
@@ -26,7 +27,7 @@ int runWindow(const dm::CommandLine& command, int& argc, char** argv) {
     std::cerr << dm::ui::kNoDisplayMessage << '\n';
     return dm::exitcode::kCheckFailed;
   }
-  return dm::ui::runWindow(command.keepWorkTree, argc, argv);
+  return dm::ui::runWindow(command.keepWorkTree, command.paths, argc, argv);
 #else
   (void)command;
   (void)argc;

@@ -110,13 +110,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   constexpr int kOperand = 1;  // what getopt_long returns for a non-option in "-" mode
   constexpr int kStrict = 256;
   constexpr int kCellStyles = 257;
+  constexpr int kWindow = 258;
   static constexpr char kShortOptions[] = "-dqvhV";
   static const option kLongOptions[] = {
       {"keep-work", no_argument, nullptr, 'd'}, {"quiet", no_argument, nullptr, 'q'},
       {"verbose", no_argument, nullptr, 'v'},   {"strict", no_argument, nullptr, kStrict},
       {"cell-styles", no_argument, nullptr, kCellStyles},
       {"help", no_argument, nullptr, 'h'},      {"version", no_argument, nullptr, 'V'},
-      {nullptr, 0, nullptr, 0},
+      {"window", no_argument, nullptr, kWindow}, {nullptr, 0, nullptr, 0},
   };
   CommandLine cl;
   auto usage = [&cl](std::string problem) {
@@ -134,6 +135,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
   std::vector<std::string> operands;
   std::string batchOption;  // the first option that needs a folder
+  bool window = false;      // --window: the operands go into the window's list
   optind = 0;  // a fresh scan (glibc)
   opterr = 0;  // the problems are reported here, in one line
   // A leading "-": operands come back in order, whatever POSIXLY_CORRECT says.
@@ -164,6 +166,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         cl.cellStyles = true;
         if (batchOption.empty()) batchOption = "--cell-styles";
         break;
+      case kWindow:
+        window = true;
+        break;
       case 'h':
         cl.action = CommandLine::Action::Help;
         return cl;
@@ -188,6 +193,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   }
   for (int i = optind; i < argc; ++i) operands.emplace_back(argv[i]);  // after "--"
 
+  if (window) {
+    if (!batchOption.empty()) return usage(batchOption + " cannot be used with --window");
+    cl.paths = std::move(operands);
+    return cl;
+  }
   if (operands.size() > 1)
     return usage("expected one folder, got " + std::to_string(operands.size()) + " arguments");
   if (cl.quiet && cl.verbose) return usage("-q and -v cannot be used together");
@@ -203,6 +213,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 std::string usageText() {
   return "Usage: drillmaker [OPTIONS] FOLDER   build the drill in FOLDER\n"
          "       drillmaker [-d]                open the window\n"
+         "       drillmaker [-d] --window [FILE|FOLDER...]\n"
+         "                                      open the window with these files in its\n"
+         "                                      list (a folder adds the drill files below\n"
+         "                                      it); never builds in batch mode\n"
          "       drillmaker inspect FILE.drl [--entries] [--json]\n"
          "                                      verify a built drill and describe it\n"
          "       drillmaker preview FILE.drl [-o FOLDER] [--json]\n"
@@ -227,6 +241,7 @@ std::string usageText() {
          "                           colours as markup where a cell has none of its own\n"
          "  -h, --help               show this text\n"
          "  -V, --version            show the version\n"
+         "      --window             open the window, with the FILEs and FOLDERs given\n"
          "  --                       what follows is the FOLDER, even if it starts with -\n"
          "\n"
          "inspect options:\n"

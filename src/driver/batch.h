@@ -1,5 +1,6 @@
 // The command line: `drillmaker [OPTIONS] FOLDER` runs both passes without a
-// window and delivers into the current directory; --help and --version.
+// window and delivers into the current directory; `drillmaker --window
+// [FILE|FOLDER...]` opens the window with those files; --help and --version.
 #pragma once
 
 #include <iosfwd>
@@ -34,12 +35,15 @@ struct CommandLine {
   bool strict = false;        // --strict: findings end the run with exitcode::kFindings
   bool cellStyles = false;    // --cell-styles: a workbook's bold, italic, underline and colours become markup
   std::string folder;         // the folder argument of a batch run
+  std::vector<std::string> paths;  // with --window: the files and folders the list starts with
   std::string problem;        // for Usage: what is wrong, one line without its end
 };
 
 // Reads the arguments after the program name. Options take the usual forms
 // (short ones may be combined, "--" ends them); an unknown option, a second
-// folder or a batch option without a folder is a Usage problem.
+// folder or a batch option without a folder is a Usage problem. With
+// --window every operand is one of `paths` and the action is Window, never
+// Batch; the batch options (-q, -v, --strict) are then a Usage problem.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 // The text of --help.

@@ -5,14 +5,19 @@
 
 namespace dm {
 
-std::error_code copyWithConfirmation(const fs::path& from, const fs::path& to, OverwriteConfirmer& confirm) {
+std::error_code copyWithConfirmation(const fs::path& from, const fs::path& to, OverwriteConfirmer& confirm,
+                                     bool* refused) {
+  if (refused) *refused = false;
   std::error_code ec;
   if (!fs::exists(fs::symlink_status(to, ec))) return platform::copyFile(from, to, false);
-  if (!confirm.confirmOverwrite(from, to)) return {};
+  if (!confirm.confirmOverwrite(from, to)) {
+    if (refused) *refused = true;
+    return {};
+  }
   return platform::copyFile(from, to, true);
 }
 
-int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& confirm) {
+int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& confirm, DeliveredFiles* delivered) {
   std::error_code ec;
   if (!fs::is_directory(outputFolder, ec)) fs::create_directories(outputFolder, ec);
   const std::string name = sourceName(state.sourceTextPath);
@@ -20,8 +25,12 @@ int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& c
   // A full disk has its own status; any other failed copy fails the run with
   // the file and the reason, never passes for a delivered file.
   auto copy = [&](const fs::path& from, const fs::path& to) {
-    const std::error_code error = copyWithConfirmation(from, to, confirm);
-    if (!error) return 0;
+    bool refused = false;
+    const std::error_code error = copyWithConfirmation(from, to, confirm, &refused);
+    if (!error) {
+      if (delivered) (refused ? delivered->kept : delivered->written).push_back(to);
+      return 0;
+    }
     if (error == std::errc::no_space_on_device) {
       state.send(status::kDiskFull);
       return status::kDiskFull;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <system_error>
+#include <vector>
 
 #include "driver/run_state.h"
 
@@ -18,17 +19,28 @@ class OverwriteConfirmer {
 
 // Copies `from` to `to`; when `to` exists, only after `confirm` agrees.
 // Returns the copy's error (ENOSPC for a full disk); a refused overwrite is
-// not an error.
-std::error_code copyWithConfirmation(const fs::path& from, const fs::path& to, OverwriteConfirmer& confirm);
+// not an error. `refused`, when given, tells whether the user kept `to`.
+std::error_code copyWithConfirmation(const fs::path& from, const fs::path& to, OverwriteConfirmer& confirm,
+                                     bool* refused = nullptr);
 
 inline constexpr std::uint64_t kMaxContainerBytes = 4294967296ULL;  // 4 GiB
+
+// What a window delivery did with the files it had to deliver, in the order
+// it came to them (the container before the report).
+struct DeliveredFiles {
+  std::vector<fs::path> written;  // copied into the output folder
+  std::vector<fs::path> kept;     // existing files the user chose to keep
+};
 
 // Window delivery into `outputFolder` (created when missing): the container
 // (unless reportOnly) and the report, each with confirmation. Returns 0, or
 // the status it has sent: 1036 for a container of 4 GiB or more, 1038 when
 // the disk filled up, 1040 with "cannot write PATH: reason" when a copy
 // failed otherwise (a folder that cannot be written, a name too long).
-int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& confirm);
+// `delivered`, when given, receives the delivered paths that were written
+// and those that were kept, also when the delivery stopped with a failure.
+int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& confirm,
+            DeliveredFiles* delivered = nullptr);
 
 // The outcome of a batch delivery: the first copy that failed, if any.
 struct BatchDelivery {

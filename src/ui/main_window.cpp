@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -94,6 +95,7 @@ MainWindow::MainWindow(WindowSetup setup, QWidget* parent)
       profile_(setup_.profileFile),
       observer_(std::make_unique<Observer>(*this)),
       confirmer_(std::make_unique<Confirmer>(*this)) {
+  workFolderError_ = setup_.workFolderError;
   filePath_ = profile_.read(kFilePathKey);
   folderPath_ = profile_.read(kFolderPathKey);
   setWindowTitle(kProgramTitle);
@@ -104,6 +106,8 @@ MainWindow::MainWindow(WindowSetup setup, QWidget* parent)
   applyControls();
   qApp->installEventFilter(this);
   resize(640, 420);
+  if (!setup_.initialPaths.empty()) openPaths(setup_.initialPaths);
+  if (workFolderError_ != 0) showWorkFolderFailure();
 }
 
 MainWindow::~MainWindow() {
@@ -135,6 +139,10 @@ void MainWindow::buildWidgets() {
   list_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   list_->setUniformItemSizes(true);
   overlay_ = new StatusOverlay(stackHolder);
+  connect(overlay_, &StatusOverlay::clicked, this, [this] {
+    if (display_.clicked()) dismissPicture();
+  });
+  connect(overlay_, &StatusOverlay::openFolderClicked, this, &MainWindow::openOutputFolder);
   stack->addWidget(list_);
   stack->addWidget(overlay_);
   left->addWidget(stackHolder, 1);
@@ -288,6 +296,38 @@ void MainWindow::dropPaths(const std::vector<fs::path>& paths) {
   warnOfUnreadFolders(unread);
 }
 
+void MainWindow::openPaths(const std::vector<fs::path>& paths) {
+  bool changed = false;
+  std::vector<FolderProblem> unread;
+  QStringList notTaken;
+  for (const fs::path& path : paths) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (fs::is_directory(status)) {
+      changed |= files_.scanFolder(path, *confirmer_);
+      unread.insert(unread.end(), files_.unreadableFolders().begin(), files_.unreadableFolders().end());
+    } else if (ec) {
+      unread.push_back({path, ec});
+    } else if (isAcceptedFile(path)) {
+      changed |= files_.addFile(path, *confirmer_);
+    } else {
+      notTaken << QStringLiteral("%1 is not a file of a drill (.txt, .bmp, .jpg, .jpeg, .gif, .mp3, .rmp); it is left out")
+                      .arg(toQString(path));
+    }
+  }
+  afterAdding(changed);
+  warnOfUnreadFolders(unread);
+  if (!notTaken.isEmpty()) dialogs_.showWarning(this, notTaken.join('\n'));
+}
+
+void MainWindow::openOutputFolder() {
+  const fs::path folder = outputFolder();
+  if (setup_.openFolder)
+    setup_.openFolder(folder);
+  else
+    QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(folder)));
+}
+
 void MainWindow::warnOfUnreadFolders(const std::vector<FolderProblem>& problems) {
   if (problems.empty()) return;
   QStringList lines;
@@ -323,6 +363,14 @@ bool MainWindow::runInProgress() const { return running_ || worker_.busy(); }
 
 void MainWindow::make() {
   if (display_.showing() || files_.empty() || !controls_.make || runInProgress()) return;
+  if (workFolderError_ != 0) {
+    // Without the work folder no run may start; it may have become usable.
+    if (setup_.claimWorkFolder) workFolderError_ = setup_.claimWorkFolder();
+    if (workFolderError_ != 0) {
+      showWorkFolderFailure();
+      return;
+    }
+  }
   state_ = std::make_unique<RunState>();
   state_->workBase = setup_.workBase;
   state_->paths = WorkPaths::under(setup_.workBase);
@@ -361,6 +409,13 @@ void MainWindow::showStatusPicture(int id, bool dismissable) {
 void MainWindow::hideStatusPictures() {
   display_.hideProgress();
   if (!display_.showing()) overlay_->setPicture(nullptr);
+}
+
+void MainWindow::showWorkFolderFailure() {
+  showStatusPicture(status::kNotWritable, true);
+  overlay_->setDetail(QStringLiteral("作業フォルダ %1 に書き込めません: %2")
+                          .arg(toQString(setup_.workBase),
+                               QString::fromStdString(platform::systemErrorText(workFolderError_))));
 }
 
 void MainWindow::dismissPicture() {
@@ -414,12 +469,18 @@ void MainWindow::checkDone() {
 
 void MainWindow::deliverResults() {
   RunState& state = *state_;
-  const int result = deliver(state, outputFolder(), *confirmer_);
+  DeliveredFiles delivered;
+  const int result = deliver(state, outputFolder(), *confirmer_, &delivered);
   if (result == status::kPassFailed) return;  // its failure dialog has been shown
   showStatusPicture(result == 0 ? status::kCreated : result, true);
-  if (result == 0 && !state.warnings.empty()) {
-    result_ = resultPicture(state.warnings);
+  if (result == 0) {
+    // The picture tells what the delivery wrote, and where.
+    const DeliveryOutcome outcome{state.reportOnly, state.reportOnly && state.validRecordCount == 0,
+                                  delivered.written, delivered.kept, outputFolder()};
+    result_ = resultPicture(outcome, state.warnings);
     overlay_->setPicture(&result_);
+    overlay_->setDetail(QString::fromStdString(resultDetail(outcome)));
+    if (!delivered.written.empty() || !delivered.kept.empty()) overlay_->showFolderButton();
   }
   if (state.cleanupAfterRun) deleteWorkFiles(state);
   running_ = false;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,19 @@ struct WindowSetup {
   QString profileFile;
   bool keepWorkTree = false;  // "/d": the work files stay after a run
   Dialogs* dialogs = nullptr; // nullptr: the real dialogs
+  // Files and folders the list starts with ("--window PATH..."), added as a
+  // drop adds them; what cannot be taken is named in a warning.
+  std::vector<fs::path> initialPaths;
+  // The errno that kept the work folder from being used at start-up (the
+  // instance lock could not be taken in it); 0 when it is in use. While it
+  // is not 0, the window shows the picture of an unwritable work folder and
+  // Make asks `claimWorkFolder` again first.
+  int workFolderError = 0;
+  // Takes the work folder (creates it, takes the instance lock): 0, or the
+  // errno that stops it. nullptr: the folder counts as taken.
+  std::function<int()> claimWorkFolder;
+  // Opens a folder in the file manager. nullptr: the desktop's own.
+  std::function<void(const fs::path&)> openFolder;
 };
 
 // The name of the delivery folder on the desktop.
@@ -62,7 +76,7 @@ class MainWindow : public QMainWindow {
   void exitProgram();
 
   // Shows a status picture over the list; the controls stay off until a
-  // key dismisses a dismissable one.
+  // key or a click on it dismisses a dismissable one.
   void showStatusPicture(int id, bool dismissable);
   // Hides the progress pictures.
   void hideStatusPictures();
@@ -70,6 +84,12 @@ class MainWindow : public QMainWindow {
   // Adds one file (asking before it replaces an entry of the same name);
   // true when the list changed. The list shows it at once.
   bool addFile(const fs::path& path);
+  // Adds files and the files below folders as a drop does, without
+  // remembering their folders; a path that cannot be read or is not a drill
+  // file is named in a warning.
+  void openPaths(const std::vector<fs::path>& paths);
+  // Opens the delivery folder in the file manager.
+  void openOutputFolder();
 
   const Controls& controls() const { return controls_; }
   const StatusDisplay& display() const { return display_; }
@@ -117,6 +137,8 @@ class MainWindow : public QMainWindow {
   void updateControls();
 
   void dismissPicture();
+  // Shows the picture of an unwritable work folder with the reason.
+  void showWorkFolderFailure();
 
   // The status messages of a run, on the window's thread.
   void handleStatus(int code, const std::string& text);
@@ -138,6 +160,7 @@ class MainWindow : public QMainWindow {
   StatusPicture result_{};  // the result picture with the build's warnings
   int widest_ = 0;
   int exitStatus_ = 0;
+  int workFolderError_ = 0;  // see WindowSetup::workFolderError
   bool running_ = false;
   int swallowedKey_ = 0;  // the key that dismissed a picture, until released
 

@@ -1,25 +1,49 @@
 #include "ui/status_overlay.h"
 
+#include <QMouseEvent>
 #include <QPainter>
-#include <algorithm>
 #include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
 
 #include "ui/pictures.h"
 
 namespace dm::ui {
 
+namespace {
+
+constexpr int kMargin = 12;       // between the picture's texts and its edges
+constexpr int kSignGap = 10;      // between the warning sign and the text
+constexpr int kLargestText = 26;  // pixel sizes of the picture's text
+constexpr int kSmallestText = 12;
+
+// The font of the small lines under the picture: the detail and the hint.
+QFont smallFont(const QFont& base) {
+  QFont font = base;
+  font.setPixelSize(12);
+  return font;
+}
+
+}  // namespace
+
 StatusOverlay::StatusOverlay(QWidget* parent) : QWidget(parent) {
-  setAttribute(Qt::WA_TransparentForMouseEvents);
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 0);
   progress_->setTextVisible(false);
   progress_->hide();
+  folderButton_ = new QPushButton(QStringLiteral("フォルダを開く"), this);
+  // Keys dismiss the picture; the button answers the mouse only.
+  folderButton_->setFocusPolicy(Qt::NoFocus);
+  folderButton_->hide();
+  connect(folderButton_, &QPushButton::clicked, this, &StatusOverlay::openFolderClicked);
   hide();
 }
 
 void StatusOverlay::setPicture(const StatusPicture* picture) {
   picture_ = picture;
   detail_.clear();
+  folderButton_->hide();
   progress_->setVisible(picture && picture->kind == PictureKind::Progress);
   setVisible(picture != nullptr);
   if (picture) raise();
@@ -31,11 +55,28 @@ void StatusOverlay::setDetail(const QString& detail) {
   update();
 }
 
+void StatusOverlay::showFolderButton() {
+  folderButton_->show();
+  update();
+}
+
 bool StatusOverlay::progressShown() const { return progress_->isVisibleTo(this); }
+
+bool StatusOverlay::hintShown() const { return picture_ && picture_->kind != PictureKind::Progress; }
+
+void StatusOverlay::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && picture_) emit clicked();
+  event->accept();
+}
 
 void StatusOverlay::resizeEvent(QResizeEvent*) {
   const int w = width() * 3 / 5;
   progress_->setGeometry((width() - w) / 2, height() * 2 / 3, w, 18);
+  // The button sits above the hint line.
+  const QSize button = folderButton_->sizeHint();
+  const int hintHeight = QFontMetrics(smallFont(font())).height();
+  folderButton_->setGeometry((width() - button.width()) / 2, height() - 6 - hintHeight - 8 - button.height(),
+                             button.width(), button.height());
 }
 
 void StatusOverlay::paintEvent(QPaintEvent*) {
@@ -44,43 +85,68 @@ void StatusOverlay::paintEvent(QPaintEvent*) {
   p.setRenderHint(QPainter::Antialiasing);
   p.fillRect(rect(), QColor(255, 255, 255, 235));
 
+  // From the bottom up: the hint, the folder button, the detail; the
+  // picture's text is centred in what stays above them.
+  const QFont small = smallFont(p.font());
+  const QFontMetrics smallMetrics(small);
+  int bottom = height();
+  p.setFont(small);
+  if (hintShown()) {
+    p.setPen(QColor(110, 110, 110));
+    const QRect hint(kMargin, height() - 6 - smallMetrics.height(), width() - 2 * kMargin, smallMetrics.height());
+    p.drawText(hint, Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8(kDismissHint));
+    bottom = hint.top() - 4;
+  }
+  if (folderButton_->isVisibleTo(this)) bottom = folderButton_->geometry().top() - 4;
   if (!detail_.isEmpty()) {
+    // At most the lower half; the lines start as low as they can.
+    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+    const QRect needed = smallMetrics.boundingRect(QRect(kMargin, 0, width() - 2 * kMargin, bottom), flags, detail_);
+    const int top = std::max(height() / 2, bottom - needed.height());
     p.setPen(QColor(60, 60, 60));
-    p.drawText(rect().adjusted(12, height() * 2 / 3, -12, -6), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-               detail_);
+    p.drawText(QRect(kMargin, top, width() - 2 * kMargin, bottom - top), flags, detail_);
+    bottom = top - 6;
   }
 
   const QString text = QString::fromStdString(picture_->text);
+  const QStringList lines = text.split('\n');
   const bool error = picture_->kind == PictureKind::Error;
-  // The largest size, within bounds, at which every line fits the width.
+  const int room = width() - 2 * kMargin;
+  // The largest size, within bounds, at which every line fits the width and
+  // all lines the height; a line that does not fit even at the smallest
+  // size is wrapped.
   QFont font = p.font();
   font.setBold(true);
-  int size = 26;
-  for (; size > 12; --size) {
+  int size = kLargestText;
+  qreal widest = 0;
+  for (;; --size) {
     font.setPixelSize(size);
-    const QFontMetrics metrics(font);
-    int widest = 0;
-    for (const QString& line : text.split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
-    if (widest + (error ? size * 2 + 10 : 0) <= width() - 24) break;
+    const QFontMetricsF metrics(font);
+    widest = 0;
+    for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+    const bool fitsWidth = widest + (error ? size * 2 + kSignGap : 0) <= room;
+    const bool fitsHeight = metrics.lineSpacing() * lines.size() <= bottom;
+    if (size == kSmallestText || (fitsWidth && fitsHeight)) break;
   }
-  font.setPixelSize(size);
   p.setFont(font);
+  const int sign = error ? size * 2 : 0;
+  const int textRoom = room - (error ? sign + kSignGap : 0);
+  // Lines that fit are drawn as they are: wrapping a line to its own measured
+  // width could push its last characters onto a line of their own.
+  const bool fits = widest <= textRoom;
+  const int flags = fits ? 0 : int(Qt::TextWordWrap);
+  const int textWidth = fits ? int(std::ceil(widest)) + 2 : textRoom;
   const QColor ink = error ? QColor(170, 20, 20) : QColor(20, 50, 120);
   p.setPen(ink);
 
-  QRect textRect = rect().adjusted(12, 0, -12, 0);
   if (error) {
     // The warning sign stands before the text, the pair centred together.
-    const int sign = font.pixelSize() * 2;
-    const QRect bounds = p.fontMetrics().boundingRect(textRect, Qt::AlignCenter | Qt::TextWordWrap, text);
-    const int total = std::min(textRect.width(), sign + 10 + bounds.width());
-    const int left = (width() - total) / 2;
-    p.drawPixmap(left, (height() - sign) / 2, warningSign(sign));
-    textRect = QRect(left + sign + 10, 0, total - sign - 10, height());
-    p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, text);
+    const int left = (width() - (sign + kSignGap + textWidth)) / 2;
+    p.drawPixmap(left, (bottom - sign) / 2, warningSign(sign));
+    p.drawText(QRect(left + sign + kSignGap, 0, textWidth, bottom), Qt::AlignVCenter | Qt::AlignLeft | flags, text);
     return;
   }
-  p.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, text);
+  p.drawText(QRect((width() - textWidth) / 2, 0, textWidth, bottom), Qt::AlignCenter | flags, text);
 }
 
 }  // namespace dm::ui

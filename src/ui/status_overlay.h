@@ -1,6 +1,8 @@
 // The status pictures: the text of the current status drawn over the file
 // list (error texts with a warning sign), and under a progress text a busy
-// bar that shows a long run is alive.
+// bar that shows a long run is alive. A result or error picture carries the
+// hint that a key or a click dismisses it; the result picture may offer a
+// button that opens the delivery folder.
 #pragma once
 
 #include <QWidget>
@@ -8,6 +10,7 @@
 #include "ui/window_rules.h"
 
 class QProgressBar;
+class QPushButton;
 
 namespace dm::ui {
 
@@ -17,23 +20,36 @@ class StatusOverlay : public QWidget {
  public:
   explicit StatusOverlay(QWidget* parent = nullptr);
 
-  // Shows `picture`, or hides the overlay for nullptr.
+  // Shows `picture`, or hides the overlay for nullptr. The detail and the
+  // folder button go with the previous picture.
   void setPicture(const StatusPicture* picture);
   const StatusPicture* picture() const { return picture_; }
-  // Lines drawn small under the picture's text (the files behind a failure),
-  // until the next picture.
+  // Lines drawn small under the picture's text (the files behind a failure,
+  // the files a run wrote), until the next picture.
   void setDetail(const QString& detail);
   const QString& detail() const { return detail_; }
   bool progressShown() const;
+  // Shows the button "フォルダを開く" under the picture, until the next one.
+  void showFolderButton();
+  QPushButton* folderButton() const { return folderButton_; }
+  // True when the picture shows the dismissal hint (result and error pictures).
+  bool hintShown() const;
+
+ signals:
+  // A click on the picture itself (not on its button).
+  void clicked();
+  void openFolderClicked();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   const StatusPicture* picture_ = nullptr;
   QString detail_;
   QProgressBar* progress_;
+  QPushButton* folderButton_;
 };
 
 }  // namespace dm::ui

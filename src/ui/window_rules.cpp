@@ -49,6 +49,45 @@ StatusPicture resultPicture(const std::vector<std::string>& warnings) {
   return picture;
 }
 
+namespace {
+
+// The names of `paths` joined by ", ".
+std::string namesOf(const std::vector<std::filesystem::path>& paths) {
+  std::string names;
+  for (const auto& path : paths) names += (names.empty() ? "" : ", ") + path.filename().string();
+  return names;
+}
+
+bool isDrill(const std::filesystem::path& path) { return path.extension() == ".drl"; }
+
+}  // namespace
+
+StatusPicture resultPicture(const DeliveryOutcome& outcome, const std::vector<std::string>& warnings) {
+  const bool drillWritten = std::any_of(outcome.written.begin(), outcome.written.end(), isDrill);
+  const bool reportWritten = !std::all_of(outcome.written.begin(), outcome.written.end(), isDrill);
+  if (drillWritten) return resultPicture(warnings);
+
+  StatusPicture picture = *statusPicture(status::kCreated);
+  if (outcome.noValidQuestion)
+    picture.text = "有効な問題がないため、\nドリルファイルは作成していません。";
+  else if (outcome.reportOnly)
+    picture.text = "作成を中止しました。";
+  else
+    picture.text = "ドリルファイルは上書きしませんでした。";
+  picture.text += reportWritten ? "\nデスクトップ上のドリルフォルダに\nエラーレポートだけを作成しました。"
+                                : "\nファイルは何も作成していません。";
+  for (const std::string& warning : warnings) picture.text += "\n" + warning;
+  return picture;
+}
+
+std::string resultDetail(const DeliveryOutcome& outcome) {
+  if (outcome.written.empty() && outcome.kept.empty()) return {};
+  std::string detail;
+  if (!outcome.written.empty()) detail += "作成したファイル: " + namesOf(outcome.written) + "\n";
+  if (!outcome.kept.empty()) detail += "上書きしなかったファイル: " + namesOf(outcome.kept) + "\n";
+  return detail + "保存先: " + outcome.folder.string();
+}
+
 void StatusDisplay::show(int id, bool dismissable) {
   current_ = id;
   dismissable_ = dismissable;

@@ -50,6 +50,30 @@ const StatusPicture* statusPicture(int id);
 // RunState::warnings) under its text, one line each.
 StatusPicture resultPicture(const std::vector<std::string>& warnings);
 
+// What the delivery of a finished run did: which delivered files it wrote
+// and which existing ones the user kept, into which folder.
+struct DeliveryOutcome {
+  bool reportOnly = false;       // the run ended after the check, without a drill
+  bool noValidQuestion = false;  // ... because no question passed the check
+  std::vector<std::filesystem::path> written;
+  std::vector<std::filesystem::path> kept;
+  std::filesystem::path folder;
+};
+
+// The result picture of a delivery, with the build's warnings under its
+// text. It says "created" (the text of status 1032) only when the drill was
+// written; otherwise why there is no drill (the user stopped after the
+// error list, no question passed, or the user kept the existing drill) and
+// whether the report alone or nothing at all was written.
+StatusPicture resultPicture(const DeliveryOutcome& outcome, const std::vector<std::string>& warnings);
+
+// The lines under the result picture: the names of the files written and of
+// those kept, and the folder; empty when there is neither.
+std::string resultDetail(const DeliveryOutcome& outcome);
+
+// The hint under a picture that a key or a click dismisses.
+inline constexpr const char* kDismissHint = "キーを押すかクリックすると閉じます";
+
 // Which status picture is current and whether a key press dismisses it.
 class StatusDisplay {
  public:
@@ -62,6 +86,8 @@ class StatusDisplay {
   // A key press or character: true when it dismissed the current picture,
   // in which case the key must go no further and the controls come back.
   bool keyPressed();
+  // A click on the picture: dismisses it as a key press does.
+  bool clicked() { return keyPressed(); }
 
   int current() const { return current_; }
   bool dismissable() const { return dismissable_; }

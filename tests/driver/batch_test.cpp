@@ -108,6 +108,40 @@ TEST(CommandLine, OptionsInTheUsualForm) {
   }
 }
 
+TEST(CommandLine, WindowOpensWithTheGivenFilesAndNeverBuilds) {
+  using A = CommandLine::Action;
+  struct Case {
+    std::vector<std::string> args;
+    A action;
+    std::vector<std::string> paths;
+    bool keep = false;
+    std::string problem = "";
+  } cases[] = {
+      {{"--window"}, A::Window, {}},
+      {{"--window", "drill"}, A::Window, {"drill"}},  // one folder: still the window
+      {{"drill", "--window"}, A::Window, {"drill"}},
+      {{"--window", "q.txt", "pics", "a b.bmp"}, A::Window, {"q.txt", "pics", "a b.bmp"}},
+      {{"-d", "--window", "drill"}, A::Window, {"drill"}, true},
+      {{"--window", "drill", "/d"}, A::Window, {"drill"}, true},
+      {{"--win", "drill"}, A::Window, {"drill"}},
+      {{"--window", "--", "-q.txt"}, A::Window, {"-q.txt"}},
+      {{"--window", "--help"}, A::Help, {}},
+      {{"--window", "-q", "drill"}, A::Usage, {}, false, "-q cannot be used with --window"},
+      {{"--strict", "--window"}, A::Usage, {}, false, "--strict cannot be used with --window"},
+      {{"--window=drill"}, A::Usage, {}, false, "the option --window takes no value"},
+  };
+  for (const auto& c : cases) {
+    const std::string args = testing::PrintToString(c.args);
+    const CommandLine cl = parseCommandLine(c.args);
+    EXPECT_EQ(cl.action, c.action) << args;
+    EXPECT_EQ(cl.paths, c.paths) << args;
+    EXPECT_EQ(cl.folder, "") << args;
+    EXPECT_EQ(cl.problem, c.problem) << args;
+    if (c.action == A::Window) EXPECT_EQ(cl.keepWorkTree, c.keep) << args;
+  }
+  EXPECT_TRUE(parseCommandLine({"drill"}).paths.empty()) << "without --window a folder is a batch run";
+}
+
 struct BatchFixture {
   TempDir dir;
   BatchEnvironment env;

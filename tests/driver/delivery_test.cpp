@@ -105,6 +105,51 @@ TEST(Deliver, ContainerOfFourGibibytesIsRefusedWithItsReport) {
   EXPECT_FALSE(fs::exists(f.dir / "out" / "error-my.words.txt"));
 }
 
+TEST(Deliver, TellsWhichFilesItWroteAndWhichTheUserKept) {
+  struct Case {
+    const char* what;
+    bool reportOnly;
+    bool drillThere, reportThere;  // delivered files of an earlier run
+    bool yes;                      // the answer to an overwrite question
+    std::vector<std::string> written, kept;
+  } cases[] = {
+      {"a new drill", false, false, false, false, {"my.words.drl", "error-my.words.txt"}, {}},
+      {"both replaced", false, true, true, true, {"my.words.drl", "error-my.words.txt"}, {}},
+      {"both kept", false, true, true, false, {}, {"my.words.drl", "error-my.words.txt"}},
+      {"the drill kept", false, true, false, false, {"error-my.words.txt"}, {"my.words.drl"}},
+      {"the report only", true, true, false, false, {"error-my.words.txt"}, {}},
+      {"the report only, kept", true, false, true, false, {}, {"error-my.words.txt"}},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    const fs::path out = f.dir / "out";
+    if (c.drillThere) writeFile(out / "my.words.drl", "old");
+    if (c.reportThere) writeFile(out / "error-my.words.txt", "old");
+    f.state.reportOnly = c.reportOnly;
+    Answer answer(c.yes);
+    DeliveredFiles delivered;
+    EXPECT_EQ(deliver(f.state, out, answer, &delivered), 0) << c.what;
+    auto under = [&out](const std::vector<std::string>& names) {
+      std::vector<fs::path> paths;
+      for (const std::string& name : names) paths.push_back(out / name);
+      return paths;
+    };
+    EXPECT_EQ(delivered.written, under(c.written)) << c.what;
+    EXPECT_EQ(delivered.kept, under(c.kept)) << c.what;
+  }
+}
+
+TEST(Deliver, AFailedCopyIsNotAmongTheWrittenFiles) {
+  Fixture f;
+  const fs::path out = f.dir / "out";
+  fs::create_directories(out / "error-my.words.txt" / "in the way");  // a folder cannot be replaced
+  Answer yes(true);
+  DeliveredFiles delivered;
+  EXPECT_EQ(deliver(f.state, out, yes, &delivered), status::kPassFailed);
+  EXPECT_EQ(delivered.written, std::vector<fs::path>{out / "my.words.drl"});
+  EXPECT_TRUE(delivered.kept.empty());
+}
+
 TEST(DeliverBatch, OverwritesIntoTheStartFolder) {
   Fixture f;
   writeFile(f.state.startDir / "my.words.drl", "old");

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <deque>
 #include <functional>
 
@@ -82,6 +83,7 @@ class MainWindowTest : public testing::Test {
     setup.desktop = dir / "desktop";
     setup.profileFile = QString::fromStdString((dir / "profile.ini").string());
     setup.dialogs = &dialogs;
+    setup.openFolder = [this](const fs::path& folder) { openedFolders.push_back(folder); };
     fs::create_directories(setup.documents);
   }
 
@@ -116,9 +118,15 @@ class MainWindowTest : public testing::Test {
                     k, mods);
   }
 
+  // The text, the detail lines and the button of the picture that shows.
+  std::string pictureText() { return window().overlay()->picture() ? window().overlay()->picture()->text : ""; }
+  std::string pictureDetail() { return window().overlay()->detail().toStdString(); }
+  bool folderButtonShown() { return window().overlay()->folderButton()->isVisibleTo(window().overlay()); }
+
   TempDir dir;
   ScriptedDialogs dialogs;
   WindowSetup setup;
+  std::vector<fs::path> openedFolders;  // what the window asked the file manager to open
   std::unique_ptr<MainWindow> window_;
 };
 
@@ -326,6 +334,78 @@ TEST_F(MainWindowTest, KeysDismissResultPicturesButNotProgressPictures) {
   }
 }
 
+TEST_F(MainWindowTest, AClickDismissesResultAndErrorPicturesAndTheyShowTheHint) {
+  MainWindow& w = window();
+  w.addFile(file("a.bmp"));
+  for (int id : {status::kChecking, status::kBuilding}) {
+    w.showStatusPicture(id, false);
+    EXPECT_FALSE(w.overlay()->hintShown()) << id;
+    QTest::mouseClick(w.overlay(), Qt::LeftButton);
+    EXPECT_EQ(w.display().current(), id) << id << ": a click leaves a progress picture";
+    EXPECT_FALSE(w.addFilesButton()->isEnabled()) << id;
+    w.hideStatusPictures();
+  }
+  for (int id : {status::kCreated, status::kTooManyTexts, status::kNoText, status::kNotWritable,
+                 status::kDiskFull, status::kTooLarge}) {
+    w.showStatusPicture(id, true);
+    EXPECT_TRUE(w.overlay()->hintShown()) << id;
+    EXPECT_EQ(std::string(kDismissHint), "キーを押すかクリックすると閉じます");
+    QTest::mouseClick(w.overlay(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_FALSE(w.display().showing()) << id;
+    EXPECT_FALSE(w.overlay()->isVisible()) << id;
+    EXPECT_TRUE(w.makeButton()->isEnabled()) << id;
+    EXPECT_TRUE(w.addFilesAction()->isEnabled()) << id;
+  }
+}
+
+// The lines of the error pictures' red ink in a grab of the overlay: runs of
+// rows that hold some of it, apart by more than a few rows.
+int redLines(const QImage& image) {
+  int lines = 0;
+  int lastInk = -100;
+  for (int y = 0; y < image.height(); ++y) {
+    bool red = false;
+    for (int x = 0; x < image.width() && !red; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      red = c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+    }
+    if (!red) continue;
+    if (y - lastInk > 4) ++lines;
+    lastInk = y;
+  }
+  return lines;
+}
+
+TEST_F(MainWindowTest, AtTheDefaultSizeEachErrorTextStandsOnOneLine) {
+  MainWindow& w = window();
+  ASSERT_EQ(w.size(), QSize(640, 420));
+  for (int id : {status::kTooManyTexts, status::kNoText, status::kNotWritable, status::kDiskFull, status::kTooLarge}) {
+    w.showStatusPicture(id, true);
+    EXPECT_EQ(redLines(w.overlay()->grab().toImage()), 1) << statusText(id);
+    key(Qt::Key_Space);
+  }
+}
+
+TEST_F(MainWindowTest, WhileAPictureShowsTheMenuKeepsWhatTheRulesAllow) {
+  MainWindow& w = window();
+  w.addFile(file("a.bmp"));
+  w.showStatusPicture(status::kCreated, true);
+  for (QAction* action : {w.makeAction(), w.addFilesAction(), w.addFolderAction(), w.deleteAction()})
+    EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+  // About and Exit stay; About from the menu leaves the picture.
+  QList<QAction*> others;
+  for (QAction* action : w.findChildren<QAction*>())
+    if (action->text().startsWith(QStringLiteral("バージョン情報"))) others << action;
+  ASSERT_EQ(others.size(), 1);
+  EXPECT_TRUE(others[0]->isEnabled());
+  others[0]->trigger();
+  EXPECT_EQ(dialogs.abouts, 1);
+  EXPECT_EQ(w.display().current(), status::kCreated);
+  QTest::mouseClick(w.overlay(), Qt::LeftButton);
+  EXPECT_TRUE(w.addFilesAction()->isEnabled());
+  EXPECT_TRUE(w.makeAction()->isEnabled());
+}
+
 TEST_F(MainWindowTest, WhileAPictureShowsDropsAndTheMakeAndDeleteKeysDoNothing) {
   MainWindow& w = window();
   w.addFile(file("a.bmp"));
@@ -381,6 +461,67 @@ constexpr std::string_view kSource =
     "A\tB\tC\t1\tq\t1\tcm\t\tx\ty\r\n"
     "A\tB\tC\t2\tq\t1\tcm\t\r\n";
 
+TEST_F(MainWindowTest, AWorkFolderThatCannotBeWrittenShowsItsPictureFromTheStart) {
+  writeFile(dir / "file", "a regular file: no folder can be made below it, not even by root");
+  setup.workBase = dir / "file" / "sub";
+  setup.workFolderError = ENOTDIR;
+  std::vector<int> answers = {ENOTDIR, 0};
+  setup.claimWorkFolder = [&answers] {
+    const int answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  };
+  MainWindow& w = window();
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.display().current(), status::kNotWritable);
+  EXPECT_EQ(pictureText(), "エラー:このディスクは読み取り専用です。");
+  EXPECT_EQ(pictureDetail(), "作業フォルダ " + setup.workBase.string() + " に書き込めません: Not a directory");
+  EXPECT_TRUE(w.overlay()->hintShown());
+  EXPECT_FALSE(w.addFilesButton()->isEnabled());
+  key(Qt::Key_Space);
+  EXPECT_TRUE(w.addFilesButton()->isEnabled());
+
+  // Make asks for the folder again and fails with the same picture.
+  w.addFile(file("src/my.drill.txt", kSource));
+  w.make();
+  EXPECT_FALSE(w.runInProgress());
+  EXPECT_EQ(w.display().current(), status::kNotWritable);
+  EXPECT_EQ(pictureDetail(), "作業フォルダ " + setup.workBase.string() + " に書き込めません: Not a directory");
+  EXPECT_EQ(answers.size(), 1u);
+  key(Qt::Key_Space);
+
+  // Once the folder can be used, the run goes ahead.
+  fs::remove(dir / "file");
+  dialogs.buildAfterReview = false;
+  w.make();
+  waitForRun();
+  EXPECT_TRUE(answers.empty());
+  EXPECT_TRUE(dialogs.failures.empty()) << dialogs.failures.front().toStdString();
+  EXPECT_EQ(w.display().current(), status::kCreated);
+}
+
+TEST_F(MainWindowTest, InitialPathsFillTheListAsADropWould) {
+  file("drill/q.txt", "x");
+  file("drill/sub/pic.gif");
+  file("drill/sub/empty.mp3", "");
+  setup.initialPaths = {dir / "drill", file("other/s.mp3"), file("notes.doc"), dir / "missing.bmp"};
+  MainWindow& w = window();
+  EXPECT_EQ(entries(), (std::vector<fs::path>{dir / "drill/q.txt", dir / "drill/sub/pic.gif", dir / "other/s.mp3"}));
+  ASSERT_EQ(w.fileListWidget()->count(), 3);
+  EXPECT_EQ(w.fileListWidget()->item(2)->text().toStdString(), (dir / "other/s.mp3").string());
+  EXPECT_TRUE(w.makeButton()->isEnabled());
+  EXPECT_FALSE(w.display().showing());
+  ASSERT_EQ(dialogs.warnings.size(), 2u);
+  EXPECT_EQ(dialogs.warnings[0].toStdString(),
+            "cannot read " + (dir / "missing.bmp").string() + ": No such file or directory; it is left out");
+  EXPECT_EQ(dialogs.warnings[1].toStdString(),
+            (dir / "notes.doc").string() +
+                " is not a file of a drill (.txt, .bmp, .jpg, .jpeg, .gif, .mp3, .rmp); it is left out");
+  EXPECT_EQ(Profile(setup.profileFile).read(kFolderPathKey), QString(kProfileNotSet))
+      << "the choosers' folders stay as they were";
+  EXPECT_EQ(Profile(setup.profileFile).read(kFilePathKey), QString(kProfileNotSet));
+}
+
 TEST_F(MainWindowTest, StopAfterTheErrorListDeliversTheReportOnly) {
   MainWindow& w = window();
   dialogs.buildAfterReview = false;
@@ -419,6 +560,78 @@ TEST_F(MainWindowTest, ADeliveredFileIsReplacedOnlyWhenConfirmed) {
   w.make();
   waitForRun();
   EXPECT_NE(test::readFile(old), "old report");
+}
+
+// The result picture of whole runs: what it says, the files and the folder
+// under it, and the button that opens the folder.
+TEST_F(MainWindowTest, TheResultSaysWhatWasWrittenAndWhere) {
+  const std::string where = "\nデスクトップ上のドリルフォルダに\n";
+  const std::string badOnly = std::string(kSource.substr(0, kSource.find("A\tB\tC\t1"))) + "A\tB\tC\t2\tq\t1\tcm\t\r\n";
+  struct Case {
+    const char* what;
+    std::string_view source;
+    bool build;                        // the answer of the error list
+    std::vector<std::string> earlier;  // delivered files of an earlier run
+    bool overwrite;                    // the answer to the overwrite questions
+    std::string text;
+    std::string files;  // the lines naming the files
+  } cases[] = {
+      {"drill and report", kSource, true, {}, true, statusText(status::kCreated),
+       "作成したファイル: my.drill.drl, error-my.drill.txt\n"},
+      {"stopped at the error list", kSource, false, {}, true,
+       "作成を中止しました。" + where + "エラーレポートだけを作成しました。",
+       "作成したファイル: error-my.drill.txt\n"},
+      {"no valid question", badOnly, true, {}, true,
+       "有効な問題がないため、\nドリルファイルは作成していません。" + where + "エラーレポートだけを作成しました。",
+       "作成したファイル: error-my.drill.txt\n"},
+      {"both overwrites refused", kSource, true, {"my.drill.drl", "error-my.drill.txt"}, false,
+       "ドリルファイルは上書きしませんでした。\nファイルは何も作成していません。",
+       "上書きしなかったファイル: my.drill.drl, error-my.drill.txt\n"},
+      {"stopped, the report's overwrite refused", kSource, false, {"error-my.drill.txt"}, false,
+       "作成を中止しました。\nファイルは何も作成していません。",
+       "上書きしなかったファイル: error-my.drill.txt\n"},
+  };
+  const fs::path out = setup.desktop / kOutputFolderName;
+  const fs::path source = file("src/my.drill.txt");
+  MainWindow& w = window();
+  w.addFile(source);
+  for (const Case& c : cases) {
+    writeFile(source, c.source);
+    fs::remove_all(out);
+    for (const std::string& name : c.earlier) writeFile(out / name, "earlier");
+    dialogs.buildAfterReview = c.build;
+    dialogs.overwriteAnswers.assign(c.earlier.size(), c.overwrite);
+    w.make();
+    waitForRun();
+    ASSERT_TRUE(dialogs.failures.empty()) << c.what << ": " << dialogs.failures.front().toStdString();
+    EXPECT_EQ(w.display().current(), status::kCreated) << c.what;
+    EXPECT_EQ(pictureText(), c.text) << c.what;
+    EXPECT_EQ(pictureDetail(), c.files + "保存先: " + out.string()) << c.what;
+    EXPECT_TRUE(folderButtonShown()) << c.what;
+    for (const std::string& name : c.earlier) {
+      if (!c.overwrite) EXPECT_EQ(test::readFile(out / name), "earlier") << c.what << ": " << name;
+    }
+    QTest::mouseClick(w.overlay(), Qt::LeftButton);
+    ASSERT_FALSE(w.display().showing()) << c.what;
+  }
+}
+
+TEST_F(MainWindowTest, TheFolderButtonOpensTheDeliveryFolder) {
+  MainWindow& w = window();
+  dialogs.buildAfterReview = false;
+  w.addFile(file("src/my.drill.txt", kSource));
+  w.make();
+  waitForRun();
+  ASSERT_TRUE(folderButtonShown());
+  EXPECT_EQ(w.overlay()->folderButton()->text().toStdString(), "フォルダを開く");
+  QTest::mouseClick(w.overlay()->folderButton(), Qt::LeftButton);
+  EXPECT_EQ(openedFolders, std::vector<fs::path>{setup.desktop / kOutputFolderName});
+  EXPECT_EQ(w.display().current(), status::kCreated) << "the button leaves the picture";
+  QTest::mouseClick(w.overlay(), Qt::LeftButton);
+  EXPECT_FALSE(w.display().showing());
+
+  w.showStatusPicture(status::kDiskFull, true);
+  EXPECT_FALSE(folderButtonShown()) << "an error picture has no folder to show";
 }
 
 TEST_F(MainWindowTest, APassFailureShowsItsTextAndLeavesTheWindowUsable) {

@@ -66,6 +66,51 @@ TEST(WindowRules, PictureTexts) {
   EXPECT_EQ(statusPicture(status::kTooLarge)->kind, PictureKind::Error);
 }
 
+TEST(WindowRules, TheResultSaysWhatTheDeliveryWrote) {
+  const std::string created = "デスクトップ上のドリルフォルダに\nファイルを作成しました。";
+  const std::string reportOnly = "\nデスクトップ上のドリルフォルダに\nエラーレポートだけを作成しました。";
+  const std::string nothing = "\nファイルは何も作成していません。";
+  const fs::path out = "/home/u/Desktop/ドリル";
+  const fs::path drill = out / "q.drl", report = out / "error-q.txt";
+  struct Case {
+    const char* what;
+    DeliveryOutcome outcome;
+    std::string text;
+    std::string detail;
+  } cases[] = {
+      {"drill and report", {false, false, {drill, report}, {}, out}, created,
+       "作成したファイル: q.drl, error-q.txt\n保存先: /home/u/Desktop/ドリル"},
+      {"drill without findings", {false, false, {drill}, {}, out}, created,
+       "作成したファイル: q.drl\n保存先: /home/u/Desktop/ドリル"},
+      {"drill written, report kept", {false, false, {drill}, {report}, out}, created,
+       "作成したファイル: q.drl\n上書きしなかったファイル: error-q.txt\n保存先: /home/u/Desktop/ドリル"},
+      {"stopped after the error list", {true, false, {report}, {}, out}, "作成を中止しました。" + reportOnly,
+       "作成したファイル: error-q.txt\n保存先: /home/u/Desktop/ドリル"},
+      {"no valid question", {true, true, {report}, {}, out},
+       "有効な問題がないため、\nドリルファイルは作成していません。" + reportOnly,
+       "作成したファイル: error-q.txt\n保存先: /home/u/Desktop/ドリル"},
+      {"drill kept, report written", {false, false, {report}, {drill}, out},
+       "ドリルファイルは上書きしませんでした。" + reportOnly,
+       "作成したファイル: error-q.txt\n上書きしなかったファイル: q.drl\n保存先: /home/u/Desktop/ドリル"},
+      {"both kept", {false, false, {}, {drill, report}, out}, "ドリルファイルは上書きしませんでした。" + nothing,
+       "上書きしなかったファイル: q.drl, error-q.txt\n保存先: /home/u/Desktop/ドリル"},
+      {"stopped, report kept", {true, false, {}, {report}, out}, "作成を中止しました。" + nothing,
+       "上書きしなかったファイル: error-q.txt\n保存先: /home/u/Desktop/ドリル"},
+      {"no question and no report", {true, true, {}, {}, out},
+       "有効な問題がないため、\nドリルファイルは作成していません。" + nothing, ""},
+  };
+  for (const Case& c : cases) {
+    const StatusPicture picture = resultPicture(c.outcome, {});
+    EXPECT_EQ(picture.id, status::kCreated) << c.what;
+    EXPECT_EQ(picture.kind, PictureKind::Result) << c.what;
+    EXPECT_EQ(picture.text, c.text) << c.what;
+    EXPECT_EQ(resultDetail(c.outcome), c.detail) << c.what;
+  }
+  EXPECT_EQ(resultPicture(DeliveryOutcome{false, false, {drill}, {}, out}, {"w1", "w2"}).text,
+            created + "\nw1\nw2")
+      << "the build's warnings stand under the text";
+}
+
 TEST(StatusDisplay, KeysDismissResultAndErrorPicturesOnly) {
   const std::pair<int, bool> cases[] = {
       {status::kChecking, false},     {status::kBuilding, false},  {status::kCreated, true},
