@@ -19,7 +19,7 @@ TEST(FileDialog, ShowsEachFilterByItsLabelOnce) {
   const auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
   ASSERT_NE(types, nullptr);
   ASSERT_EQ(types->count(), 2);
-  EXPECT_EQ(types->itemText(0), "ユーザー(*.txt, *.bmp, *.mp3, *.rmp, *.gif, *.jpeg, *.jpg)");
+  EXPECT_EQ(types->itemText(0), "ユーザー(*.txt, *.xlsx, *.ods, *.bmp, *.mp3, *.rmp, *.gif, *.jpeg, *.jpg)");
   EXPECT_EQ(types->itemText(1), "All Files (*.*)");
   EXPECT_EQ(dialog->windowTitle(), "ファイルを開く");
   EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
