@@ -61,6 +61,15 @@ std::optional<fs::path> QtDialogs::chooseFolder(QWidget* parent, const QString& 
   return fs::path(chooser.folder().toStdString());
 }
 
+std::optional<fs::path> QtDialogs::chooseDrill(QWidget* parent, const QString& startFolder) {
+  QFileDialog dialog(parent, QStringLiteral("プレビューするドリルを開く"), startFolder,
+                     QStringLiteral("ドリル (*.drl *.DRL);;All Files (*)"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return fs::path(dialog.selectedFiles().front().toStdString());
+}
+
 void QtDialogs::showAbout(QWidget* parent) {
   QDialog box(parent);
   box.setWindowTitle(QStringLiteral("バージョン情報"));

@@ -29,6 +29,8 @@ class Dialogs {
   virtual std::vector<fs::path> chooseFiles(QWidget* parent, const QString& startFolder) = 0;
   // The folder chosen in the folder chooser; nullopt when cancelled.
   virtual std::optional<fs::path> chooseFolder(QWidget* parent, const QString& startFolder) = 0;
+  // A built drill (.drl) to preview; nullopt when cancelled.
+  virtual std::optional<fs::path> chooseDrill(QWidget* parent, const QString& startFolder) = 0;
   virtual void showAbout(QWidget* parent) = 0;
   // The message box of a failed pass.
   virtual void showPassFailure(QWidget* parent, const QString& text) = 0;
@@ -44,6 +46,7 @@ class QtDialogs : public Dialogs {
                     std::uint32_t validRecordCount) override;
   std::vector<fs::path> chooseFiles(QWidget* parent, const QString& startFolder) override;
   std::optional<fs::path> chooseFolder(QWidget* parent, const QString& startFolder) override;
+  std::optional<fs::path> chooseDrill(QWidget* parent, const QString& startFolder) override;
   void showAbout(QWidget* parent) override;
   void showPassFailure(QWidget* parent, const QString& text) override;
   void showWarning(QWidget* parent, const QString& text) override;

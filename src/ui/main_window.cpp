@@ -27,6 +27,7 @@
 #include "driver/work_tree.h"
 #include "intake/intake.h"
 #include "platform/platform.h"
+#include "readback/preview.h"
 #include "ui/pictures.h"
 #include "ui/status_overlay.h"
 
@@ -143,6 +144,7 @@ void MainWindow::buildWidgets() {
     if (display_.clicked()) dismissPicture();
   });
   connect(overlay_, &StatusOverlay::openFolderClicked, this, &MainWindow::openOutputFolder);
+  connect(overlay_, &StatusOverlay::previewClicked, this, [this] { previewDrill(deliveredDrill_); });
   stack->addWidget(list_);
   stack->addWidget(overlay_);
   left->addWidget(stackHolder, 1);
@@ -193,6 +195,9 @@ void MainWindow::buildMenu() {
       add(file, "ファイルの削除\tCtrl+&D", QKeySequence(Qt::CTRL | Qt::Key_D), &MainWindow::deleteSelected);
   cellStylesAction_ = file->addAction(QStringLiteral("ワークブックのセルの書式を残す"));
   cellStylesAction_->setCheckable(true);
+  file->addSeparator();
+  previewAction_ = file->addAction(QStringLiteral("ドリルのプレビュー..."));
+  connect(previewAction_, &QAction::triggered, this, &MainWindow::previewFile);
   file->addSeparator();
   add(file, "終了\tCtrl+&X", QKeySequence(Qt::CTRL | Qt::Key_X), &MainWindow::exitProgram);
   QMenu* help = menuBar()->addMenu(QStringLiteral("へルプ（&H)"));
@@ -328,6 +333,35 @@ void MainWindow::openOutputFolder() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(folder)));
 }
 
+fs::path MainWindow::previewFolder() const {
+  return WorkPaths::under(setup_.workBase).root / workfiles::kPreviewFolder;
+}
+
+void MainWindow::previewFile() {
+  if (runInProgress()) return;
+  const std::optional<fs::path> drill = dialogs_.chooseDrill(this, toQString(outputFolder()));
+  if (drill) previewDrill(*drill);
+}
+
+void MainWindow::previewDrill(const fs::path& drill) {
+  // A run owns the work tree while it lasts.
+  if (runInProgress() || drill.empty()) return;
+  const fs::path folder = previewFolder();
+  std::error_code ec;
+  fs::remove_all(folder, ec);  // no file of an earlier preview stays
+  const readback::PreviewResult result = readback::writePreview(drill.string(), folder.string());
+  if (!result.written) {
+    dialogs_.showWarning(this, QStringLiteral("%1 のプレビューを作成できません: %2")
+                                   .arg(toQString(drill), QString::fromStdString(result.problem)));
+    return;
+  }
+  const fs::path page = folder / "index.html";
+  if (setup_.openPage)
+    setup_.openPage(page);
+  else
+    QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(page)));
+}
+
 void MainWindow::warnOfUnreadFolders(const std::vector<FolderProblem>& problems) {
   if (problems.empty()) return;
   QStringList lines;
@@ -395,6 +429,7 @@ void MainWindow::make() {
     return;
   }
   running_ = true;
+  previewAction_->setEnabled(false);
   showStatusPicture(status::kChecking, false);
   worker_.post([state = state_.get()] { CheckPass(*state); });
 }
@@ -481,9 +516,15 @@ void MainWindow::deliverResults() {
     overlay_->setPicture(&result_);
     overlay_->setDetail(QString::fromStdString(resultDetail(outcome)));
     if (!delivered.written.empty() || !delivered.kept.empty()) overlay_->showFolderButton();
+    // The drill this run wrote can be seen before it goes to the device.
+    deliveredDrill_.clear();
+    for (const fs::path& file : delivered.written)
+      if (file.extension() == ".drl") deliveredDrill_ = file;
+    if (!deliveredDrill_.empty()) overlay_->showPreviewButton();
   }
   if (state.cleanupAfterRun) deleteWorkFiles(state);
   running_ = false;
+  previewAction_->setEnabled(true);
 }
 
 void MainWindow::passFailed(const std::string& text) {
@@ -492,6 +533,7 @@ void MainWindow::passFailed(const std::string& text) {
   dialogs_.showPassFailure(this, QString::fromStdString(text));
   deleteWorkFiles(*state_);
   running_ = false;
+  previewAction_->setEnabled(true);
   enableControls(controls_, listState());
   applyControls();
 }

@@ -51,6 +51,9 @@ struct WindowSetup {
   std::function<int()> claimWorkFolder;
   // Opens a folder in the file manager. nullptr: the desktop's own.
   std::function<void(const fs::path&)> openFolder;
+  // Opens a page (a preview's index.html) in the browser. nullptr: the
+  // desktop's own.
+  std::function<void(const fs::path&)> openPage;
 };
 
 // The name of the delivery folder on the desktop.
@@ -73,6 +76,15 @@ class MainWindow : public QMainWindow {
   void deleteSelected();
   void make();
   void about();
+  // Writes a preview of the drill the user picks into the work tree and
+  // opens it in the browser.
+  void previewFile();
+  // The same for `drill`; a drill that cannot be previewed is named in a
+  // warning.
+  void previewDrill(const fs::path& drill);
+  // Where previews are written: a folder of the work tree, replaced by each
+  // preview and removed with the work files.
+  fs::path previewFolder() const;
   void exitProgram();
 
   // Shows a status picture over the list; the controls stay off until a
@@ -111,6 +123,7 @@ class MainWindow : public QMainWindow {
   QAction* addFilesAction() const { return addFilesAction_; }
   QAction* addFolderAction() const { return addFolderAction_; }
   QAction* deleteAction() const { return deleteAction_; }
+  QAction* previewAction() const { return previewAction_; }
   // Checked: a workbook source keeps its cells' bold, italic, underline and
   // font colours as markup (the batch flag --cell-styles). Off at start.
   QAction* cellStylesAction() const { return cellStylesAction_; }
@@ -178,6 +191,8 @@ class MainWindow : public QMainWindow {
   QAction* addFilesAction_ = nullptr;
   QAction* addFolderAction_ = nullptr;
   QAction* deleteAction_ = nullptr;
+  QAction* previewAction_ = nullptr;
+  fs::path deliveredDrill_;  // the drill the last run wrote, for its preview
   QAction* cellStylesAction_ = nullptr;
   StatusOverlay* overlay_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ui/pictures.h"
 
@@ -37,6 +38,10 @@ StatusOverlay::StatusOverlay(QWidget* parent) : QWidget(parent) {
   folderButton_->setFocusPolicy(Qt::NoFocus);
   folderButton_->hide();
   connect(folderButton_, &QPushButton::clicked, this, &StatusOverlay::openFolderClicked);
+  previewButton_ = new QPushButton(QStringLiteral("プレビュー"), this);
+  previewButton_->setFocusPolicy(Qt::NoFocus);
+  previewButton_->hide();
+  connect(previewButton_, &QPushButton::clicked, this, &StatusOverlay::previewClicked);
   hide();
 }
 
@@ -44,6 +49,7 @@ void StatusOverlay::setPicture(const StatusPicture* picture) {
   picture_ = picture;
   detail_.clear();
   folderButton_->hide();
+  previewButton_->hide();
   progress_->setVisible(picture && picture->kind == PictureKind::Progress);
   setVisible(picture != nullptr);
   if (picture) raise();
@@ -57,6 +63,13 @@ void StatusOverlay::setDetail(const QString& detail) {
 
 void StatusOverlay::showFolderButton() {
   folderButton_->show();
+  placeButtons();
+  update();
+}
+
+void StatusOverlay::showPreviewButton() {
+  previewButton_->show();
+  placeButtons();
   update();
 }
 
@@ -72,11 +85,36 @@ void StatusOverlay::mousePressEvent(QMouseEvent* event) {
 void StatusOverlay::resizeEvent(QResizeEvent*) {
   const int w = width() * 3 / 5;
   progress_->setGeometry((width() - w) / 2, height() * 2 / 3, w, 18);
-  // The button sits above the hint line.
-  const QSize button = folderButton_->sizeHint();
+  placeButtons();
+}
+
+void StatusOverlay::placeButtons() {
+  // The buttons that show stand in one centred row above the hint line.
+  constexpr int kGap = 12;
+  std::vector<QPushButton*> shown;
+  for (QPushButton* b : {folderButton_, previewButton_})
+    if (!b->isHidden()) shown.push_back(b);
+  int rowWidth = 0;
+  int rowHeight = 0;
+  for (QPushButton* b : shown) {
+    rowWidth += b->sizeHint().width() + (rowWidth ? kGap : 0);
+    rowHeight = std::max(rowHeight, b->sizeHint().height());
+  }
   const int hintHeight = QFontMetrics(smallFont(font())).height();
-  folderButton_->setGeometry((width() - button.width()) / 2, height() - 6 - hintHeight - 8 - button.height(),
-                             button.width(), button.height());
+  const int top = height() - 6 - hintHeight - 8 - rowHeight;
+  int left = (width() - rowWidth) / 2;
+  for (QPushButton* b : shown) {
+    const QSize size = b->sizeHint();
+    b->setGeometry(left, top, size.width(), rowHeight);
+    left += size.width() + kGap;
+  }
+}
+
+int StatusOverlay::buttonsTop() const {
+  int top = -1;
+  for (const QPushButton* b : {folderButton_, previewButton_})
+    if (!b->isHidden()) top = top < 0 ? b->geometry().top() : std::min(top, b->geometry().top());
+  return top;
 }
 
 void StatusOverlay::paintEvent(QPaintEvent*) {
@@ -97,7 +135,7 @@ void StatusOverlay::paintEvent(QPaintEvent*) {
     p.drawText(hint, Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8(kDismissHint));
     bottom = hint.top() - 4;
   }
-  if (folderButton_->isVisibleTo(this)) bottom = folderButton_->geometry().top() - 4;
+  if (const int top = buttonsTop(); top >= 0) bottom = top - 4;
   if (!detail_.isEmpty()) {
     // At most the lower half; the lines start as low as they can.
     const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;

@@ -33,6 +33,9 @@ inline constexpr const char* kRootFolder = "TempUsr";
 inline constexpr const char* kMiddataFolder = "Middata";
 inline constexpr const char* kDestinFolder = "Destin";
 inline constexpr const char* kTrashFolder = "Trash";
+// The window's preview of a built drill, written on demand after a run; it
+// goes with the rest of the work tree.
+inline constexpr const char* kPreviewFolder = "Preview";
 
 // Folders under Middata and Destin that the phases use.
 inline constexpr const char* kSourceFolder = "Source";  // Middata: the compiler input; Middata/Sound: sound sources

@@ -54,6 +54,10 @@ class ScriptedDialogs : public Dialogs {
     folderStarts.push_back(start);
     return folderToChoose;
   }
+  std::optional<fs::path> chooseDrill(QWidget*, const QString& start) override {
+    drillStarts.push_back(start);
+    return drillToChoose;
+  }
   void showAbout(QWidget*) override { ++abouts; }
   void showPassFailure(QWidget*, const QString& text) override { failures.push_back(text); }
   void showWarning(QWidget*, const QString& text) override { warnings.push_back(text); }
@@ -70,6 +74,8 @@ class ScriptedDialogs : public Dialogs {
   std::optional<fs::path> folderToChoose;
   std::vector<QString> fileStarts;
   std::vector<QString> folderStarts;
+  std::optional<fs::path> drillToChoose;
+  std::vector<QString> drillStarts;
   int abouts = 0;
   std::vector<QString> failures;
 };
@@ -84,6 +90,7 @@ class MainWindowTest : public testing::Test {
     setup.profileFile = QString::fromStdString((dir / "profile.ini").string());
     setup.dialogs = &dialogs;
     setup.openFolder = [this](const fs::path& folder) { openedFolders.push_back(folder); };
+    setup.openPage = [this](const fs::path& page) { openedPages.push_back(page); };
     fs::create_directories(setup.documents);
   }
 
@@ -122,11 +129,13 @@ class MainWindowTest : public testing::Test {
   std::string pictureText() { return window().overlay()->picture() ? window().overlay()->picture()->text : ""; }
   std::string pictureDetail() { return window().overlay()->detail().toStdString(); }
   bool folderButtonShown() { return window().overlay()->folderButton()->isVisibleTo(window().overlay()); }
+  bool previewButtonShown() { return window().overlay()->previewButton()->isVisibleTo(window().overlay()); }
 
   TempDir dir;
   ScriptedDialogs dialogs;
   WindowSetup setup;
   std::vector<fs::path> openedFolders;  // what the window asked the file manager to open
+  std::vector<fs::path> openedPages;    // what it asked the browser to open
   std::unique_ptr<MainWindow> window_;
 };
 
@@ -575,21 +584,22 @@ TEST_F(MainWindowTest, TheResultSaysWhatWasWrittenAndWhere) {
     bool overwrite;                    // the answer to the overwrite questions
     std::string text;
     std::string files;  // the lines naming the files
+    bool preview;       // a drill was written: it can be previewed
   } cases[] = {
       {"drill and report", kSource, true, {}, true, statusText(status::kCreated),
-       "作成したファイル: my.drill.drl, error-my.drill.txt\n"},
+       "作成したファイル: my.drill.drl, error-my.drill.txt\n", true},
       {"stopped at the error list", kSource, false, {}, true,
        "作成を中止しました。" + where + "エラーレポートだけを作成しました。",
-       "作成したファイル: error-my.drill.txt\n"},
+       "作成したファイル: error-my.drill.txt\n", false},
       {"no valid question", badOnly, true, {}, true,
        "有効な問題がないため、\nドリルファイルは作成していません。" + where + "エラーレポートだけを作成しました。",
-       "作成したファイル: error-my.drill.txt\n"},
+       "作成したファイル: error-my.drill.txt\n", false},
       {"both overwrites refused", kSource, true, {"my.drill.drl", "error-my.drill.txt"}, false,
        "ドリルファイルは上書きしませんでした。\nファイルは何も作成していません。",
-       "上書きしなかったファイル: my.drill.drl, error-my.drill.txt\n"},
+       "上書きしなかったファイル: my.drill.drl, error-my.drill.txt\n", false},
       {"stopped, the report's overwrite refused", kSource, false, {"error-my.drill.txt"}, false,
        "作成を中止しました。\nファイルは何も作成していません。",
-       "上書きしなかったファイル: error-my.drill.txt\n"},
+       "上書きしなかったファイル: error-my.drill.txt\n", false},
   };
   const fs::path out = setup.desktop / kOutputFolderName;
   const fs::path source = file("src/my.drill.txt");
@@ -608,6 +618,7 @@ TEST_F(MainWindowTest, TheResultSaysWhatWasWrittenAndWhere) {
     EXPECT_EQ(pictureText(), c.text) << c.what;
     EXPECT_EQ(pictureDetail(), c.files + "保存先: " + out.string()) << c.what;
     EXPECT_TRUE(folderButtonShown()) << c.what;
+    EXPECT_EQ(previewButtonShown(), c.preview) << c.what;
     for (const std::string& name : c.earlier) {
       if (!c.overwrite) EXPECT_EQ(test::readFile(out / name), "earlier") << c.what << ": " << name;
     }
@@ -632,6 +643,48 @@ TEST_F(MainWindowTest, TheFolderButtonOpensTheDeliveryFolder) {
 
   w.showStatusPicture(status::kDiskFull, true);
   EXPECT_FALSE(folderButtonShown()) << "an error picture has no folder to show";
+}
+
+// The drill a run wrote, and any drill the user picks, open as a web page
+// written into the work tree.
+TEST_F(MainWindowTest, TheDrillCanBePreviewedAfterTheRunAndFromTheMenu) {
+  MainWindow& w = window();
+  w.addFile(file("src/my.drill.txt", kSource));
+  w.make();
+  waitForRun();
+  ASSERT_TRUE(dialogs.failures.empty());
+  ASSERT_TRUE(previewButtonShown());
+  EXPECT_EQ(w.overlay()->previewButton()->text().toStdString(), "プレビュー");
+  const fs::path page = w.previewFolder() / "index.html";
+  EXPECT_EQ(w.previewFolder(), setup.workBase / "TempUsr" / "Preview");
+  writeFile(w.previewFolder() / "media" / "stale.png", "from an earlier preview");
+  QTest::mouseClick(w.overlay()->previewButton(), Qt::LeftButton);
+  ASSERT_EQ(openedPages, std::vector<fs::path>{page});
+  const std::string html = test::readFile(page);
+  EXPECT_NE(html.find("my.drill"), std::string::npos);
+  EXPECT_NE(html.find("(1) x"), std::string::npos) << "a choice of the question";
+  EXPECT_FALSE(fs::exists(w.previewFolder() / "media" / "stale.png")) << "an earlier preview's files go";
+  EXPECT_EQ(w.display().current(), status::kCreated) << "the button leaves the picture";
+  QTest::mouseClick(w.overlay(), Qt::LeftButton);
+
+  // The menu entry, for a drill the user picks; it starts in the delivery folder.
+  EXPECT_TRUE(w.previewAction()->isEnabled());
+  dialogs.drillToChoose = setup.desktop / kOutputFolderName / "my.drill.drl";
+  w.previewAction()->trigger();
+  EXPECT_EQ(dialogs.drillStarts, std::vector<QString>{QString::fromStdString((setup.desktop / kOutputFolderName).string())});
+  EXPECT_EQ(openedPages.size(), 2u);
+
+  // A file that is no drill is named, and nothing opens.
+  dialogs.drillToChoose = file("notes.drl", "not a drill container");
+  w.previewAction()->trigger();
+  EXPECT_EQ(openedPages.size(), 2u);
+  ASSERT_EQ(dialogs.warnings.size(), 1u);
+  EXPECT_TRUE(dialogs.warnings[0].contains("notes.drl")) << dialogs.warnings[0].toStdString();
+
+  dialogs.drillToChoose.reset();  // cancelled
+  w.previewAction()->trigger();
+  EXPECT_EQ(openedPages.size(), 2u);
+  EXPECT_EQ(dialogs.warnings.size(), 1u);
 }
 
 TEST_F(MainWindowTest, APassFailureShowsItsTextAndLeavesTheWindowUsable) {
