@@ -316,7 +316,7 @@ void MainWindow::openPaths(const std::vector<fs::path>& paths) {
     } else if (isAcceptedFile(path)) {
       changed |= files_.addFile(path, *confirmer_);
     } else {
-      notTaken << QStringLiteral("%1 is not a file of a drill (.txt, .bmp, .jpg, .jpeg, .gif, .mp3, .rmp); it is left out")
+      notTaken << QStringLiteral("%1 is not a file of a drill (.txt, .xlsx, .ods, .bmp, .jpg, .jpeg, .gif, .mp3, .rmp); it is left out")
                       .arg(toQString(path));
     }
   }

@@ -525,7 +525,7 @@ TEST_F(MainWindowTest, InitialPathsFillTheListAsADropWould) {
             "cannot read " + (dir / "missing.bmp").string() + ": No such file or directory; it is left out");
   EXPECT_EQ(dialogs.warnings[1].toStdString(),
             (dir / "notes.doc").string() +
-                " is not a file of a drill (.txt, .bmp, .jpg, .jpeg, .gif, .mp3, .rmp); it is left out");
+                " is not a file of a drill (.txt, .xlsx, .ods, .bmp, .jpg, .jpeg, .gif, .mp3, .rmp); it is left out");
   EXPECT_EQ(Profile(setup.profileFile).read(kFolderPathKey), QString(kProfileNotSet))
       << "the choosers' folders stay as they were";
   EXPECT_EQ(Profile(setup.profileFile).read(kFilePathKey), QString(kProfileNotSet));
