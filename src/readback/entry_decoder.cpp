@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "readback/byte_reader.h"
+#include "readback/nibbles.h"
 #include "textio/wide_line.h"
 #include "textio/format.h"
 
@@ -15,65 +16,9 @@ namespace {
 constexpr int kBlockWords = 20;  // words per front-coding block
 constexpr std::size_t kMaxWordUnits = 4096;
 
-// A stream of nibbles over bytes, high nibble first.
-class Nibbles {
- public:
-  Nibbles(std::string_view bytes, std::size_t start = 0, std::size_t end = std::string_view::npos)
-      : bytes_(bytes), pos_(start), end_(std::min(end, bytes.size() * 2)) {}
-  bool atEnd() const { return pos_ >= end_; }
-  std::size_t pos() const { return pos_; }
-  int peek() const {
-    if (atEnd()) return -1;
-    const auto b = static_cast<std::uint8_t>(bytes_[pos_ / 2]);
-    return pos_ % 2 ? (b & 0x0F) : (b >> 4);
-  }
-  int next() {
-    int v = peek();
-    if (v >= 0) ++pos_;
-    return v;
-  }
-  bool restIsPadding() const {
-    for (std::size_t p = pos_; p < end_; ++p) {
-      const auto b = static_cast<std::uint8_t>(bytes_[p / 2]);
-      if ((p % 2 ? (b & 0x0F) : (b >> 4)) != 0xF) return false;
-    }
-    return true;
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t pos_;
-  std::size_t end_;
-};
-
-// A canonical nibble code: cumulative first-nibble counts and the offset
-// that turns a code of each length into an item number.
-struct Code {
-  std::vector<std::uint8_t> cumulative;
-  std::vector<std::uint32_t> offsets;
-
-  // The item number of the next code, or nullopt when none starts here.
-  std::optional<std::uint32_t> read(Nibbles& in) const {
-    const int first = in.peek();
-    if (first < 0) return std::nullopt;
-    for (std::size_t len = 0; len < cumulative.size(); ++len) {
-      if (first >= cumulative[len]) continue;
-      std::uint64_t value = 0;
-      for (std::size_t k = 0; k <= len; ++k) {
-        const int v = in.next();
-        if (v < 0) return std::nullopt;
-        value = value * 16 + static_cast<unsigned>(v);
-      }
-      if (value < offsets[len]) return std::nullopt;
-      return static_cast<std::uint32_t>(value - offsets[len]);
-    }
-    return std::nullopt;
-  }
-};
-
 struct Library {
-  Code words;
-  Code chars;
+  NibbleCode words;
+  NibbleCode chars;
   std::string_view dat;  // nibble stream of the word list
   std::string_view cod;  // two bytes per character, high byte first
   std::string_view sdx;  // three bytes per block, high byte first
@@ -127,7 +72,7 @@ bool readCodeTables(const Bytes& b, std::size_t base, std::vector<Library>& libs
       for (std::size_t i = 0; i < per; ++i) {
         const std::size_t at = off + (r * per + i) * elem;
         const std::uint32_t v = elem == 1 ? b.u8(at) : b.u32(at);
-        Code& code = t < 2 ? libs[r].words : libs[r].chars;
+        NibbleCode& code = t < 2 ? libs[r].words : libs[r].chars;
         if (t % 2 == 0) {
           code.cumulative.push_back(static_cast<std::uint8_t>(v));
         } else {

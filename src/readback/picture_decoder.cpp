@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "readback/byte_reader.h"
+#include "readback/nibbles.h"
 #include "textio/format.h"
 
 namespace dm::readback {
@@ -31,28 +32,6 @@ std::uint32_t be(Bytes b, std::size_t at, int n) {
   return v;
 }
 
-// Hex digits of a byte string, high nibble first, from a nibble position.
-class NibbleReader {
- public:
-  NibbleReader(std::string_view bytes, std::uint64_t pos) : bytes_(bytes), pos_(pos) {}
-  int next() {
-    if (pos_ >= bytes_.size() * 2) return -1;
-    const auto b = static_cast<std::uint8_t>(bytes_[pos_ / 2]);
-    const int v = pos_ % 2 ? (b & 0x0F) : (b >> 4);
-    ++pos_;
-    return v;
-  }
-  int peek() const {
-    if (pos_ >= bytes_.size() * 2) return -1;
-    const auto b = static_cast<std::uint8_t>(bytes_[pos_ / 2]);
-    return pos_ % 2 ? (b & 0x0F) : (b >> 4);
-  }
-
- private:
-  std::string_view bytes_;
-  std::uint64_t pos_;
-};
-
 std::uint64_t rowBytes(std::uint32_t width, int bits) { return (std::uint64_t{width} * static_cast<unsigned>(bits) + 7) / 8; }
 
 // Turns packed rows (1 bit: a set bit is black; 4 bits: grey level, high
@@ -79,27 +58,6 @@ Raster toRaster(std::uint32_t width, std::uint32_t height, int bits, const std::
   return r;
 }
 
-// A canonical nibble code as the symbol table header gives it.
-struct SymbolCode {
-  std::vector<std::uint32_t> cumulative;
-  std::vector<std::uint32_t> offsets;
-  std::optional<std::uint32_t> read(NibbleReader& in) const {
-    const int first = in.peek();
-    if (first < 0) return std::nullopt;
-    for (std::size_t len = 0; len < cumulative.size(); ++len) {
-      if (static_cast<std::uint32_t>(first) >= cumulative[len]) continue;
-      std::uint64_t value = 0;
-      for (std::size_t k = 0; k <= len; ++k) {
-        const int v = in.next();
-        if (v < 0) return std::nullopt;
-        value = value * 16 + static_cast<unsigned>(v);
-      }
-      if (value < offsets[len]) return std::nullopt;
-      return static_cast<std::uint32_t>(value - offsets[len]);
-    }
-    return std::nullopt;
-  }
-};
 
 std::uint32_t le(Bytes b, std::size_t at, std::size_t n) {
   std::uint32_t v = 0;
@@ -238,7 +196,7 @@ std::optional<Raster> PictureTables::decodeMonochrome(std::uint32_t number, std:
       problem = "the picture's code table header is malformed";
       return std::nullopt;
     }
-    SymbolCode code;
+    NibbleCode code;
     std::size_t at = header + 16;
     for (std::size_t k = 0; k < count; ++k, at += firstBytes) code.cumulative.push_back(le(f, at, firstBytes));
     for (std::size_t k = 0; k < count; ++k, at += secondBytes) code.offsets.push_back(le(f, at, secondBytes));
@@ -247,7 +205,7 @@ std::optional<Raster> PictureTables::decodeMonochrome(std::uint32_t number, std:
       problem = "the picture's symbol table runs past the image";
       return std::nullopt;
     }
-    NibbleReader in(font2_, std::uint64_t{first} * 2 + start);
+    Nibbles in(font2_, std::uint64_t{first} * 2 + start);
     while (rows.size() < total) {
       const std::optional<std::uint32_t> s = code.read(in);
       if (!s || *s >= symbols) {
@@ -308,7 +266,7 @@ std::optional<Raster> PictureTables::decodeMonochrome(std::uint32_t number, std:
       return std::nullopt;
     }
   } else {  // raw rows, in hex digits from `start`
-    NibbleReader in(font2_, std::uint64_t{first} * 2 + start);
+    Nibbles in(font2_, std::uint64_t{first} * 2 + start);
     for (std::uint64_t i = 0; i < total; ++i) {
       const int hi = in.next(), lo = in.next();
       if (hi < 0 || lo < 0) {

@@ -14,6 +14,7 @@
 #include "readback/picture_decoder.h"
 #include "readback/preview.h"
 #include "support/temp_dir.h"
+#include "batch_build.h"
 
 namespace dm::readback {
 namespace {
@@ -22,17 +23,7 @@ using test::TempDir;
 
 const fs::path kSource = DRILLMAKER_SOURCE_DIR;
 
-// Builds `folder` in batch mode and returns the delivered container.
-std::string build(const TempDir& dir, const fs::path& folder, const std::string& name) {
-  BatchEnvironment env{dir / "base", dir / "out", dir / "docs"};
-  fs::create_directories(env.startDir);
-  CommandLine cl;
-  cl.action = CommandLine::Action::Batch;
-  cl.folder = folder.string();
-  std::ostringstream err;
-  EXPECT_EQ(runBatch(cl, env, err), exitcode::kDone) << err.str();
-  return test::readFile(env.startDir / (name + ".drl"));
-}
+using test_support::build;
 
 // Width, height and colour type of a PNG file; false when it is none.
 bool pngSize(const std::string& png, std::uint32_t& w, std::uint32_t& h) {

@@ -6,23 +6,14 @@
 #include "driver/batch.h"
 #include "readback/readback.h"
 #include "support/temp_dir.h"
+#include "batch_build.h"
 
 namespace dm::readback {
 namespace {
 
 using test::TempDir;
 
-// Builds `folder` in batch mode and returns the delivered container.
-std::string build(const TempDir& dir, const fs::path& folder, const std::string& name) {
-  BatchEnvironment env{dir / "base", dir / "out", dir / "docs"};
-  fs::create_directories(env.startDir);
-  CommandLine cl;
-  cl.action = CommandLine::Action::Batch;
-  cl.folder = folder.string();
-  std::ostringstream err;
-  EXPECT_EQ(runBatch(cl, env, err), exitcode::kDone) << err.str();
-  return test::readFile(env.startDir / (name + ".drl"));
-}
+using test_support::build;
 
 std::string allText(const Report& r) {
   std::string text;
