@@ -7,8 +7,6 @@ namespace dm {
 namespace {
 
 constexpr std::size_t kBarCells = 20;
-// A progress line longer than the terminal would wrap and stop rewriting itself.
-constexpr std::size_t kLongestLine = 79;
 
 std::string progressLine(const std::string& phase, std::uint64_t done, std::uint64_t total) {
   if (done > total) done = total;
@@ -100,7 +98,7 @@ void BatchConsole::log(std::string_view line) {
 
 void BatchConsole::draw(std::string text) {
   if (!terminal_ || text.empty()) return;
-  if (text.size() > kLongestLine) text.resize(kLongestLine);
+  if (text.size() > kProgressLineWidth) text.resize(kProgressLineWidth);
   current_ = text;
   if (text == drawn_) return;
   // Spaces over what is left of a longer line before.

@@ -23,6 +23,10 @@ namespace dm {
 
 namespace fs = std::filesystem;
 
+// The widest progress line: a longer one would wrap on a terminal of 80
+// columns and stop rewriting itself.
+inline constexpr std::size_t kProgressLineWidth = 79;
+
 class BatchConsole : public ProgressSink {
  public:
   enum class Detail { Quiet, Phases, Verbose };

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "driver/batch_console.h"
 #include "driver/run_state.h"
 #include "platform/platform.h"
 
@@ -21,6 +22,10 @@ namespace {
 char stakedRoot[PATH_MAX];
 char stakedAside[PATH_MAX];
 std::atomic<bool> staked{false};
+// On a terminal a progress line may stand where the message goes.
+bool errorsOnTerminal = false;
+// A carriage return, spaces over the widest progress line, and one more.
+char blankLine[kProgressLineWidth + 3];
 
 void say(std::string_view text) {
   while (!text.empty()) {
@@ -32,6 +37,7 @@ void say(std::string_view text) {
 
 // Runs in the signal handler: async-signal-safe calls only.
 void removeWorkFiles(int signal) {
+  if (errorsOnTerminal) say(blankLine);
   const bool cleaned = staked.load();
   if (cleaned) platform::removeFolderTree(stakedRoot, stakedAside);
   say(signal == SIGINT ? "drillmaker: interrupted by SIGINT" : "drillmaker: interrupted by SIGTERM");
@@ -40,7 +46,14 @@ void removeWorkFiles(int signal) {
 
 }  // namespace
 
-void handleInterruptions() { platform::endOnInterruption(removeWorkFiles); }
+void handleInterruptions() {
+  errorsOnTerminal = ::isatty(STDERR_FILENO) == 1;
+  blankLine[0] = '\r';
+  std::memset(blankLine + 1, ' ', kProgressLineWidth);
+  blankLine[kProgressLineWidth + 1] = '\r';
+  blankLine[kProgressLineWidth + 2] = '\0';
+  platform::endOnInterruption(removeWorkFiles);
+}
 
 WorkFilesAtStake::WorkFilesAtStake(const fs::path& workBase) {
   const std::string root = WorkPaths::under(workBase).root.native();

@@ -1,6 +1,7 @@
 // The end of a batch run by SIGINT or SIGTERM: the work files of the run go
 // (with /d too: only a finished run keeps them), a message on standard error
-// says so, and the process ends with 130 or 143.
+// says so (on a terminal, in place of the progress line), and the process
+// ends with 130 or 143.
 #pragma once
 
 #include <filesystem>

@@ -757,9 +757,10 @@ TEST(Batch, AUtf8SourceWithLfLineEndsBuildsWhatItsShiftJisOriginalBuilds) {
   for (const auto& [path, bytes] : originalWork) EXPECT_TRUE(rebuiltWork[path] == bytes) << path;
 }
 
-// Starts the executable in `cwd` with its standard error going to `errFile`.
+// Starts the executable in `cwd` with its standard error going to `errFile`,
+// or to the terminal `errTerminal` when that is not -1.
 pid_t startExe(const fs::path& cwd, const fs::path& workBase, const std::vector<std::string>& args,
-               const fs::path& errFile) {
+               const fs::path& errFile, int errTerminal = -1) {
   std::vector<std::string> strings{DRILLMAKER_EXE};
   strings.insert(strings.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -775,7 +776,10 @@ pid_t startExe(const fs::path& cwd, const fs::path& workBase, const std::vector<
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (errTerminal >= 0)
+    posix_spawn_file_actions_adddup2(&actions, errTerminal, 2);
+  else
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = -1;
   if (posix_spawn(&pid, DRILLMAKER_EXE, &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
@@ -791,6 +795,17 @@ std::vector<fs::path> pathsBelow(const fs::path& root) {
   return files;
 }
 
+// Writes a source of enough questions to keep a run busy for a while.
+void writeBusyDrill(const fs::path& file) {
+  std::string source =
+      "設定\t使い方\t\tドリル\t\t\r\n"
+      "分類1\t分類2\t分類3\t問題番号\t問題\t正解\t解説\t制限時間\t選択肢1\t選択肢2\r\n";
+  for (int i = 1; i <= 4000; ++i)
+    source += "長\t中" + std::to_string(i % 40) + "\t小\t" + std::to_string(i) + "\t問題" + std::to_string(i) +
+              "の文章です。\t2\t解説" + std::to_string(i) + "\t\tはい\tいいえ\r\n";
+  writeFile(file, "\xFF\xFE" + test::utf16le(source));
+}
+
 TEST(BatchExecutable, AnInterruptedRunRemovesItsWorkFilesAndDeliversNothing) {
   struct Case {
     int signal;
@@ -803,14 +818,7 @@ TEST(BatchExecutable, AnInterruptedRunRemovesItsWorkFilesAndDeliversNothing) {
   };
   for (const Case& c : cases) {
     TempDir dir;
-    // Enough questions to keep the run busy for a while.
-    std::string source =
-        "設定\t使い方\t\tドリル\t\t\r\n"
-        "分類1\t分類2\t分類3\t問題番号\t問題\t正解\t解説\t制限時間\t選択肢1\t選択肢2\r\n";
-    for (int i = 1; i <= 4000; ++i)
-      source += "長\t中" + std::to_string(i % 40) + "\t小\t" + std::to_string(i) + "\t問題" + std::to_string(i) +
-                "の文章です。\t2\t解説" + std::to_string(i) + "\t\tはい\tいいえ\r\n";
-    writeFile(dir / "cwd/drill/big.txt", "\xFF\xFE" + test::utf16le(source));
+    writeBusyDrill(dir / "cwd/drill/big.txt");
     std::vector<std::string> args{"drill"};
     args.insert(args.end(), c.extraArgs.begin(), c.extraArgs.end());
     const pid_t pid = startExe(dir / "cwd", dir / "base", args, dir / "stderr.txt");
@@ -844,6 +852,49 @@ TEST(BatchExecutable, AnInterruptedRunRemovesItsWorkFilesAndDeliversNothing) {
         << c.name;
     EXPECT_EQ(pathsBelow(dir / "cwd"), std::vector<fs::path>{dir / "cwd/drill/big.txt"}) << c.name;
   }
+}
+
+// On a terminal the message of an interruption starts a line of its own
+// instead of running on after the progress line.
+TEST(BatchExecutable, AnInterruptionOnATerminalIsNotWrittenOverTheProgressLine) {
+  TempDir dir;
+  writeBusyDrill(dir / "cwd/drill/big.txt");
+  int terminal = -1, side = -1;
+  ASSERT_EQ(::openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
+  const pid_t pid = startExe(dir / "cwd", dir / "base", {"drill"}, {}, side);
+  ::close(side);
+  ASSERT_GT(pid, 0);
+  ::fcntl(terminal, F_SETFL, ::fcntl(terminal, F_GETFL) | O_NONBLOCK);
+  std::string shown;
+  auto readShown = [&] {
+    char buf[4096];
+    for (ssize_t n; (n = ::read(terminal, buf, sizeof buf)) > 0;) shown.append(buf, static_cast<std::size_t>(n));
+  };
+  // Interrupted while the progress line shows.
+  int status = 0;
+  bool ended = false;
+  for (int waited = 0; waited < 60000 && shown.find("\rconverting") == std::string::npos; ++waited) {
+    readShown();
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      ended = true;
+      break;
+    }
+    usleep(1000);
+  }
+  ASSERT_FALSE(ended) << "the run ended before it was interrupted";
+  kill(pid, SIGINT);
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  readShown();
+  ::close(terminal);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const std::size_t at = shown.find("drillmaker: interrupted by SIGINT");
+  ASSERT_NE(at, std::string::npos) << shown;
+  ASSERT_GT(at, 0u);
+  EXPECT_EQ(shown[at - 1], '\r') << "the message starts at the line's beginning: " << shown.substr(at > 80 ? at - 80 : 0);
+  const std::size_t lineStart = shown.rfind('\r', at - 2);
+  const std::string cleared = shown.substr(lineStart + 1, at - 1 - (lineStart + 1));
+  EXPECT_EQ(cleared.find_first_not_of(' '), std::string::npos) << "the progress line is blanked: [" << cleared << "]";
 }
 
 }  // namespace
