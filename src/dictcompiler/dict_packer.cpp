@@ -1,7 +1,6 @@
 #include "dictcompiler/dict_packer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "dictcompiler/rom_table.h"
@@ -29,7 +28,7 @@ std::string padTagPart(std::string tagPart, std::uint64_t previousDigits) {
 std::uint64_t countHexDigits(std::string_view text) {
   std::uint64_t n = 0;
   for (char c : text)
-    if (std::isalnum(static_cast<unsigned char>(c))) ++n;
+    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) ++n;
   return n;
 }
 
