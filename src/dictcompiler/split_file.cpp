@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <fstream>
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "platform/failure.h"
 #include "platform/platform.h"
@@ -14,9 +16,13 @@ void appendUtf16le(std::string& bytes, std::u16string_view text) {
   const std::size_t at = bytes.size();
   bytes.resize(at + 2 * text.size());
   char* p = bytes.data() + at;
-  for (char16_t c : text) {
-    *p++ = static_cast<char>(c & 0xFF);
-    *p++ = static_cast<char>(c >> 8);
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!text.empty()) std::memcpy(p, text.data(), 2 * text.size());
+  } else {
+    for (char16_t c : text) {
+      *p++ = static_cast<char>(c & 0xFF);
+      *p++ = static_cast<char>(c >> 8);
+    }
   }
 }
 
