@@ -1,6 +1,7 @@
 #include "dictcompiler/word_select.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <cctype>
@@ -175,10 +176,18 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
     // Sized for about as many distinct keys as the last pass had.
     counter.reset(counter.size() + counter.size() / 4);
     ids.resize(counted.size());
+    // Each key is computed once, kAhead steps before it is counted, and
+    // waits in a ring.
     constexpr std::size_t kAhead = 16;
+    std::array<std::uint64_t, 2 * kAhead> ahead;
+    for (std::size_t j = 0; j < kAhead && j < counted.size(); ++j) ahead[j] = keyAt(counted[j]);
     for (std::size_t j = 0; j < counted.size(); ++j) {
-      if (j + kAhead < counted.size()) counter.prefetch(keyAt(counted[j + kAhead]));
-      ids[j] = counter.add(keyAt(counted[j]));
+      if (j + kAhead < counted.size()) {
+        const std::uint64_t key = keyAt(counted[j + kAhead]);
+        ahead[(j + kAhead) % ahead.size()] = key;
+        counter.prefetch(key);
+      }
+      ids[j] = counter.add(ahead[j % ahead.size()]);
     }
     if (s) s->print("\rscan len=%d words=%d\n", static_cast<int>(2 * n), static_cast<int>(counter.size()));
     if (counter.size() == 0) return;
