@@ -1,6 +1,8 @@
 #include "dictcompiler/dict_loader.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <map>
@@ -97,9 +99,13 @@ void routeSource(CompileState& s, std::string_view content, std::vector<std::u16
   // Decode UTF-16LE after the two bytes of the mark; an odd last byte is dropped.
   const std::size_t units = content.size() >= 2 ? (content.size() - 2) / 2 : 0;
   std::u16string text(units, u'\0');
-  for (std::size_t i = 0; i < units; ++i)
-    text[i] = static_cast<char16_t>(static_cast<unsigned char>(content[2 + 2 * i]) |
-                                    (static_cast<unsigned char>(content[3 + 2 * i]) << 8));
+  if constexpr (std::endian::native == std::endian::little) {
+    if (units > 0) std::memcpy(text.data(), content.data() + 2, 2 * units);
+  } else {
+    for (std::size_t i = 0; i < units; ++i)
+      text[i] = static_cast<char16_t>(static_cast<unsigned char>(content[2 + 2 * i]) |
+                                      (static_cast<unsigned char>(content[3 + 2 * i]) << 8));
+  }
 
   std::uint32_t lineNo = 0;
   std::size_t pos = 0;

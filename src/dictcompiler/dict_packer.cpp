@@ -1,13 +1,12 @@
 #include "dictcompiler/dict_packer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "dictcompiler/rom_table.h"
 #include "dictcompiler/split_file.h"
 #include "work/work_files.h"
-#include "textio/format.h"
+#include "textio/hex.h"
 
 namespace dm {
 
@@ -29,7 +28,7 @@ std::string padTagPart(std::string tagPart, std::uint64_t previousDigits) {
 std::uint64_t countHexDigits(std::string_view text) {
   std::uint64_t n = 0;
   for (char c : text)
-    if (std::isalnum(static_cast<unsigned char>(c))) ++n;
+    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) ++n;
   return n;
 }
 
@@ -111,7 +110,10 @@ EntryTables buildEntryTables(const Dictionary& dict) {
     tagPart = padTagPart(std::move(tagPart), previousDigits);
 
     t.entryOffsets.push_back(offset);
-    t.add += formatted("%08llx\t%08x\n", static_cast<unsigned long long>(offset), lineNo);
+    appendHex(t.add, offset, 8);
+    t.add += '\t';
+    appendHex(t.add, lineNo, 8);
+    t.add += '\n';
 
     previousDigits = 0;
     for (std::size_t i = starts[e]; i < starts[e + 1]; ++i) {
@@ -120,7 +122,11 @@ EntryTables buildEntryTables(const Dictionary& dict) {
       previousDigits += digits;
       if (line.tag >= 0) {
         t.aaa += dict.tags[line.tag].name;
-        t.aaa += formatted("\t%08llx\t%08x\n", static_cast<unsigned long long>(offset), lineNo);
+        t.aaa += '\t';
+        appendHex(t.aaa, offset, 8);
+        t.aaa += '\t';
+        appendHex(t.aaa, lineNo, 8);
+        t.aaa += '\n';
         ++lineNo;
       }
       if (i == starts[e]) {
@@ -150,8 +156,10 @@ void WriteEntryTables(CompileState& s) {
 
 std::string entryAddressList(const std::vector<std::uint64_t>& offsets, int width) {
   std::string out;
-  for (std::uint64_t v : offsets)
-    out += formatted("%0*llx\n", std::clamp(width, 0, 32), static_cast<unsigned long long>(v));
+  for (std::uint64_t v : offsets) {
+    appendHex(out, v, std::clamp(width, 0, 32));
+    out += '\n';
+  }
   return out;
 }
 

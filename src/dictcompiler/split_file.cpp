@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <fstream>
-#include <iterator>
+#include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "platform/failure.h"
 #include "platform/platform.h"
@@ -14,9 +16,13 @@ void appendUtf16le(std::string& bytes, std::u16string_view text) {
   const std::size_t at = bytes.size();
   bytes.resize(at + 2 * text.size());
   char* p = bytes.data() + at;
-  for (char16_t c : text) {
-    *p++ = static_cast<char>(c & 0xFF);
-    *p++ = static_cast<char>(c >> 8);
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!text.empty()) std::memcpy(p, text.data(), 2 * text.size());
+  } else {
+    for (char16_t c : text) {
+      *p++ = static_cast<char>(c & 0xFF);
+      *p++ = static_cast<char>(c >> 8);
+    }
   }
 }
 
@@ -52,7 +58,17 @@ std::string readWholeFile(const std::filesystem::path& path, const CompileState&
     s.print("%s", failure.c_str());
     throw PassFailure(failure);
   }
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // In large blocks: the files read here hold many megabytes.
+  std::string bytes;
+  std::size_t got = 0;
+  for (;;) {
+    bytes.resize(std::max<std::size_t>(got + (1 << 16), 2 * got));
+    const std::streamsize n = in.rdbuf()->sgetn(bytes.data() + got, static_cast<std::streamsize>(bytes.size() - got));
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
 }
 
 void writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -1,6 +1,7 @@
 #include "dictcompiler/word_select.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <cctype>
@@ -138,52 +139,69 @@ class KeyCounter {
 void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
   const std::size_t size = c.text.size();
   std::vector<std::uint32_t> cls(size, 0);  // class of the n-1 characters at k
-  std::vector<std::uint32_t> marked;        // positions marked n-1, in order
-  std::vector<std::uint32_t> counted;       // positions of this pass
-  std::vector<std::uint64_t> keys;          // their substrings
-  std::vector<std::uint32_t> ids;           // and ids
+  // The positions marked n-1, in order, then (filtered in place) those
+  // counted in pass n, then those marked n: each set holds the next.
+  std::vector<std::uint32_t> pos;
+  std::vector<std::uint32_t> ids;  // the ids of the counted substrings
   KeyCounter counter;
   bool firstPass = true;
   for (std::uint32_t n = static_cast<std::uint32_t>(minLen / 2); n >= 2 && n <= kScanLength; ++n) {
     const std::uint8_t prev = static_cast<std::uint8_t>(n - 1);
-    counted.clear();
-    keys.clear();
-    ids.clear();
     reportLines(s, "scan lines", c.lines());
-    auto consider = [&](std::uint32_t k) {
-      if (c.mark[k] != prev || c.mark[k + 1] != prev) return;
+    auto consider = [&](std::uint32_t k) { return c.mark[k] == prev && c.mark[k + 1] == prev; };
+    // The key of the substring at k: the class of its first n-1 characters
+    // (the first character itself when n is 2) and its last character.
+    // Computed when needed rather than kept, which would take 8 bytes per
+    // position of the text.
+    auto keyAt = [&](std::uint32_t k) {
       const std::uint64_t head = n == 2 ? c.text[k] : cls[k];
-      counted.push_back(k);
-      keys.push_back(head << 16 | c.text[k + n - 1]);
+      return head << 16 | c.text[k + n - 1];
     };
     if (firstPass) {
-      for (std::uint32_t k = 0; k + 1 < size; ++k) consider(k);
+      std::size_t found = 0;
+      for (std::uint32_t k = 0; k + 1 < size; ++k) found += consider(k);
+      pos.reserve(found);
+      for (std::uint32_t k = 0; k + 1 < size; ++k)
+        if (consider(k)) pos.push_back(k);
       firstPass = false;
     } else {
-      for (std::uint32_t k : marked) consider(k);
+      std::size_t kept = 0;
+      for (std::uint32_t k : pos)
+        if (consider(k)) pos[kept++] = k;
+      pos.resize(kept);
     }
+    const std::vector<std::uint32_t>& counted = pos;
     // Counting in position order; the slots of the keys a little ahead are
     // fetched early, since the table outgrows the caches.
     // Sized for about as many distinct keys as the last pass had.
     counter.reset(counter.size() + counter.size() / 4);
-    ids.resize(keys.size());
+    ids.resize(counted.size());
+    // Each key is computed once, kAhead steps before it is counted, and
+    // waits in a ring.
     constexpr std::size_t kAhead = 16;
-    for (std::size_t j = 0; j < keys.size(); ++j) {
-      if (j + kAhead < keys.size()) counter.prefetch(keys[j + kAhead]);
-      ids[j] = counter.add(keys[j]);
+    std::array<std::uint64_t, 2 * kAhead> ahead;
+    for (std::size_t j = 0; j < kAhead && j < counted.size(); ++j) ahead[j] = keyAt(counted[j]);
+    for (std::size_t j = 0; j < counted.size(); ++j) {
+      if (j + kAhead < counted.size()) {
+        const std::uint64_t key = keyAt(counted[j + kAhead]);
+        ahead[(j + kAhead) % ahead.size()] = key;
+        counter.prefetch(key);
+      }
+      ids[j] = counter.add(ahead[j % ahead.size()]);
     }
     if (s) s->print("\rscan len=%d words=%d\n", static_cast<int>(2 * n), static_cast<int>(counter.size()));
     if (counter.size() == 0) return;
     const std::vector<std::uint32_t> counts = counter.counts();
     reportLines(s, "mark lines", c.lines());
-    marked.clear();
-    for (std::size_t j = 0; j < counted.size(); ++j) {
+    std::size_t marked = 0;
+    for (std::size_t j = 0; j < pos.size(); ++j) {
       if (counts[ids[j]] < 3) continue;
-      const std::uint32_t k = counted[j];
+      const std::uint32_t k = pos[j];
       c.mark[k] = static_cast<std::uint8_t>(n);
       cls[k] = ids[j];
-      marked.push_back(k);
+      pos[marked++] = k;
     }
+    pos.resize(marked);
     if (n == kScanLength) {
       // A run of m marks 8 becomes 8+m-1, ..., 9, 8 (capped at maxLen / 2).
       // Runs end at the sentinels.
@@ -232,26 +250,26 @@ class Candidates {
   // Moves to pass n (called with n falling by one from `first`, except for
   // the first pass): drops positions taken by words, adds those marked n.
   void extend(const Corpus& c, std::uint32_t n) {
-    merged_.clear();
-    merged_.reserve(list_.size() + bucketStart_[n + 1] - bucketStart_[n]);
-    auto a = list_.begin();
-    const auto* b = byMark_.data() + bucketStart_[n];
-    const auto* bEnd = byMark_.data() + bucketStart_[n + 1];
-    while (a != list_.end() || b != bEnd) {
-      if (b == bEnd || (a != list_.end() && *a < *b)) {
-        if (c.mark[*a] < kWordRest) merged_.push_back(*a);
-        ++a;
-      } else {
-        merged_.push_back(*b++);
-      }
+    // Drops the positions taken by words, then merges the new ones in from
+    // the back, in place.
+    std::size_t kept = 0;
+    for (std::uint32_t k : list_)
+      if (c.mark[k] < kWordRest) list_[kept++] = k;
+    const std::uint32_t* b = byMark_.data() + bucketStart_[n];
+    std::size_t added = bucketStart_[n + 1] - bucketStart_[n];
+    list_.resize(kept + added);
+    for (std::size_t out = kept + added; added > 0;) {
+      if (kept > 0 && list_[kept - 1] > b[added - 1])
+        list_[--out] = list_[--kept];
+      else
+        list_[--out] = b[--added];
     }
-    list_.swap(merged_);
   }
 
   const std::vector<std::uint32_t>& list() const { return list_; }
 
  private:
-  std::vector<std::uint32_t> list_, merged_, byMark_;
+  std::vector<std::uint32_t> list_, byMark_;
   std::array<std::uint32_t, 257> bucketStart_{};
 };
 
@@ -281,7 +299,6 @@ void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, i
   // The id counted for each candidate in the current pass, for the
   // replacing walk (kNone: not counted).
   std::vector<std::uint32_t> idAt;
-  std::vector<std::uint64_t> hashes;  // of the candidates' substrings
   for (int len = firstLen; len >= lastLen; len -= 2) {
     const auto n = static_cast<std::uint32_t>(len / 2);
     if (n != first) candidates.extend(c, n);
@@ -289,15 +306,16 @@ void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, i
     const std::uint32_t threshold = minFreq[static_cast<std::size_t>(len)];
     counter.reset(n);
     idAt.assign(list.size(), SubstringCounter::kNone);
-    hashes.resize(list.size());
-    for (std::size_t j = 0; j < list.size(); ++j) hashes[j] = counter.hash(list[j]);
     reportLines(s, "select lines", c.lines());
     walkCandidates(c, list, n, [&](std::size_t j, std::uint32_t k) {
       // The table outgrows the caches: the slots of the candidates a few
       // steps ahead are fetched early, then the text and count they hold.
-      if (j + 2 * kAhead < list.size()) counter.prefetch(hashes[j + 2 * kAhead]);
-      if (j + kAhead < list.size()) counter.prefetchEntry(hashes[j + kAhead]);
-      const std::uint32_t id = counter.add(k, hashes[j]);
+      // The hashes are computed where needed (from the prefix hashes, in
+      // constant time) rather than kept, which would take 8 bytes per
+      // candidate.
+      if (j + 2 * kAhead < list.size()) counter.prefetch(counter.hash(list[j + 2 * kAhead]));
+      if (j + kAhead < list.size()) counter.prefetchEntry(counter.hash(list[j + kAhead]));
+      const std::uint32_t id = counter.add(k);
       idAt[j] = id;
       return counter.count(id) >= threshold;
     });
@@ -305,7 +323,7 @@ void select(Corpus& c, SubstringCounter& counter, const MinFreqTable& minFreq, i
     if (counter.size() == 0) continue;
     reportLines(s, "replace lines", c.lines());
     walkCandidates(c, list, n, [&](std::size_t j, std::uint32_t k) {
-      const std::uint32_t id = idAt[j] != SubstringCounter::kNone ? idAt[j] : counter.find(k, hashes[j]);
+      const std::uint32_t id = idAt[j] != SubstringCounter::kNone ? idAt[j] : counter.find(k);
       if (id == SubstringCounter::kNone || counter.count(id) < threshold) return false;
       c.mark[k] = kWordStart;
       std::fill(c.mark.begin() + k + 1, c.mark.begin() + k + n, kWordRest);

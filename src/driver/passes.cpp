@@ -17,6 +17,7 @@
 #include "platform/failure.h"
 #include "platform/platform.h"
 #include "textio/wide_line.h"
+#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -120,15 +121,16 @@ void TagCensus(std::istream& cln, RunState& state) {
   constexpr std::size_t kCensusLineUnits = 51200;
   char mark[2];
   cln.read(mark, 2);
-  std::set<std::u16string> tags;
+  std::set<std::u16string, std::less<>> tags;
   std::uint32_t entries = 0;
   std::u16string line;
-  while (readWideLine(cln, line, kCensusLineUnits)) {
+  WideLineReader reader(cln, kCensusLineUnits);
+  while (reader.read(line)) {
     if (isBlankWideLine(line)) continue;
     if (line.find(u"START_BLOCK_Word\t") != std::u16string::npos) ++entries;
     std::size_t tab = line.find(u'\t');
     std::u16string_view tag = tab == std::u16string::npos ? chompWide(line) : std::u16string_view(line).substr(0, tab);
-    tags.emplace(tag);
+    if (tags.find(tag) == tags.end()) tags.emplace(tag);
   }
   state.entryCount = entries;
   state.tagList.insert(state.tagList.end(), tags.begin(), tags.end());

@@ -1,5 +1,7 @@
 #include "textio/wide_line.h"
 
+#include <bit>
+
 namespace dm {
 
 bool readWideLine(std::istream& in, std::u16string& line, std::size_t maxUnits) {
@@ -26,6 +28,10 @@ bool readWideLine(std::istream& in, std::u16string& line, std::size_t maxUnits) 
 }
 
 void writeWideLine(std::ostream& out, std::u16string_view text) {
+  if constexpr (std::endian::native == std::endian::little) {
+    out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(2 * text.size()));
+    return;
+  }
   std::string bytes;
   bytes.resize(text.size() * 2);
   for (std::size_t i = 0; i < text.size(); ++i) {

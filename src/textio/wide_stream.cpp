@@ -55,12 +55,18 @@ bool WideLineReader::read(std::u16string& line) {
     std::size_t take = std::min(units, room);
     bool ended = false;
     const char* p = buffer_.data() + pos_;
-    for (std::size_t k = 0; k < take; ++k) {
-      if (p[2 * k] == '\n' && p[2 * k + 1] == 0) {
-        take = k + 1;
+    // An LF byte found by memchr ends the line when it is the low byte of
+    // a unit whose high byte is 0.
+    for (std::size_t k = 0; k < take;) {
+      const void* hit = std::memchr(p + 2 * k, '\n', 2 * (take - k));
+      if (!hit) break;
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - p);
+      if (at % 2 == 0 && p[at + 1] == 0) {
+        take = at / 2 + 1;
         ended = true;
         break;
       }
+      k = at / 2 + 1;
     }
     appendUnits(line, p, take);
     pos_ += 2 * take;

@@ -19,6 +19,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "driver/batch.h"
 #include "platform/platform.h"
@@ -159,6 +160,38 @@ std::string generatedDrill(unsigned questions) {
   return utf16le(text);
 }
 
+// A drill whose fields are windows of one cycle of a few dozen ASCII words,
+// so that long runs repeat all through the text: the word selection then
+// takes words of every length up to the longest, and most of a line goes
+// into words.
+std::string repeatedWordsDrill(unsigned questions) {
+  std::vector<std::u16string> words;
+  std::uint32_t seed = 777;
+  auto next = [&seed](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (unsigned i = 0; i < 40; ++i) {
+    std::u16string w;
+    for (unsigned k = 0, n = 3 + next(7); k < n; ++k) w.push_back(static_cast<char16_t>(u'a' + next(26)));
+    words.push_back(w);
+  }
+  auto window = [&](unsigned n) {
+    const unsigned start = next(static_cast<std::uint32_t>(words.size()));
+    std::u16string s;
+    for (unsigned k = 0; k < n; ++k) s += (k ? u" " : u"") + words[(start + k) % words.size()];
+    return s;
+  };
+  std::u16string text = u"設定\t問題を読んで、正しい答えの番号を選んでください。\t\tドリル\t\t\r\n"
+                        u"分類1\t分類2\t分類3\t問題番号\t問題\t正解\t解説\t制限時間\t選択肢1\t選択肢2\t選択肢3\t選択肢4\r\n";
+  for (unsigned i = 0; i < questions; ++i) {
+    text += u"words\tpart\tset " + number(i / 100) + u"\t" + number(i % 100 + 1) + u"\t" + window(8 + next(30)) +
+            u"\t" + number(1 + next(4)) + u"\t" + window(next(20)) + u"\t0:30\t" + window(1 + next(4)) + u"\t" +
+            window(1 + next(4)) + u"\t" + window(1 + next(4)) + u"\r\n";
+  }
+  return utf16le(text);
+}
+
 struct Drill {
   const char* name;                // names the listing golden/<name>.txt
   std::string (*source)();         // null: the source of the drill's folder as it is
@@ -170,6 +203,10 @@ TEST(OutputIdentity, WholeRunsWriteTheBytesOfTheGoldenListings) {
   const Drill drills[] = {
       {"quickstart", nullptr, "quickstart.txt"},
       {"generated-600", [] { return generatedDrill(600); }, "generated.txt"},
+      // Larger, so that the word libraries hold words of many lengths and
+      // counts, and the worst case of the word selection in small.
+      {"generated-3000", [] { return generatedDrill(3000); }, "generated.txt"},
+      {"repeated-words-800", [] { return repeatedWordsDrill(800); }, "repeated.txt"},
       // Monochrome, grey and colour pictures of every depth, so that the
       // symbol, run-length and colour picture tables are all written.
       {"pictures", nullptr, "pictures.txt", "tests/driver/data/pictures"},

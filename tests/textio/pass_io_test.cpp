@@ -42,12 +42,16 @@ TEST(WideLineReader, Lines) {
       {le(u"ab") + "x", {u"ab"}},  // an odd trailing byte is dropped
       {"x", {}},
       {le(u"\x3042\n"), {u"\x3042\n"}},
+      // An LF byte ends a line only as a whole unit: not as the high byte
+      // of U+0A41, nor as the low byte of U+410A.
+      {le(u"\x0A41\x410A\n\x0A0A"), {u"\x0A41\x410A\n", u"\x0A0A"}},
   };
   for (const Case& c : cases) EXPECT_EQ(readAll(c.bytes), c.lines);
 }
 
 TEST(WideLineReader, LongLinesComeInPieces) {
   EXPECT_EQ(readAll(le(u"abcdefg\r\n"), 4), (std::vector<std::u16string>{u"abc", u"def", u"g\r\n"}));
+  EXPECT_EQ(readAll(le(u"ab\ncd\n"), 3), (std::vector<std::u16string>{u"ab", u"\n", u"cd", u"\n"}));
 }
 
 TEST(WideLineReader, LinesAcrossBlocks) {
