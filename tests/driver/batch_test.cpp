@@ -137,7 +137,9 @@ TEST(CommandLine, WindowOpensWithTheGivenFilesAndNeverBuilds) {
     EXPECT_EQ(cl.paths, c.paths) << args;
     EXPECT_EQ(cl.folder, "") << args;
     EXPECT_EQ(cl.problem, c.problem) << args;
-    if (c.action == A::Window) EXPECT_EQ(cl.keepWorkTree, c.keep) << args;
+    if (c.action == A::Window) {
+      EXPECT_EQ(cl.keepWorkTree, c.keep) << args;
+    }
   }
   EXPECT_TRUE(parseCommandLine({"drill"}).paths.empty()) << "without --window a folder is a batch run";
 }
@@ -754,7 +756,7 @@ TEST(Batch, AUtf8SourceWithLfLineEndsBuildsWhatItsShiftJisOriginalBuilds) {
   EXPECT_EQ(originalWork.at(fs::path("Trash") / "Drill_tsv.chk"), "");
   rebuiltWork[fs::path("Trash") / "Drill_tsv.chk"] = "";
   ASSERT_EQ(originalWork.size(), rebuiltWork.size());
-  for (const auto& [path, bytes] : originalWork) EXPECT_TRUE(rebuiltWork[path] == bytes) << path;
+  for (const auto& [path, content] : originalWork) EXPECT_TRUE(rebuiltWork[path] == content) << path;
 }
 
 // Starts the executable in `cwd` with its standard error going to `errFile`,

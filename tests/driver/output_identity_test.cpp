@@ -216,7 +216,7 @@ TEST(OutputIdentity, WholeRunsWriteTheBytesOfTheGoldenListings) {
   for (const Drill& d : drills) {
     SCOPED_TRACE(d.name);
     TempDir dir;
-    BatchEnvironment env{dir / "base", dir / "cwd", dir / "docs"};
+    BatchEnvironment env{dir / "base", dir / "cwd", dir / "docs", nullptr, false, {}};
     const fs::path folder = env.startDir / "drill";
     fs::create_directories(folder);
     const fs::path example = fs::path(DRILLMAKER_SOURCE_DIR) / (d.folder ? d.folder : "examples/quickstart");

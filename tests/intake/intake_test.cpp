@@ -144,6 +144,9 @@ std::string encoded(std::u16string_view text, SourceEncoding encoding, bool mark
       return out;
     case SourceEncoding::Utf8:
       return (mark ? std::string("\xEF\xBB\xBF") : std::string()) + utf16ToUtf8(text);
+    case SourceEncoding::Workbook:
+      ADD_FAILURE() << "a workbook is no encoding of a text";
+      break;
   }
   return out;
 }

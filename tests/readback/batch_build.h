@@ -16,7 +16,7 @@ namespace dm::readback::test_support {
 // Builds `folder` in batch mode under `dir` and returns the delivered
 // container `<name>.drl`.
 inline std::string build(const test::TempDir& dir, const std::filesystem::path& folder, const std::string& name) {
-  BatchEnvironment env{dir / "base", dir / "out", dir / "docs"};
+  BatchEnvironment env{dir / "base", dir / "out", dir / "docs", nullptr, false, {}};
   std::filesystem::create_directories(env.startDir);
   CommandLine cl;
   cl.action = CommandLine::Action::Batch;

@@ -12,6 +12,7 @@
 #include "driver/batch.h"
 #include "readback/preview.h"
 #include "support/temp_dir.h"
+#include "batch_build.h"
 
 namespace dm::readback {
 namespace {
@@ -70,14 +71,10 @@ TEST(PreviewBrowser, ChromiumShowsTheExampleDrill) {
     GTEST_SKIP() << "no chromium installed (apt-get install chromium)";
   }
   TempDir dir;
-  BatchEnvironment env{dir / "base", dir / "out", dir / "docs"};
-  fs::create_directories(env.startDir);
-  CommandLine cl;
-  cl.action = CommandLine::Action::Batch;
-  cl.folder = (fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart").string();
-  std::ostringstream err;
-  ASSERT_EQ(runBatch(cl, env, err), exitcode::kDone) << err.str();
-  const PreviewResult r = writePreview((env.startDir / "quickstart.drl").string(), (dir / "preview").string());
+  const std::string container =
+      test_support::build(dir, fs::path(DRILLMAKER_SOURCE_DIR) / "examples" / "quickstart", "quickstart");
+  ASSERT_FALSE(container.empty());
+  const PreviewResult r = writePreview((dir / "out" / "quickstart.drl").string(), (dir / "preview").string());
   ASSERT_TRUE(r.written) << r.problem;
   const std::string url = "file://" + (dir / "preview" / "index.html").string();
 

@@ -620,7 +620,9 @@ TEST_F(MainWindowTest, TheResultSaysWhatWasWrittenAndWhere) {
     EXPECT_TRUE(folderButtonShown()) << c.what;
     EXPECT_EQ(previewButtonShown(), c.preview) << c.what;
     for (const std::string& name : c.earlier) {
-      if (!c.overwrite) EXPECT_EQ(test::readFile(out / name), "earlier") << c.what << ": " << name;
+      if (!c.overwrite) {
+        EXPECT_EQ(test::readFile(out / name), "earlier") << c.what << ": " << name;
+      }
     }
     QTest::mouseClick(w.overlay(), Qt::LeftButton);
     ASSERT_FALSE(w.display().showing()) << c.what;

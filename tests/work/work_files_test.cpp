@@ -23,7 +23,9 @@ void expectEachOnceParentsFirst(const List& list) {
     const std::string n = name;
     EXPECT_TRUE(seen.insert(n).second) << n << " is listed twice";
     const auto slash = n.rfind('/');
-    if (slash != std::string::npos) EXPECT_TRUE(seen.count(n.substr(0, slash))) << n << " comes before its parent";
+    if (slash != std::string::npos) {
+      EXPECT_TRUE(seen.count(n.substr(0, slash))) << n << " comes before its parent";
+    }
   }
 }
 
