@@ -366,7 +366,9 @@ int runBatch(const CommandLine& command, const BatchEnvironment& env, std::ostre
   BatchDelivery delivered = deliverBatch(state);
   printWarnings(state, console);
   if (delivered.error) {
-    console.say("drillmaker: cannot write " + delivered.failedPath.string() + ": " + delivered.error.message());
+    std::string text = "drillmaker: cannot write " + delivered.failedPath.string() + ": " + delivered.error.message();
+    for (const fs::path& file : delivered.written) text += "; " + file.string() + " was written";
+    console.say(text);
     if (state.cleanupAfterRun) deleteWorkFiles(state);
     return exitcode::kPassFailed;
   }

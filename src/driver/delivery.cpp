@@ -23,11 +23,14 @@ int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& c
   const std::string name = sourceName(state.sourceTextPath);
 
   // A full disk has its own status; any other failed copy fails the run with
-  // the file and the reason, never passes for a delivered file.
+  // the file and the reason, never passes for a delivered file, and names
+  // what was written before it.
+  std::vector<fs::path> written;
   auto copy = [&](const fs::path& from, const fs::path& to) {
     bool refused = false;
     const std::error_code error = copyWithConfirmation(from, to, confirm, &refused);
     if (!error) {
+      if (!refused) written.push_back(to);
       if (delivered) (refused ? delivered->kept : delivered->written).push_back(to);
       return 0;
     }
@@ -35,7 +38,9 @@ int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& c
       state.send(status::kDiskFull);
       return status::kDiskFull;
     }
-    state.send(status::kPassFailed, "cannot write " + to.string() + ": " + error.message());
+    std::string text = "cannot write " + to.string() + ": " + error.message();
+    for (const fs::path& file : written) text += "; " + file.string() + " was written";
+    state.send(status::kPassFailed, text);
     return status::kPassFailed;
   };
 
@@ -59,16 +64,21 @@ int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& c
 BatchDelivery deliverBatch(const RunState& state) {
   const std::string name = sourceName(state.sourceTextPath);
   std::error_code ec;
-  auto copy = [&](const fs::path& from, const fs::path& to) -> BatchDelivery {
-    if (!fs::exists(from, ec)) return {};
-    if (std::error_code err = platform::copyFile(from, to, true)) return {err, to};
-    return {};
+  BatchDelivery result;
+  auto copy = [&](const fs::path& from, const fs::path& to) {
+    if (!fs::exists(from, ec)) return true;
+    if (std::error_code err = platform::copyFile(from, to, true)) {
+      result.error = err;
+      result.failedPath = to;
+      return false;
+    }
+    result.written.push_back(to);
+    return true;
   };
-  if (!state.reportOnly) {
-    BatchDelivery r = copy(workContainerPath(state), deliveredContainerPath(state.startDir, name));
-    if (r.error) return r;
-  }
-  return copy(workReportPath(state), deliveredReportPath(state.startDir, name));
+  if (!state.reportOnly && !copy(workContainerPath(state), deliveredContainerPath(state.startDir, name)))
+    return result;
+  copy(workReportPath(state), deliveredReportPath(state.startDir, name));
+  return result;
 }
 
 }  // namespace dm

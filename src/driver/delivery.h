@@ -46,6 +46,7 @@ int deliver(RunState& state, const fs::path& outputFolder, OverwriteConfirmer& c
 struct BatchDelivery {
   std::error_code error;
   fs::path failedPath;
+  std::vector<fs::path> written;  // delivered before the failure, or all of them
 };
 
 // Batch delivery into state.startDir: the container (unless reportOnly) and

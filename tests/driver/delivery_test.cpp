@@ -148,6 +148,11 @@ TEST(Deliver, AFailedCopyIsNotAmongTheWrittenFiles) {
   EXPECT_EQ(deliver(f.state, out, yes, &delivered), status::kPassFailed);
   EXPECT_EQ(delivered.written, std::vector<fs::path>{out / "my.words.drl"});
   EXPECT_TRUE(delivered.kept.empty());
+  // The failure does not hide the drill that was delivered before it.
+  ASSERT_EQ(f.observer.texts.size(), 1u);
+  EXPECT_EQ(f.observer.texts[0], "cannot write " + (out / "error-my.words.txt").string() + ": " +
+                                     std::make_error_code(std::errc::is_a_directory).message() + "; " +
+                                     (out / "my.words.drl").string() + " was written");
 }
 
 TEST(DeliverBatch, OverwritesIntoTheStartFolder) {
@@ -170,6 +175,16 @@ TEST(DeliverBatch, MissingWorkFilesAreSkippedAndCopyFailuresReported) {
   BatchDelivery r = deliverBatch(f.state);
   EXPECT_TRUE(r.error);
   EXPECT_EQ(r.failedPath, f.state.startDir / "my.words.drl");
+  EXPECT_TRUE(r.written.empty());
+
+  // A report that cannot be written does not hide the drill written before it.
+  f.state.startDir = f.dir / "cwd";
+  writeFile(workReportPath(f.state), "report");
+  fs::create_directories(f.state.startDir / "error-my.words.txt" / "in the way");
+  r = deliverBatch(f.state);
+  EXPECT_EQ(r.error, std::errc::is_a_directory);
+  EXPECT_EQ(r.failedPath, f.state.startDir / "error-my.words.txt");
+  EXPECT_EQ(r.written, std::vector<fs::path>{f.state.startDir / "my.words.drl"});
 }
 
 }  // namespace
