@@ -10,10 +10,7 @@
 namespace dm {
 
 bool isAcceptedFile(const fs::path& path) {
-  std::string name = path.filename().string();
-  std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return false;
-  std::string ext = lowerCaseUtf8(name.substr(dot));
+  const std::string ext = lowerCaseExtension(path.filename().string());
   return ext == ".rmp" || ext == ".txt" || ext == ".xlsx" || ext == ".ods" || ext == ".bmp" || ext == ".jpg" || ext == ".jpeg" || ext == ".gif" ||
          ext == ".mp3";
 }

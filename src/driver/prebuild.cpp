@@ -17,11 +17,7 @@ namespace dm {
 namespace {
 
 // The extension of the file name from its last '.', lower-cased ("" if none).
-std::string extensionOf(const fs::path& path) {
-  std::string name = path.filename().string();
-  std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : lowerCaseUtf8(name.substr(dot));
-}
+std::string extensionOf(const fs::path& path) { return lowerCaseExtension(path.filename().string()); }
 
 // A name's Shift-JIS bytes in UTF-16, by the source reader's decoder.
 std::u16string decodeShiftJisName(const std::string& bytes) {

@@ -29,9 +29,7 @@ struct ListEntry {
 bool parseId(std::u16string_view entry, std::uint32_t& number) { return parseHexPrefix(entry, 8, number); }
 
 bool isRmp(const fs::path& path) {
-  const std::string name = path.filename().string();
-  const std::size_t dot = name.rfind('.');
-  return dot != std::string::npos && lowerCaseUtf8(name.substr(dot)) == ".rmp";
+  return lowerCaseExtension(path.filename().string()) == ".rmp";
 }
 
 std::string format(const char* fmt, unsigned long a, unsigned long b, unsigned long c, unsigned long d) {

@@ -29,4 +29,9 @@ bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+std::string lowerCaseExtension(std::string_view fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  return dot == std::string_view::npos ? std::string() : lowerCaseUtf8(fileName.substr(dot));
+}
+
 }  // namespace dm

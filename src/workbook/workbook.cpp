@@ -31,10 +31,7 @@ std::string textOf(ZipPackage& package, Kind kind, const Options& options) {
 }  // namespace
 
 Kind kindOf(const std::filesystem::path& path) {
-  const std::string name = path.filename().string();
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return Kind::None;
-  const std::string extension = lowerCaseUtf8(name.substr(dot));
+  const std::string extension = lowerCaseExtension(path.filename().string());
   return extension == ".xlsx" ? Kind::Xlsx : extension == ".ods" ? Kind::Ods : Kind::None;
 }
 

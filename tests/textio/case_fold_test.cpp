@@ -15,5 +15,15 @@ TEST(CaseFold, LowersLettersOfTheCommonScriptsOnly) {
   EXPECT_FALSE(equalsIgnoringCase(u"song.mp3", u"song.mp"));
 }
 
+TEST(CaseFold, TheExtensionIsFromTheLastDot) {
+  const struct {
+    const char* name;
+    const char* extension;
+  } cases[] = {
+      {"Quiz.XLSX", ".xlsx"}, {"a.b.TXT", ".txt"}, {"noextension", ""}, {"trailing.", "."}, {".ods", ".ods"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(lowerCaseExtension(c.name), c.extension) << c.name;
+}
+
 }  // namespace
 }  // namespace dm
