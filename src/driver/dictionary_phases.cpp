@@ -33,6 +33,12 @@ void compileDrillBody(RunState& state) { compileDictionary(compileContextOf(stat
 
 void compileMenuCaptions(RunState& state) { compileDictionary(compileContextOf(state, CompileKind::kMenu)); }
 
+void compileMenuCaptions(const RunState& state, ProgressSink& sink) {
+  CompileContext ctx = compileContextOf(state, CompileKind::kMenu);
+  ctx.sink = &sink;
+  compileDictionary(ctx);
+}
+
 MenuIndexContext menuIndexContextOf(const RunState& state) { return MenuIndexContext{state.paths, state.params.menu}; }
 
 }  // namespace dm

@@ -20,6 +20,9 @@ CompileContext compileContextOf(const RunState& state, CompileKind kind);
 void compileDrillBody(RunState& state);
 // Compiles the menu captions of Middata/Menu/menu.lst.
 void compileMenuCaptions(RunState& state);
+// The same, telling `sink` instead of the run's sink what it does. It only
+// reads the run state, so it may run beside the entries' compile.
+void compileMenuCaptions(const RunState& state, ProgressSink& sink);
 
 // The menu index conversion's context: the work paths and the menu block.
 MenuIndexContext menuIndexContextOf(const RunState& state);

@@ -1,11 +1,16 @@
 #include "driver/passes.h"
 
+#include <exception>
 #include <fstream>
+#include <future>
 #include <new>
+#include <optional>
 #include <set>
+#include <system_error>
 
 #include "conversion/conversion.h"
 #include "container/container.h"
+#include "driver/deferred_sink.h"
 #include "driver/dictionary_phases.h"
 #include "driver/phase_contexts.h"
 #include "driver/work_tree.h"
@@ -51,6 +56,58 @@ void refuseOversizedSource(const fs::path& source) {
                     " bytes (16 MiB). Split the drill into smaller ones.");
 }
 
+// The menu's two phases (the index conversion and the captions' compile)
+// read only what the conversion and the tag census wrote and write only into
+// the menu's own folders, so they run on a thread of their own beside the
+// entries' compile. What they say is kept and told when their turn comes,
+// so the run's sink hears the phases in the order of a run one after the
+// other. A failure of the entries' compile is the pass's failure, whatever
+// the menu's phases did meanwhile.
+class MenuPhasesAhead {
+ public:
+  explicit MenuPhasesAhead(const RunState& state) : state_(state) {
+    try {
+      done_ = std::async(std::launch::async, [this] { run(); });
+    } catch (const std::system_error&) {
+      // No thread to spare: the phases run in their turn instead.
+    }
+  }
+  MenuPhasesAhead(const MenuPhasesAhead&) = delete;
+  MenuPhasesAhead& operator=(const MenuPhasesAhead&) = delete;
+  // Waits for the thread when the entries' compile failed.
+  ~MenuPhasesAhead() {
+    if (done_.valid()) done_.wait();
+  }
+
+  // The menu phases' turn: waits for them, tells `sink` what they said and
+  // throws what they threw.
+  void finish(ProgressSink& sink) {
+    std::exception_ptr failure;
+    try {
+      if (done_.valid())
+        done_.get();
+      else
+        run();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    said_.replay(sink);
+    if (failure) std::rethrow_exception(failure);
+  }
+
+ private:
+  void run() {
+    said_.phase(phasename::kMenuIndex);
+    convertMenuIndexFile(menuIndexContextOf(state_));
+    said_.phase(phasename::kMenuCompile);
+    compileMenuCaptions(state_, said_);
+  }
+
+  const RunState& state_;
+  DeferredSink said_;
+  std::future<void> done_;
+};
+
 }  // namespace
 
 PassResult CheckPass(RunState& state) {
@@ -87,14 +144,13 @@ PassResult BuildPass(RunState& state) {
     sink.phase(phasename::kTagCensus);
     TagCensus(state);
     sink.phase(phasename::kCompile);
-    compileDrillBody(state);
+    std::optional<MenuPhasesAhead> menu;
     if (state.options.menuPhase == 1) {
       state.params.menu.present = 1;
-      sink.phase(phasename::kMenuIndex);
-      convertMenuIndexFile(menuIndexContextOf(state));
-      sink.phase(phasename::kMenuCompile);
-      compileMenuCaptions(state);
+      menu.emplace(state);
     }
+    compileDrillBody(state);
+    if (menu) menu->finish(sink);
     if (state.options.soundPhase != 0) {
       sink.phase(phasename::kSounds);
       buildSound(soundContextOf(state));

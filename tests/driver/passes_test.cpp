@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
+#include "conversion/conversion.h"
+#include "driver/deferred_sink.h"
+#include "driver/dictionary_phases.h"
 #include "driver/prebuild.h"
 #include "driver/recording_observer.h"
 #include "driver/work_tree.h"
@@ -208,6 +212,109 @@ TEST(Passes, NameEveryPhaseInOrderAndWriteNothingToStandardOutput) {
   EXPECT_TRUE(sink.logged("words=")) << "the compiler's progress texts are log lines";
   EXPECT_FALSE(sink.steps.empty());
   for (auto [done, total] : sink.steps) EXPECT_LE(done, total);
+}
+
+// Everything a sink is told, in one list, phases as "== NAME".
+class TranscriptSink : public ProgressSink {
+ public:
+  void phase(std::string_view name) override { said.push_back("== " + std::string(name)); }
+  void progress(std::uint64_t done, std::uint64_t total) override {
+    said.push_back(std::to_string(done) + "/" + std::to_string(total));
+  }
+  void log(std::string_view line) override { said.emplace_back(line); }
+
+  // What was said from the phase `from` up to (not including) the phase after it.
+  std::vector<std::string> between(std::string_view from, std::string_view to) const {
+    const auto b = std::find(said.begin(), said.end(), "== " + std::string(from));
+    const auto e = std::find(b, said.end(), "== " + std::string(to));
+    return {b, e};
+  }
+  std::vector<std::string> said;
+};
+
+TEST(DeferredSink, RepliesEverythingInOrderOnceAndForgetsIt) {
+  DeferredSink deferred;
+  deferred.phase("one");
+  deferred.log("a line");
+  deferred.progress(1, 2);
+  deferred.phase("two");
+  deferred.log("");
+  TranscriptSink to;
+  deferred.replay(to);
+  EXPECT_EQ(to.said, (std::vector<std::string>{"== one", "a line", "1/2", "== two", ""}));
+  deferred.replay(to);
+  EXPECT_EQ(to.said.size(), 5u) << "a replay forgets what it told";
+}
+
+// The menu phases run beside the entries' compile, yet the run's sink hears
+// them in their turn, saying exactly what they say when they run one after
+// the other.
+TEST(Passes, TheMenuPhasesAreHeardInTheirTurnAsIfTheyRanAlone) {
+  test::TempDir dir;
+  RunState state;
+  TranscriptSink side;
+  state.sink = &side;
+  listExample(dir, state);
+  ASSERT_TRUE(CheckPass(state).ok);
+  const PassResult built = BuildPass(state);
+  ASSERT_TRUE(built.ok) << built.failureText;
+
+  // The same phases, one after the other, in the same work folder.
+  TranscriptSink alone;
+  state.sink = &alone;
+  ASSERT_TRUE(CheckPass(state).ok);
+  convertDrill(conversionContextOf(state));
+  TagCensus(state);
+  alone.phase(phasename::kCompile);
+  compileDrillBody(state);
+  alone.phase(phasename::kMenuIndex);
+  convertMenuIndexFile(menuIndexContextOf(state));
+  alone.phase(phasename::kMenuCompile);
+  compileMenuCaptions(state);
+  alone.phase(phasename::kSounds);
+
+  const std::vector<std::string> expected = alone.between(phasename::kCompile, phasename::kSounds);
+  ASSERT_GT(expected.size(), 3u);
+  EXPECT_EQ(side.between(phasename::kCompile, phasename::kSounds), expected);
+}
+
+// Whichever of the compiles beside each other fails, the pass fails with
+// that failure; when both fail, with the entries' compile's, which comes
+// first in a run. A failed menu phase says nothing after its failure.
+TEST(Passes, AFailureBesideTheEntriesCompileIsThePassFailure) {
+  struct Case {
+    const char* name;
+    std::vector<const char*> blocked;  // folders under Destin made files
+    const char* failureNames;          // a folder the failure names
+    const char* lastPhase;
+  };
+  const Case cases[] = {
+      {"menu index", {"Menu"}, "Menu", phasename::kMenuIndex},
+      {"entries", {"Dict"}, "Dict", phasename::kCompile},
+      {"both", {"Dict", "Menu"}, "Dict", phasename::kCompile},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDir dir;
+    RunState state;
+    TranscriptSink sink;
+    state.sink = &sink;
+    listExample(dir, state);
+    ASSERT_TRUE(CheckPass(state).ok);
+    for (const char* folder : c.blocked) {
+      fs::remove_all(state.paths.destin / folder);
+      test::writeFile(state.paths.destin / folder, "a file where a folder belongs");
+    }
+    const PassResult r = BuildPass(state);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.failureText.find((state.paths.destin / c.failureNames).string()), std::string::npos)
+        << r.failureText;
+    std::vector<std::string> phases;
+    for (const std::string& line : sink.said)
+      if (line.rfind("== ", 0) == 0) phases.push_back(line.substr(3));
+    ASSERT_FALSE(phases.empty());
+    EXPECT_EQ(phases.back(), c.lastPhase);
+  }
 }
 
 }  // namespace
