@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
       std::cerr << "drillmaker: " << command.problem << " (drillmaker --help lists the options)\n";
       return dm::exitcode::kCheckFailed;
     case dm::CommandLine::Action::Batch: {
+      dm::platform::keepFreedMemory();
       dm::handleInterruptions();
       std::error_code ec;
       const std::filesystem::path workBase = dm::platform::workBase();

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -500,6 +501,13 @@ std::tm buildTime() {
   std::tm out{};
   localtime_r(&t, &out);
   return out;
+}
+
+void keepFreedMemory() {
+  // Threads share the one heap: their few large blocks make no contention.
+  mallopt(M_ARENA_MAX, 1);
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, INT_MAX);
 }
 
 }  // namespace dm::platform

@@ -165,4 +165,12 @@ std::string withSystemError(std::string message, int err);
 // broken down in local time.
 std::tm buildTime();
 
+// For a process that builds one drill and ends: the build allocates and
+// frees arrays of tens of megabytes again and again, and the allocator
+// would hand each back to the system and have the next one's pages faulted
+// in and cleared anew. After this call freed memory is kept for reuse (one
+// heap, no separate mappings for large blocks, nothing given back before
+// the end). Call it before any thread starts; it does not fail.
+void keepFreedMemory();
+
 }  // namespace dm::platform

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -276,5 +277,21 @@ TEST(FreeBytes, MeasuresTheNearestExistingFolder) {
   EXPECT_GT(*n, 0u);
 }
 
+// A block of tens of megabytes comes from the heap, not from a mapping of
+// its own, and its pages stay with the process when it is freed, so the
+// next such block needs no new pages.
+TEST(KeepFreedMemory, LargeBlocksComeFromTheHeapAndStayAfterTheyAreFreed) {
+  platform::keepFreedMemory();
+  constexpr std::size_t kBlock = 64u << 20;
+  const struct mallinfo2 before = mallinfo2();
+  void* block = std::malloc(kBlock);
+  ASSERT_NE(block, nullptr);
+  static_cast<volatile char*>(block)[kBlock - 1] = 1;
+  const struct mallinfo2 during = mallinfo2();
+  EXPECT_EQ(during.hblks, before.hblks) << "no mapping of its own";
+  EXPECT_GE(during.arena, before.arena + kBlock);
+  std::free(block);
+  EXPECT_EQ(mallinfo2().arena, during.arena) << "nothing handed back";
+}
 }  // namespace
 }  // namespace dm::platform
