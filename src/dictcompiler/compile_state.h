@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dictcompiler/assign_codes.h"
+#include "dictcompiler/selection_gate.h"
 #include "work/progress_sink.h"
 
 namespace dm {
@@ -115,6 +116,9 @@ struct CompileContext {
   int romWriterType = 2;
   ProgressSink* sink = nullptr;  // progress texts and diagnostics, as log lines; null: nobody listens
   CompileTimings* timings = nullptr;
+  // Shared with a compile that runs beside this one (null: none).
+  SelectionGate* selectionGate = nullptr;
+  SelectionGate::Turn selectionTurn = SelectionGate::Turn::kFirst;
 };
 
 struct CompileState {

@@ -469,12 +469,15 @@ void SelectWordLibs(CompileState& s) {
     for (const SplitLine& l : s.libs[i].lines) units[i] += l.text.size();
   }
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] > units[b]; });
+  SelectionGate* gate = s.ctx.selectionGate;
+  if (gate && s.ctx.selectionTurn == SelectionGate::Turn::kFirst) gate->expectFirst(order.size());
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t t; (t = next.fetch_add(1)) < order.size();) {
       WordLib& lib = s.libs[order[t]];
       Job& job = jobs[order[t]];
       try {
+        const SelectionGate::Pass pass = SelectionGate::enter(gate, s.ctx.selectionTurn, units[order[t]]);
         CompileState local(s.ctx);
         local.out = s.out ? &job.log : nullptr;
         local.print("\rselect word lib %s       \n", lib.name.c_str());

@@ -29,13 +29,20 @@ CompileContext compileContextOf(const RunState& state, CompileKind kind) {
   return ctx;
 }
 
-void compileDrillBody(RunState& state) { compileDictionary(compileContextOf(state, CompileKind::kEntries)); }
+void compileDrillBody(RunState& state, SelectionGate* gate) {
+  CompileContext ctx = compileContextOf(state, CompileKind::kEntries);
+  ctx.selectionGate = gate;
+  ctx.selectionTurn = SelectionGate::Turn::kFirst;
+  compileDictionary(ctx);
+}
 
 void compileMenuCaptions(RunState& state) { compileDictionary(compileContextOf(state, CompileKind::kMenu)); }
 
-void compileMenuCaptions(const RunState& state, ProgressSink& sink) {
+void compileMenuCaptions(const RunState& state, ProgressSink& sink, SelectionGate* gate) {
   CompileContext ctx = compileContextOf(state, CompileKind::kMenu);
   ctx.sink = &sink;
+  ctx.selectionGate = gate;
+  ctx.selectionTurn = SelectionGate::Turn::kSecond;
   compileDictionary(ctx);
 }
 

@@ -16,13 +16,15 @@ namespace dm {
 // (menuDepthFor of the converted depth and menu.lst).
 CompileContext compileContextOf(const RunState& state, CompileKind kind);
 
-// Compiles the drill body from Middata/Source/Drill.cln.
-void compileDrillBody(RunState& state);
+// Compiles the drill body from Middata/Source/Drill.cln; with a gate, as
+// the first of two compiles side by side.
+void compileDrillBody(RunState& state, SelectionGate* gate = nullptr);
 // Compiles the menu captions of Middata/Menu/menu.lst.
 void compileMenuCaptions(RunState& state);
 // The same, telling `sink` instead of the run's sink what it does. It only
-// reads the run state, so it may run beside the entries' compile.
-void compileMenuCaptions(const RunState& state, ProgressSink& sink);
+// reads the run state, so it may run beside the entries' compile, sharing
+// its gate (the second of the two).
+void compileMenuCaptions(const RunState& state, ProgressSink& sink, SelectionGate* gate);
 
 // The menu index conversion's context: the work paths and the menu block.
 MenuIndexContext menuIndexContextOf(const RunState& state);

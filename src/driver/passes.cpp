@@ -62,10 +62,17 @@ void refuseOversizedSource(const fs::path& source) {
 // entries' compile. What they say is kept and told when their turn comes,
 // so the run's sink hears the phases in the order of a run one after the
 // other. A failure of the entries' compile is the pass's failure, whatever
-// the menu's phases did meanwhile.
+// the menu's phases did meanwhile. The two compiles share a selection gate,
+// so that their word selections together stay within the memory of the
+// entries' own (see selection_gate.h).
 class MenuPhasesAhead {
  public:
-  explicit MenuPhasesAhead(const RunState& state) : state_(state) {
+  // Word selection takes some twenty bytes per code unit: the menu's library
+  // is selected beside the entries' libraries while those and it come to
+  // at most this many units (about 320 MB), else after them.
+  static constexpr std::uint64_t kSelectionBudgetUnits = 16u << 20;
+
+  explicit MenuPhasesAhead(const RunState& state) : state_(state), gate_(kSelectionBudgetUnits) {
     try {
       done_ = std::async(std::launch::async, [this] { run(); });
     } catch (const std::system_error&) {
@@ -76,12 +83,17 @@ class MenuPhasesAhead {
   MenuPhasesAhead& operator=(const MenuPhasesAhead&) = delete;
   // Waits for the thread when the entries' compile failed.
   ~MenuPhasesAhead() {
+    gate_.firstDone();
     if (done_.valid()) done_.wait();
   }
+
+  // The gate the entries' compile enters first.
+  SelectionGate* gate() { return &gate_; }
 
   // The menu phases' turn: waits for them, tells `sink` what they said and
   // throws what they threw.
   void finish(ProgressSink& sink) {
+    gate_.firstDone();
     std::exception_ptr failure;
     try {
       if (done_.valid())
@@ -100,10 +112,11 @@ class MenuPhasesAhead {
     said_.phase(phasename::kMenuIndex);
     convertMenuIndexFile(menuIndexContextOf(state_));
     said_.phase(phasename::kMenuCompile);
-    compileMenuCaptions(state_, said_);
+    compileMenuCaptions(state_, said_, &gate_);
   }
 
   const RunState& state_;
+  SelectionGate gate_;
   DeferredSink said_;
   std::future<void> done_;
 };
@@ -149,7 +162,7 @@ PassResult BuildPass(RunState& state) {
       state.params.menu.present = 1;
       menu.emplace(state);
     }
-    compileDrillBody(state);
+    compileDrillBody(state, menu ? menu->gate() : nullptr);
     if (menu) menu->finish(sink);
     if (state.options.soundPhase != 0) {
       sink.phase(phasename::kSounds);
