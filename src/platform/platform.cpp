@@ -506,7 +506,10 @@ std::tm buildTime() {
 void keepFreedMemory() {
   // Threads share the one heap: their few large blocks make no contention.
   mallopt(M_ARENA_MAX, 1);
-  mallopt(M_MMAP_MAX, 0);
+  // Blocks up to 32 MiB (the most the allocator allows here) come from the
+  // heap; larger ones still get mappings of their own, which go back when
+  // freed, so that they leave no holes in the heap.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
   mallopt(M_TRIM_THRESHOLD, INT_MAX);
 }
 

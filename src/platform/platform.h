@@ -169,8 +169,9 @@ std::tm buildTime();
 // frees arrays of tens of megabytes again and again, and the allocator
 // would hand each back to the system and have the next one's pages faulted
 // in and cleared anew. After this call freed memory is kept for reuse (one
-// heap, no separate mappings for large blocks, nothing given back before
-// the end). Call it before any thread starts; it does not fail.
+// heap for all threads, blocks up to 32 MiB taken from it, nothing of it
+// given back before the end). Call it before any thread starts; it does not
+// fail.
 void keepFreedMemory();
 
 }  // namespace dm::platform

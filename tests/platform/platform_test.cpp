@@ -277,12 +277,12 @@ TEST(FreeBytes, MeasuresTheNearestExistingFolder) {
   EXPECT_GT(*n, 0u);
 }
 
-// A block of tens of megabytes comes from the heap, not from a mapping of
-// its own, and its pages stay with the process when it is freed, so the
-// next such block needs no new pages.
+// A block of megabytes comes from the heap, not from a mapping of its own,
+// and its pages stay with the process when it is freed, so the next such
+// block needs no new pages.
 TEST(KeepFreedMemory, LargeBlocksComeFromTheHeapAndStayAfterTheyAreFreed) {
   platform::keepFreedMemory();
-  constexpr std::size_t kBlock = 64u << 20;
+  constexpr std::size_t kBlock = 24u << 20;
   const struct mallinfo2 before = mallinfo2();
   void* block = std::malloc(kBlock);
   ASSERT_NE(block, nullptr);
