@@ -2,17 +2,23 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "dictcompiler/word_select.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "textio/hex.h"
 #include "work/work_files.h"
-#include "textio/format.h"
 
 namespace dm {
 
@@ -85,12 +91,36 @@ class TokenTable {
 
 }  // namespace
 
+// Most comparisons are settled by the first four units packed into one
+// number, without reading the strings.
+std::vector<std::uint32_t> stringOrder(std::span<const std::u16string_view> tokens) {
+  struct Key {
+    std::uint64_t head;
+    std::uint32_t id;
+  };
+  std::vector<Key> keys(tokens.size());
+  for (std::uint32_t id = 0; id < keys.size(); ++id) {
+    const std::u16string_view t = tokens[id];
+    std::uint64_t head = 0;
+    for (std::size_t k = 0; k < 4; ++k) head = head << 16 | (k < t.size() ? t[k] : 0u);
+    keys[id] = Key{head, id};
+  }
+  std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+    if (a.head != b.head) return a.head < b.head;
+    return tokens[a.id] < tokens[b.id];
+  });
+  std::vector<std::uint32_t> order(keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].id;
+  return order;
+}
+
 WordListSizes writeWordList(std::span<const std::u16string_view> words, std::uint32_t blockRecord, std::ostream& dat,
                             std::ostream& sdx, std::ostream& cod) {
   WordListSizes sizes;
   if (blockRecord == 0) blockRecord = 1;
   std::vector<std::uint32_t> prefix(words.size(), 0);
   std::vector<std::uint32_t> charCount(0x10000, 0);
+  std::size_t codedChars = 0;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::u16string_view w = words[i];
     sizes.longestWord = std::max<std::uint64_t>(sizes.longestWord, w.size());
@@ -101,6 +131,7 @@ WordListSizes writeWordList(std::span<const std::u16string_view> words, std::uin
     }
     prefix[i] = p;
     for (std::size_t k = p; k < w.size(); ++k) ++charCount[w[k]];
+    codedChars += w.size() - p;
   }
 
   // Character codes over the characters that occur, in code-unit order.
@@ -113,31 +144,39 @@ WordListSizes writeWordList(std::span<const std::u16string_view> words, std::uin
   }
   const NibbleCodes codes = AssignCodes(counts);
   sizes.charLenDist = codes.dist;
-  std::vector<std::string> charCode(0x10000);
-  for (std::size_t i = 0; i < chars.size(); ++i) charCode[chars[i]] = formatCode(codes.value[i], codes.length[i]);
+  // Every character's code, reusing the count table: the value in the low
+  // 28 bits, the length in nibbles above them.
+  std::vector<std::uint32_t>& charCode = charCount;
+  for (std::size_t i = 0; i < chars.size(); ++i)
+    charCode[chars[i]] = static_cast<std::uint32_t>(codes.length[i]) << 28 | codes.value[i];
 
   std::string datText;
   std::string sdxText;
+  datText.reserve(4 * words.size() + 3 * codedChars);
   static const char kDigits[] = "0123456789abcdef";
   for (std::size_t i = 0; i < words.size(); ++i) {
     if (i % blockRecord == 0) {
-      sdxText += formatted("%06llx\n", static_cast<unsigned long long>(sizes.datNibbles));
+      appendHex(sdxText, sizes.datNibbles, 6);
+      sdxText += '\n';
       sizes.sdxNibbles += 6;
     }
     datText += kDigits[prefix[i] & 0xF];
     sizes.datNibbles += 2;  // the prefix and the closing f
     const std::u16string_view w = words[i];
     for (std::size_t k = prefix[i]; k < w.size(); ++k) {
-      const std::string& code = charCode[w[k]];
+      const std::uint32_t code = charCode[w[k]];
+      const unsigned length = code >> 28;
       datText += ' ';
-      datText += code;
-      sizes.datNibbles += code.size();
+      appendCode(datText, code & 0x0FFFFFFFu, length);
+      sizes.datNibbles += length;
     }
     datText += " f\n";
   }
   std::string codText;
+  codText.reserve(5 * chars.size());
   for (std::uint32_t item : codes.order) {
-    codText += formatted("%04X\n", static_cast<unsigned>(chars[item]));
+    appendHex(codText, static_cast<unsigned>(chars[item]), 4, HexCase::kUpper);
+    codText += '\n';
   }
   sizes.codNibbles = 4 * static_cast<std::uint64_t>(chars.size());
   dat << datText;
@@ -146,81 +185,158 @@ WordListSizes writeWordList(std::span<const std::u16string_view> words, std::uin
   return sizes;
 }
 
-void GenerateWordLibs(CompileState& s) {
-  for (WordLib& lib : s.libs) {
-    s.print("\rgen word lib %s    \n", lib.name.c_str());
-    s.print("get word...          \r");
+namespace {
 
-    // Tokens of every line, as ids of the distinct tokens.
-    TokenTable table;
-    std::vector<std::uint32_t> tokens;
-    std::vector<std::uint32_t> lineStart;
-    lineStart.reserve(lib.lines.size() + 1);
-    for (const SplitLine& line : lib.lines) {
-      lineStart.push_back(static_cast<std::uint32_t>(tokens.size()));
-      const std::u16string_view text = line.text;
-      std::size_t pos = 0;
-      while (pos <= text.size()) {
-        std::size_t cut = text.find(kTokenSeparator, pos);
-        if (cut == std::u16string_view::npos) cut = text.size();
-        if (cut > pos) {
-          tokens.push_back(table.add(text.substr(pos, cut - pos)));
-        }
-        pos = cut + 1;
-      }
-    }
+// What generating one library hands back to the compile besides its files
+// and its sizes: its coded lines and its longest line and word.
+struct GeneratedLib {
+  std::vector<CodedLine> coded;
+  std::uint64_t longestLine = 0;  // characters of the tokens of a line
+  std::uint64_t longestWord = 0;
+};
+
+GeneratedLib generateWordLib(const CompileState& s, WordLib& lib) {
+  s.print("\rgen word lib %s    \n", lib.name.c_str());
+  s.print("get word...          \r");
+
+  // Tokens of every line, as ids of the distinct tokens.
+  TokenTable table;
+  std::vector<std::uint32_t> tokens;
+  std::vector<std::uint32_t> lineStart;
+  lineStart.reserve(lib.lines.size() + 1);
+  for (const SplitLine& line : lib.lines) {
     lineStart.push_back(static_cast<std::uint32_t>(tokens.size()));
-    const std::vector<std::u16string_view>& distinct = table.tokens();
-    const std::vector<std::uint32_t>& counts = table.counts();
-
-    s.print("gen dat ...           \r");
-    // Codes over the tokens in ascending string order.
-    std::vector<std::uint32_t> byString(distinct.size());
-    for (std::uint32_t i = 0; i < byString.size(); ++i) byString[i] = i;
-    std::sort(byString.begin(), byString.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return distinct[a] < distinct[b]; });
-    std::vector<std::uint32_t> rankCounts(distinct.size());
-    for (std::size_t r = 0; r < byString.size(); ++r) rankCounts[r] = counts[byString[r]];
-    const NibbleCodes codes = AssignCodes(rankCounts);
-    lib.wordLenDist = codes.dist;
-    lib.textNibbles = codes.cost;
-
-    std::vector<std::string> tokenCode(distinct.size());
-    for (std::size_t r = 0; r < byString.size(); ++r)
-      tokenCode[byString[r]] = formatCode(codes.value[r], codes.length[r]);
-    std::vector<std::u16string_view> words;
-    words.reserve(codes.order.size());
-    for (std::uint32_t r : codes.order) words.push_back(distinct[byString[r]]);
-
-    const fs::path datPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kWordListExt);
-    const fs::path sdxPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kWordIndexExt);
-    const fs::path codPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kCharCodeExt);
-    std::ofstream dat = openChecked(datPath, s);
-    std::ofstream sdx = openChecked(sdxPath, s);
-    std::ofstream cod = openChecked(codPath, s);
-    const WordListSizes sizes = writeWordList(words, s.blockRecord, dat, sdx, cod);
-    closeChecked(dat, datPath);
-    closeChecked(sdx, sdxPath);
-    closeChecked(cod, codPath);
-    lib.charLenDist = sizes.charLenDist;
-    lib.datNibbles = sizes.datNibbles;
-    lib.sdxNibbles = sizes.sdxNibbles;
-    lib.codNibbles = sizes.codNibbles;
-    s.maxWordLength = std::max(s.maxWordLength, sizes.longestWord);
-
-    for (std::size_t i = 0; i < lib.lines.size(); ++i) {
-      CodedLine coded;
-      coded.lineNo = lib.lines[i].lineNo;
-      coded.tag = lib.lines[i].tag;
-      std::uint64_t chars = 0;
-      for (std::uint32_t t = lineStart[i]; t < lineStart[i + 1]; ++t) {
-        coded.codes += tokenCode[tokens[t]];
-        coded.codes += ' ';
-        chars += distinct[tokens[t]].size();
+    const std::u16string_view text = line.text;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+      std::size_t cut = text.find(kTokenSeparator, pos);
+      if (cut == std::u16string_view::npos) cut = text.size();
+      if (cut > pos) {
+        tokens.push_back(table.add(text.substr(pos, cut - pos)));
       }
-      s.maxLineLength = std::max(s.maxLineLength, chars);
-      s.dict.coded.push_back(std::move(coded));
+      pos = cut + 1;
     }
+  }
+  lineStart.push_back(static_cast<std::uint32_t>(tokens.size()));
+  const std::vector<std::u16string_view>& distinct = table.tokens();
+  const std::vector<std::uint32_t>& counts = table.counts();
+
+  s.print("gen dat ...           \r");
+  // Codes over the tokens in ascending string order.
+  const std::vector<std::uint32_t> byString = stringOrder(distinct);
+  std::vector<std::uint32_t> rankCounts(distinct.size());
+  for (std::size_t r = 0; r < byString.size(); ++r) rankCounts[r] = counts[byString[r]];
+  const NibbleCodes codes = AssignCodes(rankCounts);
+  lib.wordLenDist = codes.dist;
+  lib.textNibbles = codes.cost;
+
+  // Every token's code and a blank, one after the other in token id order.
+  std::vector<std::uint32_t> codeAt(distinct.size() + 1, 0);
+  std::vector<std::uint32_t> rankOf(distinct.size());
+  for (std::uint32_t r = 0; r < byString.size(); ++r) rankOf[byString[r]] = r;
+  for (std::size_t t = 0; t < distinct.size(); ++t) codeAt[t + 1] = codes.length[rankOf[t]] + 1u;
+  for (std::size_t t = 0; t < distinct.size(); ++t) codeAt[t + 1] += codeAt[t];
+  std::string codeText;
+  codeText.reserve(codeAt.back());
+  for (std::uint32_t t = 0; t < distinct.size(); ++t) {
+    const std::uint32_t r = rankOf[t];
+    appendCode(codeText, codes.value[r], codes.length[r]);
+    codeText += ' ';
+  }
+  std::vector<std::u16string_view> words;
+  words.reserve(codes.order.size());
+  for (std::uint32_t r : codes.order) words.push_back(distinct[byString[r]]);
+
+  const fs::path datPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kWordListExt);
+  const fs::path sdxPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kWordIndexExt);
+  const fs::path codPath = s.ctx.dictOutDir / workfiles::wordLibFile(lib.name, workfiles::kCharCodeExt);
+  std::ofstream dat = openChecked(datPath, s);
+  std::ofstream sdx = openChecked(sdxPath, s);
+  std::ofstream cod = openChecked(codPath, s);
+  const WordListSizes sizes = writeWordList(words, s.blockRecord, dat, sdx, cod);
+  closeChecked(dat, datPath);
+  closeChecked(sdx, sdxPath);
+  closeChecked(cod, codPath);
+  lib.charLenDist = sizes.charLenDist;
+  lib.datNibbles = sizes.datNibbles;
+  lib.sdxNibbles = sizes.sdxNibbles;
+  lib.codNibbles = sizes.codNibbles;
+
+  GeneratedLib out;
+  out.longestWord = sizes.longestWord;
+  out.coded.resize(lib.lines.size());
+  for (std::size_t i = 0; i < lib.lines.size(); ++i) {
+    CodedLine& coded = out.coded[i];
+    coded.lineNo = lib.lines[i].lineNo;
+    coded.tag = lib.lines[i].tag;
+    std::size_t bytes = 0;
+    std::uint64_t chars = 0;
+    for (std::uint32_t t = lineStart[i]; t < lineStart[i + 1]; ++t) {
+      bytes += codeAt[tokens[t] + 1] - codeAt[tokens[t]];
+      chars += distinct[tokens[t]].size();
+    }
+    coded.codes.reserve(bytes);
+    for (std::uint32_t t = lineStart[i]; t < lineStart[i + 1]; ++t)
+      coded.codes.append(codeText, codeAt[tokens[t]], codeAt[tokens[t] + 1] - codeAt[tokens[t]]);
+    out.longestLine = std::max(out.longestLine, chars);
+  }
+  return out;
+}
+
+}  // namespace
+
+void GenerateWordLibs(CompileState& s) {
+  // The libraries are independent, so they are generated side by side like
+  // their selection, the largest first. Each keeps its progress texts and its
+  // coded lines, which are handed on in library order at the end.
+  struct Job {
+    std::ostringstream log;
+    GeneratedLib result;
+    std::exception_ptr failure;
+  };
+  std::vector<Job> jobs(s.libs.size());
+  std::vector<std::size_t> order(s.libs.size());
+  std::vector<std::size_t> units(s.libs.size(), 0);
+  for (std::size_t i = 0; i < s.libs.size(); ++i) {
+    order[i] = i;
+    for (const SplitLine& l : s.libs[i].lines) units[i] += l.text.size();
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] > units[b]; });
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t t; (t = next.fetch_add(1)) < order.size();) {
+      Job& job = jobs[order[t]];
+      try {
+        CompileState local(s.ctx);
+        local.out = s.out ? &job.log : nullptr;
+        local.blockRecord = s.blockRecord;
+        job.result = generateWordLib(local, s.libs[order[t]]);
+      } catch (...) {
+        job.failure = std::current_exception();
+      }
+    }
+  };
+  const std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), order.size());
+  std::vector<std::thread> helpers;
+  for (std::size_t i = 1; i < threads; ++i) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no more threads: the ones running take the rest
+    }
+  }
+  work();
+  for (std::thread& t : helpers) t.join();
+
+  std::size_t total = s.dict.coded.size();
+  for (const Job& job : jobs) total += job.result.coded.size();
+  s.dict.coded.reserve(total);
+  for (Job& job : jobs) {
+    if (s.out) *s.out << job.log.str();
+    if (job.failure) std::rethrow_exception(job.failure);
+    s.maxWordLength = std::max(s.maxWordLength, job.result.longestWord);
+    s.maxLineLength = std::max(s.maxLineLength, job.result.longestLine);
+    std::move(job.result.coded.begin(), job.result.coded.end(), std::back_inserter(s.dict.coded));
   }
 }
 
