@@ -1,5 +1,8 @@
 #include "images/component_converter.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <fstream>
 #include <streambuf>
 #include <vector>
@@ -21,7 +24,7 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 // Buffered writer that counts the bytes it passes on.
 class Output {
  public:
-  explicit Output(std::ostream& out) : out_(out) {}
+  explicit Output(std::ostream& out) : out_(out) { buffer_.reserve(kFlushBytes); }
   ~Output() { flush(); }
   void put(char c) {
     buffer_.push_back(c);
@@ -46,42 +49,86 @@ bool nextLine(std::istream& in, std::string& line) {
   return true;
 }
 
+// The rest of the stream, read in large blocks.
+std::string readAll(std::istream& in) {
+  std::string bytes;
+  std::size_t got = 0;
+  for (;;) {
+    bytes.resize(std::max<std::size_t>(got + (1 << 16), 2 * got));
+    const std::streamsize n = in.rdbuf()->sgetn(bytes.data() + got, static_cast<std::streamsize>(bytes.size() - got));
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+// What a character of a kind-0 line is: a hex digit's value, or one of these.
+enum : std::uint8_t { kOtherChar = 16, kTabChar, kColonChar };
+constexpr std::array<std::uint8_t, 256> nibbleClasses() {
+  std::array<std::uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    const int v = hexDigitValue(static_cast<char32_t>(c));
+    classes[c] = v >= 0 ? static_cast<std::uint8_t>(v) : kOtherChar;
+  }
+  classes['\t'] = kTabChar;
+  classes[':'] = kColonChar;
+  return classes;
+}
+constexpr std::array<std::uint8_t, 256> kNibbleClass = nibbleClasses();
+
+// The whole text at once: a line is read in one pass that drops the "0x"
+// pairs and TABs, counts what remains for the record width and packs the
+// digits before the first ':'.
 ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOnly) {
   ComponentResult r;
-  std::string line, rest;
+  const std::string text = readAll(in);
+  const char* p = text.data();
+  const char* const textEnd = p + text.size();
   int pending = -1;
   bool widthSeen = false, widthCommon = true;
   std::uint64_t width = 0;
-  while (nextLine(in, line)) {
-    if (line.empty() || line[0] == ':') continue;
-    if (!tabLinesOnly || line.find('\t') != std::string::npos) ++r.lines;
-    rest.clear();
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      if (line[i] == '0' && i + 1 < line.size() && line[i + 1] == 'x') {
-        ++i;
+  while (p < textEnd) {
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(textEnd - p)));
+    const char* end = lf ? lf : textEnd;
+    const char* const next = lf ? lf + 1 : textEnd;
+    if (end > p && end[-1] == '\r') --end;
+    if (end == p || *p == ':') {
+      p = next;
+      continue;
+    }
+    bool counted = !tabLinesOnly;
+    std::uint64_t rest = 0;
+    bool packing = true;
+    for (const char* c = p; c < end; ++c) {
+      const std::uint8_t k = kNibbleClass[static_cast<unsigned char>(*c)];
+      if (k == kTabChar) {
+        counted = true;
         continue;
       }
-      if (line[i] == '\t') continue;
-      rest.push_back(line[i]);
-    }
-    if (!widthSeen) {
-      width = rest.size();
-      widthSeen = true;
-    } else if (rest.size() != width) {
-      widthCommon = false;
-    }
-    for (char c : rest) {
-      if (c == ':') break;
-      if (isSpace(c)) continue;
-      int v = hexDigitValue(c);
-      if (v < 0) continue;
-      if (pending < 0) {
-        pending = v;
+      if (*c == '0' && c + 1 < end && c[1] == 'x') {
+        ++c;
+        continue;
+      }
+      ++rest;
+      if (!packing || k == kOtherChar) continue;
+      if (k == kColonChar) {
+        packing = false;
+      } else if (pending < 0) {
+        pending = k;
       } else {
-        out.put(static_cast<char>(pending << 4 | v));
+        out.put(static_cast<char>(pending << 4 | k));
         pending = -1;
       }
     }
+    if (counted) ++r.lines;
+    if (!widthSeen) {
+      width = rest;
+      widthSeen = true;
+    } else if (rest != width) {
+      widthCommon = false;
+    }
+    p = next;
   }
   if (pending >= 0) out.put(static_cast<char>(pending << 4 | 0x0F));
   r.recordWidth = widthSeen && widthCommon ? width : 0;
