@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 #include <map>
+#include <unordered_map>
 
 #include "dictcompiler/split_file.h"
 #include "dictcompiler/tag_tables.h"
@@ -88,7 +89,8 @@ void RegisterTags(CompileState& s) {
 
 void routeSource(CompileState& s, std::string_view content, std::vector<std::u16string>& unknown) {
   Dictionary& dict = s.dict;
-  std::map<std::u16string, std::uint32_t, std::less<>> tagIndex;
+  // Views into the tags' names, which stay put while the lines are routed.
+  std::unordered_map<std::u16string_view, std::uint32_t> tagIndex;
   std::vector<int> tagLib(dict.tags.size(), -1);
   for (std::uint32_t i = 0; i < dict.tags.size(); ++i) {
     tagIndex.emplace(dict.tags[i].wname, i);

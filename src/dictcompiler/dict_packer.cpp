@@ -26,17 +26,62 @@ std::string padTagPart(std::string tagPart, std::uint64_t previousDigits) {
 }
 
 std::uint64_t countHexDigits(std::string_view text) {
+  // Without branches: the text mixes digits and blanks unpredictably. OR-ing
+  // 0x20 folds exactly the capitals onto the small letters.
   std::uint64_t n = 0;
-  for (char c : text)
-    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) ++n;
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    n += static_cast<unsigned char>(u - '0') < 10u || static_cast<unsigned char>((u | 0x20u) - 'a') < 26u;
+  }
   return n;
 }
+
+namespace {
+
+// Restores the source order of the coded lines. Their line numbers are
+// normally 0..n-1, each once, so every line goes straight to its place;
+// anything else is sorted (stably).
+void restoreLineOrder(std::vector<CodedLine>& coded) {
+  const std::size_t n = coded.size();
+  std::vector<bool> seen(n, false);
+  bool dense = true;
+  for (const CodedLine& line : coded) {
+    if (line.lineNo >= n || seen[line.lineNo]) {
+      dense = false;
+      break;
+    }
+    seen[line.lineNo] = true;
+  }
+  if (!dense) {
+    std::stable_sort(coded.begin(), coded.end(),
+                     [](const CodedLine& a, const CodedLine& b) { return a.lineNo < b.lineNo; });
+    return;
+  }
+  std::vector<CodedLine> placed(n);
+  for (CodedLine& line : coded) placed[line.lineNo] = std::move(line);
+  coded.swap(placed);
+}
+
+// `value` as lower-case hex digits, at least `width` of them.
+void appendHexDigits(std::string& out, std::uint64_t value, int width) {
+  int digits = 1;
+  while (digits < 16 && (value >> (4 * digits)) != 0) ++digits;
+  digits = std::max(digits, width);
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(digits));
+  char* p = out.data() + at;
+  for (int i = digits; i-- > 0;) {
+    p[i] = "0123456789abcdef"[value & 0xF];
+    value >>= 4;
+  }
+}
+
+}  // namespace
 
 void PackDictionary(CompileState& s) {
   Dictionary& dict = s.dict;
   s.print("\rpack dictionary %s         \n", dict.name.c_str());
-  std::stable_sort(dict.coded.begin(), dict.coded.end(),
-                   [](const CodedLine& a, const CodedLine& b) { return a.lineNo < b.lineNo; });
+  restoreLineOrder(dict.coded);
   for (DictTag& t : dict.tags) {
     t.lineCount = 0;
     t.code.clear();
@@ -85,11 +130,16 @@ EntryTables buildEntryTables(const Dictionary& dict) {
     static const std::string kSeparator = "F";
     return l.tag < 0 ? kSeparator : dict.tags[l.tag].code;
   };
-  auto opensEntry = [&](const PackedLine& l) {
-    const std::string& code = codeOf(l);
+  // Whether a line of each tag (the last slot: a separator) opens an entry:
+  // its code is that of a block tag.
+  std::vector<bool> opens(dict.tags.size() + 1, false);
+  for (std::size_t t = 0; t <= dict.tags.size(); ++t) {
+    const std::string& code = t < dict.tags.size() ? dict.tags[t].code : std::string("F");
     for (const BlockTag& b : dict.blockTags)
-      if (!b.code.empty() && b.code == code) return true;
-    return false;
+      if (!b.code.empty() && b.code == code) opens[t] = true;
+  }
+  auto opensEntry = [&](const PackedLine& l) {
+    return opens[l.tag < 0 ? dict.tags.size() : static_cast<std::size_t>(l.tag)];
   };
 
   std::vector<std::size_t> starts;
@@ -101,6 +151,11 @@ EntryTables buildEntryTables(const Dictionary& dict) {
   starts.push_back(lines.size());
 
   EntryTables t;
+  std::size_t textBytes = 0;
+  for (const PackedLine& line : lines) textBytes += line.text.size() + 1;
+  t.dic.reserve(textBytes + 4 * starts.size());
+  t.add.reserve(18 * starts.size());
+  t.aaa.reserve(32 * lines.size());
   std::uint64_t previousDigits = 0;
   std::uint64_t offset = 0;
   std::uint32_t lineNo = 0;
@@ -110,9 +165,9 @@ EntryTables buildEntryTables(const Dictionary& dict) {
     tagPart = padTagPart(std::move(tagPart), previousDigits);
 
     t.entryOffsets.push_back(offset);
-    appendHex(t.add, offset, 8);
+    appendHexDigits(t.add, offset, 8);
     t.add += '\t';
-    appendHex(t.add, lineNo, 8);
+    appendHexDigits(t.add, lineNo, 8);
     t.add += '\n';
 
     previousDigits = 0;
@@ -123,9 +178,9 @@ EntryTables buildEntryTables(const Dictionary& dict) {
       if (line.tag >= 0) {
         t.aaa += dict.tags[line.tag].name;
         t.aaa += '\t';
-        appendHex(t.aaa, offset, 8);
+        appendHexDigits(t.aaa, offset, 8);
         t.aaa += '\t';
-        appendHex(t.aaa, lineNo, 8);
+        appendHexDigits(t.aaa, lineNo, 8);
         t.aaa += '\n';
         ++lineNo;
       }
@@ -157,7 +212,7 @@ void WriteEntryTables(CompileState& s) {
 std::string entryAddressList(const std::vector<std::uint64_t>& offsets, int width) {
   std::string out;
   for (std::uint64_t v : offsets) {
-    appendHex(out, v, std::clamp(width, 0, 32));
+    appendHexDigits(out, v, std::clamp(width, 0, 32));
     out += '\n';
   }
   return out;

@@ -26,24 +26,44 @@ void appendUtf16le(std::string& bytes, std::u16string_view text) {
   }
 }
 
+namespace {
+
+// Writes the UTF-16LE bytes of `text` at `p` and moves past them.
+void putUtf16le(char*& p, std::u16string_view text) {
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!text.empty()) std::memcpy(p, text.data(), 2 * text.size());
+    p += 2 * text.size();
+  } else {
+    for (char16_t c : text) {
+      *p++ = static_cast<char>(c & 0xFF);
+      *p++ = static_cast<char>(c >> 8);
+    }
+  }
+}
+
+}  // namespace
+
 std::string encodeSplitFile(const Dictionary& dict, const std::vector<SplitLine>& lines) {
-  std::string bytes = "\xFF\xFE";
-  std::size_t total = 2;
-  for (const SplitLine& line : lines) total += 2 * (dict.name.size() + 12 + dict.tags[line.tag].wname.size() + line.text.size());
-  bytes.reserve(total);
+  // dictionary TAB line number (8 hex digits) TAB tag TAB text LF, laid out
+  // in one buffer of the exact size.
   const std::u16string name = widen(dict.name);
-  std::u16string head;
+  std::size_t total = 2;
+  for (const SplitLine& line : lines) total += 2 * (name.size() + 12 + dict.tags[line.tag].wname.size() + line.text.size());
+  std::string bytes(total, '\0');
+  char* p = bytes.data();
+  *p++ = '\xFF';
+  *p++ = '\xFE';
   for (const SplitLine& line : lines) {
-    // dictionary TAB line number (8 hex digits) TAB tag TAB text LF
-    head = name;
-    head += u'\t';
-    for (int shift = 28; shift >= 0; shift -= 4) head += u"0123456789abcdef"[(line.lineNo >> shift) & 0xF];
-    head += u'\t';
-    head += dict.tags[line.tag].wname;
-    head += u'\t';
-    appendUtf16le(bytes, head);
-    appendUtf16le(bytes, line.text);
-    appendUtf16le(bytes, u"\n");
+    putUtf16le(p, name);
+    char16_t number[10];
+    number[0] = u'\t';
+    for (int k = 0; k < 8; ++k) number[1 + k] = u"0123456789abcdef"[(line.lineNo >> (28 - 4 * k)) & 0xF];
+    number[9] = u'\t';
+    putUtf16le(p, std::u16string_view(number, 10));
+    putUtf16le(p, dict.tags[line.tag].wname);
+    putUtf16le(p, u"\t");
+    putUtf16le(p, line.text);
+    putUtf16le(p, u"\n");
   }
   return bytes;
 }

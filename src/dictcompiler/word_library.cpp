@@ -275,7 +275,7 @@ GeneratedLib generateWordLib(const CompileState& s, WordLib& lib) {
       bytes += codeAt[tokens[t] + 1] - codeAt[tokens[t]];
       chars += distinct[tokens[t]].size();
     }
-    coded.codes.reserve(bytes);
+    coded.codes.reserve(bytes + 1);  // and the F the packer ends the line with
     for (std::uint32_t t = lineStart[i]; t < lineStart[i + 1]; ++t)
       coded.codes.append(codeText, codeAt[tokens[t]], codeAt[tokens[t] + 1] - codeAt[tokens[t]]);
     out.longestLine = std::max(out.longestLine, chars);
