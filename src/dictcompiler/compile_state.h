@@ -73,6 +73,7 @@ struct CodedLine {
 struct PackedLine {
   int tag = -1;
   std::string text;
+  std::uint64_t digits = 0;  // hex digits of the text, as the packer counted them
 };
 
 struct Dictionary {

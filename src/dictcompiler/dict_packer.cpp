@@ -1,7 +1,9 @@
 #include "dictcompiler/dict_packer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 
 #include "dictcompiler/rom_table.h"
 #include "dictcompiler/split_file.h"
@@ -26,11 +28,26 @@ std::string padTagPart(std::string tagPart, std::uint64_t previousDigits) {
 }
 
 std::uint64_t countHexDigits(std::string_view text) {
-  // Without branches: the text mixes digits and blanks unpredictably. OR-ing
-  // 0x20 folds exactly the capitals onto the small letters.
+  // Eight bytes at a time: the top bit of a byte of `m` is set when the byte
+  // is below 0x80 and lies in one of the ranges (each test adds to the low
+  // seven bits, which cannot carry into the next byte). OR-ing 0x20 folds
+  // exactly the capitals onto the small letters.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kTops = 0x8080808080808080ull;
+  auto atLeast = [](std::uint64_t low7, unsigned lo) { return low7 + (0x80u - lo) * kOnes; };
   std::uint64_t n = 0;
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + i, 8);
+    const std::uint64_t low7 = x & ~kTops;
+    const std::uint64_t folded = low7 | 0x20 * kOnes;
+    const std::uint64_t digit = atLeast(low7, '0') & ~atLeast(low7, '9' + 1);
+    const std::uint64_t letter = atLeast(folded, 'a') & ~atLeast(folded, 'z' + 1);
+    n += static_cast<std::uint64_t>(std::popcount((digit | letter) & ~x & kTops));
+  }
+  for (; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
     n += static_cast<unsigned char>(u - '0') < 10u || static_cast<unsigned char>((u | 0x20u) - 'a') < 26u;
   }
   return n;
@@ -64,9 +81,7 @@ void restoreLineOrder(std::vector<CodedLine>& coded) {
 
 // `value` as lower-case hex digits, at least `width` of them.
 void appendHexDigits(std::string& out, std::uint64_t value, int width) {
-  int digits = 1;
-  while (digits < 16 && (value >> (4 * digits)) != 0) ++digits;
-  digits = std::max(digits, width);
+  const int digits = std::max({1, (static_cast<int>(std::bit_width(value)) + 3) / 4, width});
   const std::size_t at = out.size();
   out.resize(at + static_cast<std::size_t>(digits));
   char* p = out.data() + at;
@@ -103,18 +118,19 @@ void PackDictionary(CompileState& s) {
   bool headwordSeen = false;
   for (CodedLine& line : dict.coded) {
     if (dict.tags[line.tag].isHeadword) {
-      if (headwordSeen) dict.packed.push_back(PackedLine{-1, "F"});
+      if (headwordSeen) dict.packed.push_back(PackedLine{-1, "F", 1});
       headwordSeen = true;
     }
     PackedLine packed{static_cast<int>(line.tag), std::move(line.codes)};
     packed.text += 'F';
+    packed.digits = countHexDigits(packed.text);
     dict.packed.push_back(std::move(packed));
   }
-  dict.packed.push_back(PackedLine{-1, "F"});
+  dict.packed.push_back(PackedLine{-1, "F", 1});
   dict.coded.clear();
 
   dict.nibbleCount = 0;
-  for (const PackedLine& line : dict.packed) dict.nibbleCount += countHexDigits(line.text);
+  for (const PackedLine& line : dict.packed) dict.nibbleCount += line.digits;
 }
 
 void CopyBlockTagCodes(CompileState& s) {
@@ -173,7 +189,7 @@ EntryTables buildEntryTables(const Dictionary& dict) {
     previousDigits = 0;
     for (std::size_t i = starts[e]; i < starts[e + 1]; ++i) {
       const PackedLine& line = lines[i];
-      const std::uint64_t digits = countHexDigits(line.text);
+      const std::uint64_t digits = line.digits;
       previousDigits += digits;
       if (line.tag >= 0) {
         t.aaa += dict.tags[line.tag].name;

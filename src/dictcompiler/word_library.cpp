@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -43,23 +44,29 @@ void closeChecked(std::ofstream& out, const fs::path& path) {
 // views into the line texts).
 class TokenTable {
  public:
-  TokenTable() : slots_(1024, kNone) {}
+  TokenTable() : slots_(1024, Slot{0, kNone}) {}
 
-  // The id of `token`, counted once more.
-  std::uint32_t add(std::u16string_view token) {
+  // The hash of a token is built unit by unit while the line is cut.
+  static constexpr std::uint64_t kHashStart = 0x9E3779B97F4A7C15ull;
+  static std::uint64_t hashStep(std::uint64_t h, char16_t c) { return (h ^ c) * 0xff51afd7ed558ccdull; }
+
+  // The id of `token`, whose units gave `h` from kHashStart, counted once more.
+  std::uint32_t add(std::u16string_view token, std::uint64_t h) {
     if ((tokens_.size() + 1) * 2 > slots_.size()) grow();
+    h = finish(h, token.size());
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash(token) & mask;; i = (i + 1) & mask) {
-      const std::uint32_t id = slots_[i];
-      if (id == kNone) {
-        slots_[i] = static_cast<std::uint32_t>(tokens_.size());
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+      const Slot slot = slots_[i];
+      if (slot.id == kNone) {
+        const auto id = static_cast<std::uint32_t>(tokens_.size());
+        slots_[i] = Slot{h, id};
         tokens_.push_back(token);
         counts_.push_back(1);
-        return slots_[i];
-      }
-      if (tokens_[id] == token) {
-        ++counts_[id];
         return id;
+      }
+      if (slot.hash == h && sameUnits(tokens_[slot.id], token)) {
+        ++counts_[slot.id];
+        return slot.id;
       }
     }
   }
@@ -68,23 +75,30 @@ class TokenTable {
 
  private:
   static constexpr std::uint32_t kNone = ~0u;
-  static std::size_t hash(std::u16string_view t) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ t.size();
-    for (char16_t c : t) h = (h ^ c) * 0xff51afd7ed558ccdull;
-    return static_cast<std::size_t>(h ^ (h >> 29));
+  struct Slot {
+    std::uint64_t hash;
+    std::uint32_t id;
+  };
+  static std::uint64_t finish(std::uint64_t h, std::size_t size) {
+    h ^= size;
+    return h ^ (h >> 29);
+  }
+  static bool sameUnits(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), 2 * a.size()) == 0);
   }
   void grow() {
-    std::vector<std::uint32_t> bigger(slots_.size() * 2, kNone);
+    std::vector<Slot> bigger(slots_.size() * 2, Slot{0, kNone});
     const std::size_t mask = bigger.size() - 1;
-    for (std::uint32_t id = 0; id < tokens_.size(); ++id) {
-      std::size_t i = hash(tokens_[id]) & mask;
-      while (bigger[i] != kNone) i = (i + 1) & mask;
-      bigger[i] = id;
+    for (const Slot& slot : slots_) {
+      if (slot.id == kNone) continue;
+      std::size_t i = slot.hash & mask;
+      while (bigger[i].id != kNone) i = (i + 1) & mask;
+      bigger[i] = slot;
     }
     slots_.swap(bigger);
   }
 
-  std::vector<std::uint32_t> slots_;
+  std::vector<Slot> slots_;
   std::vector<std::u16string_view> tokens_;
   std::vector<std::uint32_t> counts_;
 };
@@ -206,15 +220,16 @@ GeneratedLib generateWordLib(const CompileState& s, WordLib& lib) {
   lineStart.reserve(lib.lines.size() + 1);
   for (const SplitLine& line : lib.lines) {
     lineStart.push_back(static_cast<std::uint32_t>(tokens.size()));
-    const std::u16string_view text = line.text;
-    std::size_t pos = 0;
-    while (pos <= text.size()) {
-      std::size_t cut = text.find(kTokenSeparator, pos);
-      if (cut == std::u16string_view::npos) cut = text.size();
-      if (cut > pos) {
-        tokens.push_back(table.add(text.substr(pos, cut - pos)));
-      }
-      pos = cut + 1;
+    // Cut at every separator, hashing the units on the way.
+    const char16_t* p = line.text.data();
+    const char16_t* const end = p + line.text.size();
+    for (;;) {
+      const char16_t* const start = p;
+      std::uint64_t h = TokenTable::kHashStart;
+      for (; p != end && *p != kTokenSeparator; ++p) h = TokenTable::hashStep(h, *p);
+      if (p != start) tokens.push_back(table.add(std::u16string_view(start, static_cast<std::size_t>(p - start)), h));
+      if (p == end) break;
+      ++p;
     }
   }
   lineStart.push_back(static_cast<std::uint32_t>(tokens.size()));

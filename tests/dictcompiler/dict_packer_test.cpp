@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace dm {
 namespace {
 
@@ -154,6 +156,18 @@ TEST(CountHexDigitsTest, DigitsAndLettersOfEitherCaseOnly) {
   EXPECT_EQ(countHexDigits("09 af AF zZ gG"), 10u);
   // The neighbours of the ranges, and bytes above 0x7F.
   EXPECT_EQ(countHexDigits("/:@[`{ \t\n\x80\xc1\xe1\xff"), 0u);
+  // Every byte value, at every position of an eight-byte block and in the
+  // tail after the blocks.
+  std::string all;
+  std::uint64_t expected = 0;
+  for (int b = 0; b < 256; ++b) {
+    all += static_cast<char>(b);
+    expected += std::isalnum(b) && b < 0x80;
+  }
+  for (std::size_t skip = 0; skip < 8; ++skip) {
+    const std::string shifted = all.substr(skip) + all.substr(0, skip) + "a0Z";
+    EXPECT_EQ(countHexDigits(shifted), expected + 3) << skip;
+  }
 }
 
 }  // namespace
