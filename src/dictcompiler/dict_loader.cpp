@@ -8,6 +8,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "dictcompiler/side_by_side.h"
 #include "dictcompiler/split_file.h"
 #include "dictcompiler/tag_tables.h"
 #include "platform/failure.h"
@@ -87,7 +88,7 @@ void RegisterTags(CompileState& s) {
   dict.blockTags.assign(1, BlockTag{kEntryStartTag, {}});
 }
 
-void routeSource(CompileState& s, std::string_view content, std::vector<std::u16string>& unknown) {
+void routeSource(CompileState& s, std::u16string_view text, std::vector<std::u16string>& unknown) {
   Dictionary& dict = s.dict;
   // Views into the tags' names, which stay put while the lines are routed.
   std::unordered_map<std::u16string_view, std::uint32_t> tagIndex;
@@ -98,24 +99,13 @@ void routeSource(CompileState& s, std::string_view content, std::vector<std::u16
   }
   std::set<std::u16string> unknownSet;
 
-  // Decode UTF-16LE after the two bytes of the mark; an odd last byte is dropped.
-  const std::size_t units = content.size() >= 2 ? (content.size() - 2) / 2 : 0;
-  std::u16string text(units, u'\0');
-  if constexpr (std::endian::native == std::endian::little) {
-    if (units > 0) std::memcpy(text.data(), content.data() + 2, 2 * units);
-  } else {
-    for (std::size_t i = 0; i < units; ++i)
-      text[i] = static_cast<char16_t>(static_cast<unsigned char>(content[2 + 2 * i]) |
-                                      (static_cast<unsigned char>(content[3 + 2 * i]) << 8));
-  }
-
   std::uint32_t lineNo = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = std::min(text.size(), pos + kSourceLineUnits);
     const std::size_t lf = text.find(u'\n', pos);
-    if (lf != std::u16string::npos && lf < end) end = lf + 1;
-    std::u16string_view line = chompWide(std::u16string_view(text).substr(pos, end - pos));
+    if (lf != std::u16string_view::npos && lf < end) end = lf + 1;
+    std::u16string_view line = chompWide(text.substr(pos, end - pos));
     pos = end;
     if (line.empty() || line[0] == u':') continue;
 
@@ -141,9 +131,9 @@ void LoadDictionary(CompileState& s) {
   std::vector<std::u16string> unknown;
   if (!s.dict.sourcePath.empty()) {
     s.print("\rloading dictionary: %s\n", s.dict.sourcePath.string().c_str());
-    const std::string content = readWholeFile(
+    const std::u16string text = readUtf16leAfterMark(
         s.dict.sourcePath, s, "can't open dict source file " + s.dict.sourcePath.string() + "\n");
-    routeSource(s, content, unknown);
+    routeSource(s, text, unknown);
   }
   std::string err;
   if (!unknown.empty()) {
@@ -151,7 +141,14 @@ void LoadDictionary(CompileState& s) {
     for (const std::u16string& tag : unknown) err += utf16ToUtf8(tag) + "\n";
   }
   writeWholeFile(s.ctx.dictDir / workfiles::kTagErrors, err);
-  for (const WordLib& lib : s.libs) writeSplitFile(lib.splitPath, s.dict, lib.lines);
+  // The split files side by side; a failure is the first in library order.
+  std::vector<std::size_t> units(s.libs.size(), 0);
+  for (std::size_t i = 0; i < s.libs.size(); ++i)
+    for (const SplitLine& l : s.libs[i].lines) units[i] += l.text.size();
+  const std::vector<std::exception_ptr> failures = runSideBySide(
+      largestFirst(units), [&](std::size_t i) { writeSplitFile(s.libs[i].splitPath, s.dict, s.libs[i].lines); });
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace dm

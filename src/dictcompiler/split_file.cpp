@@ -72,23 +72,67 @@ void writeSplitFile(const std::filesystem::path& path, const Dictionary& dict, c
   writeWholeFile(path, encodeSplitFile(dict, lines));
 }
 
-std::string readWholeFile(const std::filesystem::path& path, const CompileState& s, const std::string& failure) {
+namespace {
+
+std::ifstream openForReading(const std::filesystem::path& path, const CompileState& s, const std::string& failure) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     s.print("%s", failure.c_str());
     throw PassFailure(failure);
   }
-  // In large blocks: the files read here hold many megabytes.
-  std::string bytes;
+  return in;
+}
+
+// Bytes left in the stream from where it stands, as far as seeking tells;
+// 0 when it cannot tell.
+std::size_t bytesLeft(std::streambuf& in) {
+  const std::streampos here = in.pubseekoff(0, std::ios::cur, std::ios::in);
+  const std::streampos end = in.pubseekoff(0, std::ios::end, std::ios::in);
+  if (here == std::streampos(-1) || end == std::streampos(-1)) return 0;
+  in.pubseekpos(here, std::ios::in);
+  return end > here ? static_cast<std::size_t>(end - here) : 0;
+}
+
+// Reads the rest of `in` into `buffer` (bytes of `buffer.size()` chars of
+// `unit` bytes each), growing it as needed; returns the bytes read.
+template <typename String>
+std::size_t readRest(std::streambuf& in, String& buffer) {
+  constexpr std::size_t unit = sizeof(typename String::value_type);
+  // One more unit than the size says, so that a file that grew is noticed
+  // without a second allocation in the usual case.
+  buffer.resize(bytesLeft(in) / unit + 1);
   std::size_t got = 0;
   for (;;) {
-    bytes.resize(std::max<std::size_t>(got + (1 << 16), 2 * got));
-    const std::streamsize n = in.rdbuf()->sgetn(bytes.data() + got, static_cast<std::streamsize>(bytes.size() - got));
+    char* data = reinterpret_cast<char*>(buffer.data());
+    const std::size_t room = unit * buffer.size() - got;
+    const std::streamsize n = in.sgetn(data + got, static_cast<std::streamsize>(room));
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
+    if (got == unit * buffer.size()) buffer.resize(std::max<std::size_t>(2 * buffer.size(), 1 << 16));
   }
-  bytes.resize(got);
+  return got;
+}
+
+}  // namespace
+
+std::string readWholeFile(const std::filesystem::path& path, const CompileState& s, const std::string& failure) {
+  std::ifstream in = openForReading(path, s, failure);
+  std::string bytes;
+  bytes.resize(readRest(*in.rdbuf(), bytes));
   return bytes;
+}
+
+std::u16string readUtf16leAfterMark(const std::filesystem::path& path, const CompileState& s,
+                                    const std::string& failure) {
+  std::ifstream in = openForReading(path, s, failure);
+  char mark[2];
+  if (in.rdbuf()->sgetn(mark, 2) < 2) return {};
+  std::u16string units;
+  units.resize(readRest(*in.rdbuf(), units) / 2);
+  if constexpr (std::endian::native != std::endian::little) {
+    for (char16_t& c : units) c = static_cast<char16_t>(c << 8 | c >> 8);
+  }
+  return units;
 }
 
 void writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {

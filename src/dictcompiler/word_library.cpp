@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,10 +10,9 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
+#include "dictcompiler/side_by_side.h"
 #include "dictcompiler/word_select.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
@@ -301,57 +299,29 @@ GeneratedLib generateWordLib(const CompileState& s, WordLib& lib) {
 }  // namespace
 
 void GenerateWordLibs(CompileState& s) {
-  // The libraries are independent, so they are generated side by side like
-  // their selection, the largest first. Each keeps its progress texts and its
-  // coded lines, which are handed on in library order at the end.
-  struct Job {
-    std::ostringstream log;
-    GeneratedLib result;
-    std::exception_ptr failure;
-  };
-  std::vector<Job> jobs(s.libs.size());
-  std::vector<std::size_t> order(s.libs.size());
+  // Each library keeps its progress texts and its coded lines, which are
+  // handed on in library order at the end.
+  std::vector<std::ostringstream> logs(s.libs.size());
+  std::vector<GeneratedLib> results(s.libs.size());
   std::vector<std::size_t> units(s.libs.size(), 0);
-  for (std::size_t i = 0; i < s.libs.size(); ++i) {
-    order[i] = i;
+  for (std::size_t i = 0; i < s.libs.size(); ++i)
     for (const SplitLine& l : s.libs[i].lines) units[i] += l.text.size();
-  }
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] > units[b]; });
-  std::atomic<std::size_t> next{0};
-  auto work = [&] {
-    for (std::size_t t; (t = next.fetch_add(1)) < order.size();) {
-      Job& job = jobs[order[t]];
-      try {
-        CompileState local(s.ctx);
-        local.out = s.out ? &job.log : nullptr;
-        local.blockRecord = s.blockRecord;
-        job.result = generateWordLib(local, s.libs[order[t]]);
-      } catch (...) {
-        job.failure = std::current_exception();
-      }
-    }
-  };
-  const std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), order.size());
-  std::vector<std::thread> helpers;
-  for (std::size_t i = 1; i < threads; ++i) {
-    try {
-      helpers.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // no more threads: the ones running take the rest
-    }
-  }
-  work();
-  for (std::thread& t : helpers) t.join();
+  const std::vector<std::exception_ptr> failures = runSideBySide(largestFirst(units), [&](std::size_t i) {
+    CompileState local(s.ctx);
+    local.out = s.out ? &logs[i] : nullptr;
+    local.blockRecord = s.blockRecord;
+    results[i] = generateWordLib(local, s.libs[i]);
+  });
 
   std::size_t total = s.dict.coded.size();
-  for (const Job& job : jobs) total += job.result.coded.size();
+  for (const GeneratedLib& result : results) total += result.coded.size();
   s.dict.coded.reserve(total);
-  for (Job& job : jobs) {
-    if (s.out) *s.out << job.log.str();
-    if (job.failure) std::rethrow_exception(job.failure);
-    s.maxWordLength = std::max(s.maxWordLength, job.result.longestWord);
-    s.maxLineLength = std::max(s.maxLineLength, job.result.longestLine);
-    std::move(job.result.coded.begin(), job.result.coded.end(), std::back_inserter(s.dict.coded));
+  for (std::size_t i = 0; i < s.libs.size(); ++i) {
+    if (s.out) *s.out << logs[i].str();
+    if (failures[i]) std::rethrow_exception(failures[i]);
+    s.maxWordLength = std::max(s.maxWordLength, results[i].longestWord);
+    s.maxLineLength = std::max(s.maxLineLength, results[i].longestLine);
+    std::move(results[i].coded.begin(), results[i].coded.end(), std::back_inserter(s.dict.coded));
   }
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "fixtures.h"
 #include "platform/failure.h"
 
@@ -27,6 +30,43 @@ TEST(SplitFileTest, UnreadableFileIsAPassFailureWithItsMessage) {
   EXPECT_THROW(readWholeFile(dir / "missing", s, "can't open x\n"), PassFailure);
   EXPECT_EQ(sink.lines, std::vector<std::string>{"can't open x"});
   EXPECT_THROW(writeWholeFile(dir / "no/such/folder/file", "x"), PassFailure);
+}
+
+TEST(SplitFileTest, WholeFilesAndTheirUnitsAfterTheMark) {
+  test::TempDir dir;
+  CompileContext ctx;
+  CompileState s(ctx);
+  std::string large;
+  for (int i = 0; i < 100000; ++i) large += static_cast<char>(i * 7);
+  struct Case {
+    std::string bytes;
+    std::u16string units;
+  };
+  const Case cases[] = {
+      {"", u""},
+      {"\xFF", u""},
+      {"\xFF\xFE", u""},
+      {"\xFF\xFEA", u""},  // an odd last byte is dropped
+      {std::string("\xFF\xFE" "A\0\x42\x30\n\0", 8), u"A\x3042\n"},
+      {std::string("\xFE\xFF" "A\0\0", 5), u"A"},  // the mark is not looked at
+  };
+  for (const Case& c : cases) {
+    test::writeFile(dir / "f", c.bytes);
+    EXPECT_EQ(readWholeFile(dir / "f", s, "x"), c.bytes);
+    EXPECT_EQ(readUtf16leAfterMark(dir / "f", s, "x"), c.units) << c.bytes.size();
+  }
+  test::writeFile(dir / "large", large);
+  EXPECT_EQ(readWholeFile(dir / "large", s, "x"), large);
+  const std::u16string units = readUtf16leAfterMark(dir / "large", s, "x");
+  ASSERT_EQ(units.size(), (large.size() - 2) / 2);
+  EXPECT_EQ(units.back(), static_cast<char16_t>(static_cast<unsigned char>(large[large.size() - 2]) |
+                                                static_cast<unsigned char>(large.back()) << 8));
+  // A file whose size the system does not tell is read to its end all the same.
+  std::ifstream version("/proc/version", std::ios::binary);
+  const std::string expected{std::istreambuf_iterator<char>(version), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(readWholeFile("/proc/version", s, "x"), expected);
+  EXPECT_THROW(readUtf16leAfterMark(dir / "missing", s, "x"), PassFailure);
 }
 
 TEST(SplitFileTest, AFullDiskIsNamedInTheWriteFailure) {
