@@ -6,7 +6,6 @@
 #include <fstream>
 #include <set>
 #include <map>
-#include <unordered_map>
 
 #include "dictcompiler/side_by_side.h"
 #include "dictcompiler/split_file.h"
@@ -38,7 +37,69 @@ void checkSource(CompileState& s, const fs::path& path) {
   s.dict.sourcePath = path;
 }
 
+// The tags of the dictionary by their names as the source writes them, in a
+// small open-addressed table over views into the names (which stay put
+// while the lines are routed).
+class TagLookup {
+ public:
+  explicit TagLookup(const std::vector<DictTag>& tags) {
+    std::size_t size = 16;
+    while (size < 4 * tags.size()) size *= 2;
+    slots_.assign(size, kNone);
+    names_.reserve(tags.size());
+    for (const DictTag& t : tags) {
+      const auto id = static_cast<std::uint32_t>(names_.size());
+      names_.push_back(t.wname);
+      std::size_t i = hash(t.wname) & (slots_.size() - 1);
+      while (slots_[i] != kNone && names_[slots_[i]] != t.wname) i = (i + 1) & (slots_.size() - 1);
+      if (slots_[i] == kNone) slots_[i] = id;  // a name twice: the first tag keeps it
+    }
+  }
+
+  // The index of the tag named `name`, or -1.
+  int find(std::u16string_view name) const {
+    for (std::size_t i = hash(name) & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+      const std::uint32_t id = slots_[i];
+      if (id == kNone) return -1;
+      const std::u16string_view candidate = names_[id];
+      if (candidate.size() == name.size() &&
+          (name.empty() || std::memcmp(candidate.data(), name.data(), 2 * name.size()) == 0))
+        return static_cast<int>(id);
+    }
+  }
+
+ private:
+  static constexpr std::uint32_t kNone = ~0u;
+  static std::size_t hash(std::u16string_view name) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ name.size();
+    for (char16_t c : name) h = (h ^ c) * 0xff51afd7ed558ccdull;
+    return static_cast<std::size_t>(h ^ (h >> 31));
+  }
+
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::u16string_view> names_;
+};
+
 }  // namespace
+
+std::size_t findLineFeed(std::u16string_view text, std::size_t from) {
+  if constexpr (std::endian::native != std::endian::little) {
+    return text.find(u'\n', from);
+  } else {
+    // Over the bytes with memchr: a hit counts only as the low byte of a
+    // unit whose high byte is 0.
+    const char* const bytes = reinterpret_cast<const char*>(text.data());
+    const std::size_t size = 2 * text.size();
+    while (from < text.size()) {
+      const void* hit = std::memchr(bytes + 2 * from, '\n', size - 2 * from);
+      if (!hit) break;
+      const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - bytes);
+      if (at % 2 == 0 && bytes[at + 1] == 0) return at / 2;
+      from = at / 2 + 1;
+    }
+    return std::u16string_view::npos;
+  }
+}
 
 std::string censusTagName(std::u16string_view tag) { return utf16ToUtf8(chompWide(tag)); }
 
@@ -90,20 +151,16 @@ void RegisterTags(CompileState& s) {
 
 void routeSource(CompileState& s, std::u16string_view text, std::vector<std::u16string>& unknown) {
   Dictionary& dict = s.dict;
-  // Views into the tags' names, which stay put while the lines are routed.
-  std::unordered_map<std::u16string_view, std::uint32_t> tagIndex;
+  const TagLookup tagIndex(dict.tags);
   std::vector<int> tagLib(dict.tags.size(), -1);
-  for (std::uint32_t i = 0; i < dict.tags.size(); ++i) {
-    tagIndex.emplace(dict.tags[i].wname, i);
-    tagLib[i] = s.findLib(dict.tags[i].library);
-  }
+  for (std::uint32_t i = 0; i < dict.tags.size(); ++i) tagLib[i] = s.findLib(dict.tags[i].library);
   std::set<std::u16string> unknownSet;
 
   std::uint32_t lineNo = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = std::min(text.size(), pos + kSourceLineUnits);
-    const std::size_t lf = text.find(u'\n', pos);
+    const std::size_t lf = findLineFeed(text, pos);
     if (lf != std::u16string_view::npos && lf < end) end = lf + 1;
     std::u16string_view line = chompWide(text.substr(pos, end - pos));
     pos = end;
@@ -112,14 +169,14 @@ void routeSource(CompileState& s, std::u16string_view text, std::vector<std::u16
     const std::size_t tab = line.find(u'\t');
     const std::u16string_view tag = line.substr(0, tab);
     const std::u16string_view value = tab == std::u16string_view::npos ? std::u16string_view() : line.substr(tab + 1);
-    auto it = tagIndex.find(tag);
-    if (it == tagIndex.end()) {
+    const int t = tagIndex.find(tag);
+    if (t < 0) {
       unknownSet.emplace(tag);
       continue;
     }
-    const int lib = tagLib[it->second];
+    const int lib = tagLib[t];
     if (lib < 0) continue;
-    s.libs[lib].lines.push_back(SplitLine{lineNo, it->second, std::u16string(value)});
+    s.libs[lib].lines.push_back(SplitLine{lineNo, static_cast<std::uint32_t>(t), std::u16string(value)});
     ++s.libs[lib].lineCount;
     ++lineNo;
     if (lineNo % kProgressLines == 0) s.print("\r%s %d       \r", "read lines", static_cast<int>(lineNo));

@@ -82,13 +82,14 @@ void restoreLineOrder(std::vector<CodedLine>& coded) {
 // `value` as lower-case hex digits, at least `width` of them.
 void appendHexDigits(std::string& out, std::uint64_t value, int width) {
   const int digits = std::max({1, (static_cast<int>(std::bit_width(value)) + 3) / 4, width});
-  const std::size_t at = out.size();
-  out.resize(at + static_cast<std::size_t>(digits));
-  char* p = out.data() + at;
-  for (int i = digits; i-- > 0;) {
-    p[i] = "0123456789abcdef"[value & 0xF];
+  char text[64];
+  char* p = text + sizeof text;
+  for (int i = 0; i < digits && p != text; ++i) {
+    *--p = "0123456789abcdef"[value & 0xF];
     value >>= 4;
   }
+  if (digits > static_cast<int>(sizeof text)) out.append(static_cast<std::size_t>(digits) - sizeof text, '0');
+  out.append(p, static_cast<std::size_t>(text + sizeof text - p));
 }
 
 }  // namespace

@@ -49,28 +49,39 @@ bool nextLine(std::istream& in, std::string& line) {
   return true;
 }
 
-// The rest of the stream, read in large blocks.
+// The rest of the stream: at the size that seeking tells, then in large
+// blocks for whatever follows.
 std::string readAll(std::istream& in) {
-  std::string bytes;
+  std::streambuf& buffer = *in.rdbuf();
+  std::size_t expected = 0;
+  const std::streampos here = buffer.pubseekoff(0, std::ios::cur, std::ios::in);
+  const std::streampos end = buffer.pubseekoff(0, std::ios::end, std::ios::in);
+  if (here != std::streampos(-1) && end != std::streampos(-1)) {
+    buffer.pubseekpos(here, std::ios::in);
+    if (end > here) expected = static_cast<std::size_t>(end - here);
+  }
+  std::string bytes(expected + 1, '\0');
   std::size_t got = 0;
   for (;;) {
-    bytes.resize(std::max<std::size_t>(got + (1 << 16), 2 * got));
-    const std::streamsize n = in.rdbuf()->sgetn(bytes.data() + got, static_cast<std::streamsize>(bytes.size() - got));
+    const std::streamsize n = buffer.sgetn(bytes.data() + got, static_cast<std::streamsize>(bytes.size() - got));
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
+    if (got == bytes.size()) bytes.resize(std::max<std::size_t>(2 * got, 1 << 16));
   }
   bytes.resize(got);
   return bytes;
 }
 
-// What a character of a kind-0 line is: a hex digit's value, or one of these.
-enum : std::uint8_t { kOtherChar = 16, kTabChar, kColonChar };
+// What a character of a kind-0 line is: a hex digit's value (but '0'), or
+// one of these.
+enum : std::uint8_t { kOtherChar = 16, kTabChar, kColonChar, kZeroChar };
 constexpr std::array<std::uint8_t, 256> nibbleClasses() {
   std::array<std::uint8_t, 256> classes{};
   for (int c = 0; c < 256; ++c) {
     const int v = hexDigitValue(static_cast<char32_t>(c));
     classes[c] = v >= 0 ? static_cast<std::uint8_t>(v) : kOtherChar;
   }
+  classes['0'] = kZeroChar;  // it may begin a "0x" pair
   classes['\t'] = kTabChar;
   classes[':'] = kColonChar;
   return classes;
@@ -79,13 +90,24 @@ constexpr std::array<std::uint8_t, 256> kNibbleClass = nibbleClasses();
 
 // The whole text at once: a line is read in one pass that drops the "0x"
 // pairs and TABs, counts what remains for the record width and packs the
-// digits before the first ':'.
-ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOnly) {
+// digits before the first ':'. At most one byte comes of two characters, so
+// the bytes go into a buffer of that size and out in one write.
+ComponentResult convertHexNibbles(std::istream& in, std::ostream& out, std::uint64_t& size, bool tabLinesOnly) {
   ComponentResult r;
   const std::string text = readAll(in);
+  std::string bytes(text.size() / 2 + 1, '\0');
+  char* o = bytes.data();
   const char* p = text.data();
   const char* const textEnd = p + text.size();
   int pending = -1;
+  auto pack = [&](int v) {
+    if (pending < 0) {
+      pending = v;
+    } else {
+      *o++ = static_cast<char>(pending << 4 | v);
+      pending = -1;
+    }
+  };
   bool widthSeen = false, widthCommon = true;
   std::uint64_t width = 0;
   while (p < textEnd) {
@@ -102,23 +124,23 @@ ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOn
     bool packing = true;
     for (const char* c = p; c < end; ++c) {
       const std::uint8_t k = kNibbleClass[static_cast<unsigned char>(*c)];
-      if (k == kTabChar) {
+      if (k < 16) {
+        ++rest;
+        if (packing) pack(k);
+      } else if (k == kOtherChar) {
+        ++rest;
+      } else if (k == kTabChar) {
         counted = true;
-        continue;
-      }
-      if (*c == '0' && c + 1 < end && c[1] == 'x') {
-        ++c;
-        continue;
-      }
-      ++rest;
-      if (!packing || k == kOtherChar) continue;
-      if (k == kColonChar) {
+      } else if (k == kZeroChar) {
+        if (c + 1 < end && c[1] == 'x') {
+          ++c;
+          continue;
+        }
+        ++rest;
+        if (packing) pack(0);
+      } else {  // ':'
+        ++rest;
         packing = false;
-      } else if (pending < 0) {
-        pending = k;
-      } else {
-        out.put(static_cast<char>(pending << 4 | k));
-        pending = -1;
       }
     }
     if (counted) ++r.lines;
@@ -130,7 +152,9 @@ ComponentResult convertHexNibbles(std::istream& in, Output& out, bool tabLinesOn
     }
     p = next;
   }
-  if (pending >= 0) out.put(static_cast<char>(pending << 4 | 0x0F));
+  if (pending >= 0) *o++ = static_cast<char>(pending << 4 | 0x0F);
+  size = static_cast<std::uint64_t>(o - bytes.data());
+  out.write(bytes.data(), static_cast<std::streamsize>(size));
   r.recordWidth = widthSeen && widthCommon ? width : 0;
   return r;
 }
@@ -191,8 +215,14 @@ bool countsTabLinesOnly(std::string_view fileName) {
 ComponentResult convertComponent(std::istream& in, std::ostream& out, int kind, bool tabLinesOnly) {
   if (kind == kBinaryCopy) return copyBytes(in, out);
   if (kind != kHexNibbles && kind != kHexTriplets) throw PassFailure("Type error!");
+  if (kind == kHexNibbles) {
+    std::uint64_t size = 0;
+    ComponentResult r = convertHexNibbles(in, out, size, tabLinesOnly);
+    r.size = size;
+    return r;
+  }
   Output sink(out);
-  ComponentResult r = kind == kHexNibbles ? convertHexNibbles(in, sink, tabLinesOnly) : convertHexTriplets(in, sink);
+  ComponentResult r = convertHexTriplets(in, sink);
   sink.flush();
   r.size = sink.size();
   return r;
