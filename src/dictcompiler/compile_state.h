@@ -72,8 +72,8 @@ struct CodedLine {
 // separator F alone (tag -1).
 struct PackedLine {
   int tag = -1;
+  std::uint32_t digits = 0;  // hex digits of the text, as the packer counted them
   std::string text;
-  std::uint64_t digits = 0;  // hex digits of the text, as the packer counted them
 };
 
 struct Dictionary {

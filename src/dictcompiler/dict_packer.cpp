@@ -119,15 +119,15 @@ void PackDictionary(CompileState& s) {
   bool headwordSeen = false;
   for (CodedLine& line : dict.coded) {
     if (dict.tags[line.tag].isHeadword) {
-      if (headwordSeen) dict.packed.push_back(PackedLine{-1, "F", 1});
+      if (headwordSeen) dict.packed.push_back(PackedLine{-1, 1, "F"});
       headwordSeen = true;
     }
-    PackedLine packed{static_cast<int>(line.tag), std::move(line.codes)};
+    PackedLine packed{static_cast<int>(line.tag), 0, std::move(line.codes)};
     packed.text += 'F';
-    packed.digits = countHexDigits(packed.text);
+    packed.digits = static_cast<std::uint32_t>(countHexDigits(packed.text));  // a line is far shorter
     dict.packed.push_back(std::move(packed));
   }
-  dict.packed.push_back(PackedLine{-1, "F", 1});
+  dict.packed.push_back(PackedLine{-1, 1, "F"});
   dict.coded.clear();
 
   dict.nibbleCount = 0;
@@ -168,11 +168,14 @@ EntryTables buildEntryTables(const Dictionary& dict) {
   starts.push_back(lines.size());
 
   EntryTables t;
-  std::size_t textBytes = 0;
-  for (const PackedLine& line : lines) textBytes += line.text.size() + 1;
+  std::size_t textBytes = 0, tableBytes = 0;
+  for (const PackedLine& line : lines) {
+    textBytes += line.text.size() + 1;
+    if (line.tag >= 0) tableBytes += dict.tags[line.tag].name.size() + 19;  // usually: offsets of 8 digits
+  }
   t.dic.reserve(textBytes + 4 * starts.size());
   t.add.reserve(18 * starts.size());
-  t.aaa.reserve(32 * lines.size());
+  t.aaa.reserve(tableBytes);
   std::uint64_t previousDigits = 0;
   std::uint64_t offset = 0;
   std::uint32_t lineNo = 0;

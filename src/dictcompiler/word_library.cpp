@@ -322,6 +322,7 @@ void GenerateWordLibs(CompileState& s) {
     s.maxWordLength = std::max(s.maxWordLength, results[i].longestWord);
     s.maxLineLength = std::max(s.maxLineLength, results[i].longestLine);
     std::move(results[i].coded.begin(), results[i].coded.end(), std::back_inserter(s.dict.coded));
+    std::vector<CodedLine>().swap(results[i].coded);  // its moved-from lines are not needed any more
   }
 }
 
