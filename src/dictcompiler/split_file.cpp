@@ -43,33 +43,62 @@ void putUtf16le(char*& p, std::u16string_view text) {
 
 }  // namespace
 
-std::string encodeSplitFile(const Dictionary& dict, const std::vector<SplitLine>& lines) {
-  // dictionary TAB line number (8 hex digits) TAB tag TAB text LF, laid out
-  // in one buffer of the exact size.
+namespace {
+
+// Encodes the split file in pieces of about kPieceBytes (whole lines), each
+// handed to `put(data, size)`: the mark, then per line: dictionary TAB line
+// number (8 hex digits) TAB tag TAB text LF.
+template <typename Put>
+void encodeSplitLines(const Dictionary& dict, const std::vector<SplitLine>& lines, Put put) {
+  constexpr std::size_t kPieceBytes = 1 << 20;
   const std::u16string name = widen(dict.name);
-  std::size_t total = 2;
-  for (const SplitLine& line : lines) total += 2 * (name.size() + 12 + dict.tags[line.tag].wname.size() + line.text.size());
-  std::string bytes(total, '\0');
-  char* p = bytes.data();
+  std::string piece(kPieceBytes, '\0');
+  char* p = piece.data();
   *p++ = '\xFF';
   *p++ = '\xFE';
   for (const SplitLine& line : lines) {
+    const std::u16string& tag = dict.tags[line.tag].wname;
+    const std::size_t bytes = 2 * (name.size() + 12 + tag.size() + line.text.size());
+    if (static_cast<std::size_t>(piece.data() + piece.size() - p) < bytes) {
+      put(piece.data(), static_cast<std::size_t>(p - piece.data()));
+      if (piece.size() < bytes) piece.resize(bytes);
+      p = piece.data();
+    }
     putUtf16le(p, name);
     char16_t number[10];
     number[0] = u'\t';
     for (int k = 0; k < 8; ++k) number[1 + k] = u"0123456789abcdef"[(line.lineNo >> (28 - 4 * k)) & 0xF];
     number[9] = u'\t';
     putUtf16le(p, std::u16string_view(number, 10));
-    putUtf16le(p, dict.tags[line.tag].wname);
+    putUtf16le(p, tag);
     putUtf16le(p, u"\t");
     putUtf16le(p, line.text);
     putUtf16le(p, u"\n");
   }
+  put(piece.data(), static_cast<std::size_t>(p - piece.data()));
+}
+
+}  // namespace
+
+std::string encodeSplitFile(const Dictionary& dict, const std::vector<SplitLine>& lines) {
+  std::size_t total = 2;
+  for (const SplitLine& line : lines)
+    total += 2 * (dict.name.size() + 12 + dict.tags[line.tag].wname.size() + line.text.size());
+  std::string bytes;
+  bytes.reserve(total);
+  encodeSplitLines(dict, lines, [&](const char* data, std::size_t size) { bytes.append(data, size); });
   return bytes;
 }
 
 void writeSplitFile(const std::filesystem::path& path, const Dictionary& dict, const std::vector<SplitLine>& lines) {
-  writeWholeFile(path, encodeSplitFile(dict, lines));
+  // Through a buffer of a megabyte rather than the whole file at once.
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) throw PassFailure(platform::withSystemError("can't open file " + path.string() + "\n", errno));
+  encodeSplitLines(dict, lines, [&](const char* data, std::size_t size) {
+    out.write(data, static_cast<std::streamsize>(size));
+  });
+  out.close();
+  if (!out) throw PassFailure(platform::withSystemError("can't write file " + path.string() + "\n", errno));
 }
 
 namespace {

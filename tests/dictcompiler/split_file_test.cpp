@@ -21,6 +21,33 @@ TEST(SplitFileTest, LinesOfDictionaryNumberTagAndText) {
   EXPECT_EQ(encodeSplitFile(dict, {}), "\xFF\xFE");
 }
 
+TEST(SplitFileTest, AWrittenFileHoldsTheEncodedBytesOfManyAndOfLongLines) {
+  // More than a megabyte, with lines of up to a few hundred thousand units,
+  // so that the file is written in several pieces and a line may not fit
+  // into one.
+  Dictionary dict;
+  dict.name = "Drill";
+  dict.addTag("DF_q", u"DF_q", "a5");
+  dict.addTag("HW", u"HW", "a2");
+  std::vector<SplitLine> lines;
+  for (std::uint32_t i = 0; i < 3000; ++i)
+    lines.push_back({i, i % 2, std::u16string(i % 500, static_cast<char16_t>(u'a' + i % 26))});
+  lines.push_back({3000, 0, std::u16string(300000, u'\x3042')});
+  lines.push_back({3001, 1, u"end"});
+  test::TempDir dir;
+  writeSplitFile(dir / "wdl_a5.spl", dict, lines);
+  EXPECT_EQ(test::readFile(dir / "wdl_a5.spl"), encodeSplitFile(dict, lines));
+  const std::string bytes = encodeSplitFile(dict, lines);
+  const std::string last = test::utf16le("Drill\t00000bb9\tHW\tend\n");
+  EXPECT_EQ(bytes.substr(bytes.size() - last.size()), last);
+  try {
+    writeSplitFile("/dev/full", dict, lines);
+    FAIL() << "a write to a full device succeeded";
+  } catch (const PassFailure& e) {
+    EXPECT_STREQ(e.what(), "can't write file /dev/full: No space left on device\n");
+  }
+}
+
 TEST(SplitFileTest, UnreadableFileIsAPassFailureWithItsMessage) {
   test::TempDir dir;
   test::RecordingSink sink;
