@@ -74,7 +74,7 @@ std::string readAll(std::istream& in) {
 
 // What a character of a kind-0 line is: a hex digit's value (but '0'), or
 // one of these.
-enum : std::uint8_t { kOtherChar = 16, kTabChar, kColonChar, kZeroChar };
+constexpr std::uint8_t kOtherChar = 16, kTabChar = 17, kColonChar = 18, kZeroChar = 19;
 constexpr std::array<std::uint8_t, 256> nibbleClasses() {
   std::array<std::uint8_t, 256> classes{};
   for (int c = 0; c < 256; ++c) {

@@ -87,8 +87,8 @@ TEST(StringOrderTest, UnitByUnitWithAPrefixFirst) {
   // hold U+0000 or units above U+7FFF, where a comparison of the first four
   // units alone would be wrong or undecided.
   const std::vector<std::u16string> strings{
-      u"abcdz", u"abcda", u"abcd", u"abc", u"ab", u"", u"abc\0", u"abc\0\0", u"\xFFFF", u"\x8000a",
-      u"\x7FFFb", u"a\xFFFF", u"a", u"abcd\xFFFF", u"abcd\0", u"b",
+      u"abcdz", u"abcda", u"abcd", u"abc", u"ab", u"", u"abc\0", u"abc\0\0", u"\xFFFF", u"\x8000" u"a",
+      u"\x7FFF" u"b", u"a\xFFFF", u"a", u"abcd\xFFFF", u"abcd\0", u"b",
   };
   const std::vector<std::u16string_view> views(strings.begin(), strings.end());
   const std::vector<std::uint32_t> order = stringOrder(views);
