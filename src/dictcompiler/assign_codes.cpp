@@ -103,13 +103,20 @@ NibbleCodes AssignCodes(std::span<const std::uint32_t> counts, unsigned firstNib
 }
 
 std::string formatCode(std::uint32_t value, unsigned length) {
+  std::string s;
+  appendCode(s, value, length);
+  return s;
+}
+
+void appendCode(std::string& out, std::uint32_t value, unsigned length) {
   static const char kDigits[] = "0123456789abcdef";
-  std::string s(length, '0');
+  const std::size_t at = out.size();
+  out.append(length, '0');
+  char* digits = out.data() + at;
   for (unsigned i = length; i-- > 0 && value != 0;) {
-    s[i] = kDigits[value & 0xF];
+    digits[i] = kDigits[value & 0xF];
     value >>= 4;
   }
-  return s;
 }
 
 std::uint32_t codeOffset(const CodeLengthDist& dist, int k) {

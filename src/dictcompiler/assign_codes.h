@@ -42,8 +42,11 @@ struct NibbleCodes {
 // more items than 8-nibble codes can hold.
 NibbleCodes AssignCodes(std::span<const std::uint32_t> counts, unsigned firstNibbleValues = 15);
 
-// The code as `length` lower-case hex digits with leading zeros.
+// The code as `length` lower-case hex digits with leading zeros (digits
+// above the length are dropped).
 std::string formatCode(std::uint32_t value, unsigned length);
+// The same, appended to `out`.
+void appendCode(std::string& out, std::uint32_t value, unsigned length);
 
 // OFFSET[k] = B x 16^k - C, with B = dist[0] + ... + dist[k-1] and
 // C = dist[0] x 1 + ... + dist[k-1] x 16^(k-1) (unsigned 32-bit): subtracted

@@ -73,6 +73,7 @@ struct CodedLine {
 // separator F alone (tag -1).
 struct PackedLine {
   int tag = -1;
+  std::uint32_t digits = 0;  // hex digits of the text, as the packer counted them
   std::string text;
 };
 

@@ -7,6 +7,7 @@
 #include <set>
 #include <map>
 
+#include "dictcompiler/side_by_side.h"
 #include "dictcompiler/split_file.h"
 #include "dictcompiler/tag_tables.h"
 #include "platform/failure.h"
@@ -36,7 +37,69 @@ void checkSource(CompileState& s, const fs::path& path) {
   s.dict.sourcePath = path;
 }
 
+// The tags of the dictionary by their names as the source writes them, in a
+// small open-addressed table over views into the names (which stay put
+// while the lines are routed).
+class TagLookup {
+ public:
+  explicit TagLookup(const std::vector<DictTag>& tags) {
+    std::size_t size = 16;
+    while (size < 4 * tags.size()) size *= 2;
+    slots_.assign(size, kNone);
+    names_.reserve(tags.size());
+    for (const DictTag& t : tags) {
+      const auto id = static_cast<std::uint32_t>(names_.size());
+      names_.push_back(t.wname);
+      std::size_t i = hash(t.wname) & (slots_.size() - 1);
+      while (slots_[i] != kNone && names_[slots_[i]] != t.wname) i = (i + 1) & (slots_.size() - 1);
+      if (slots_[i] == kNone) slots_[i] = id;  // a name twice: the first tag keeps it
+    }
+  }
+
+  // The index of the tag named `name`, or -1.
+  int find(std::u16string_view name) const {
+    for (std::size_t i = hash(name) & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+      const std::uint32_t id = slots_[i];
+      if (id == kNone) return -1;
+      const std::u16string_view candidate = names_[id];
+      if (candidate.size() == name.size() &&
+          (name.empty() || std::memcmp(candidate.data(), name.data(), 2 * name.size()) == 0))
+        return static_cast<int>(id);
+    }
+  }
+
+ private:
+  static constexpr std::uint32_t kNone = ~0u;
+  static std::size_t hash(std::u16string_view name) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ name.size();
+    for (char16_t c : name) h = (h ^ c) * 0xff51afd7ed558ccdull;
+    return static_cast<std::size_t>(h ^ (h >> 31));
+  }
+
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::u16string_view> names_;
+};
+
 }  // namespace
+
+std::size_t findLineFeed(std::u16string_view text, std::size_t from) {
+  if constexpr (std::endian::native != std::endian::little) {
+    return text.find(u'\n', from);
+  } else {
+    // Over the bytes with memchr: a hit counts only as the low byte of a
+    // unit whose high byte is 0.
+    const char* const bytes = reinterpret_cast<const char*>(text.data());
+    const std::size_t size = 2 * text.size();
+    while (from < text.size()) {
+      const void* hit = std::memchr(bytes + 2 * from, '\n', size - 2 * from);
+      if (!hit) break;
+      const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - bytes);
+      if (at % 2 == 0 && bytes[at + 1] == 0) return at / 2;
+      from = at / 2 + 1;
+    }
+    return std::u16string_view::npos;
+  }
+}
 
 std::string censusTagName(std::u16string_view tag) { return utf16ToUtf8(chompWide(tag)); }
 
@@ -86,48 +149,34 @@ void RegisterTags(CompileState& s) {
   dict.blockTags.assign(1, BlockTag{kEntryStartTag, {}});
 }
 
-void routeSource(CompileState& s, std::string_view content, std::vector<std::u16string>& unknown) {
+void routeSource(CompileState& s, std::u16string_view text, std::vector<std::u16string>& unknown) {
   Dictionary& dict = s.dict;
-  std::map<std::u16string, std::uint32_t, std::less<>> tagIndex;
+  const TagLookup tagIndex(dict.tags);
   std::vector<int> tagLib(dict.tags.size(), -1);
-  for (std::uint32_t i = 0; i < dict.tags.size(); ++i) {
-    tagIndex.emplace(dict.tags[i].wname, i);
-    tagLib[i] = s.findLib(dict.tags[i].library);
-  }
+  for (std::uint32_t i = 0; i < dict.tags.size(); ++i) tagLib[i] = s.findLib(dict.tags[i].library);
   std::set<std::u16string> unknownSet;
-
-  // Decode UTF-16LE after the two bytes of the mark; an odd last byte is dropped.
-  const std::size_t units = content.size() >= 2 ? (content.size() - 2) / 2 : 0;
-  std::u16string text(units, u'\0');
-  if constexpr (std::endian::native == std::endian::little) {
-    if (units > 0) std::memcpy(text.data(), content.data() + 2, 2 * units);
-  } else {
-    for (std::size_t i = 0; i < units; ++i)
-      text[i] = static_cast<char16_t>(static_cast<unsigned char>(content[2 + 2 * i]) |
-                                      (static_cast<unsigned char>(content[3 + 2 * i]) << 8));
-  }
 
   std::uint32_t lineNo = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = std::min(text.size(), pos + kSourceLineUnits);
-    const std::size_t lf = text.find(u'\n', pos);
-    if (lf != std::u16string::npos && lf < end) end = lf + 1;
-    std::u16string_view line = chompWide(std::u16string_view(text).substr(pos, end - pos));
+    const std::size_t lf = findLineFeed(text, pos);
+    if (lf != std::u16string_view::npos && lf < end) end = lf + 1;
+    std::u16string_view line = chompWide(text.substr(pos, end - pos));
     pos = end;
     if (line.empty() || line[0] == u':') continue;
 
     const std::size_t tab = line.find(u'\t');
     const std::u16string_view tag = line.substr(0, tab);
     const std::u16string_view value = tab == std::u16string_view::npos ? std::u16string_view() : line.substr(tab + 1);
-    auto it = tagIndex.find(tag);
-    if (it == tagIndex.end()) {
+    const int t = tagIndex.find(tag);
+    if (t < 0) {
       unknownSet.emplace(tag);
       continue;
     }
-    const int lib = tagLib[it->second];
+    const int lib = tagLib[t];
     if (lib < 0) continue;
-    s.libs[lib].lines.push_back(SplitLine{lineNo, it->second, std::u16string(value)});
+    s.libs[lib].lines.push_back(SplitLine{lineNo, static_cast<std::uint32_t>(t), std::u16string(value)});
     ++s.libs[lib].lineCount;
     ++lineNo;
     if (lineNo % kProgressLines == 0) s.print("\r%s %d       \r", "read lines", static_cast<int>(lineNo));
@@ -139,9 +188,9 @@ void LoadDictionary(CompileState& s) {
   std::vector<std::u16string> unknown;
   if (!s.dict.sourcePath.empty()) {
     s.print("\rloading dictionary: %s\n", s.dict.sourcePath.string().c_str());
-    const std::string content = readWholeFile(
+    const std::u16string text = readUtf16leAfterMark(
         s.dict.sourcePath, s, "can't open dict source file " + s.dict.sourcePath.string() + "\n");
-    routeSource(s, content, unknown);
+    routeSource(s, text, unknown);
   }
   std::string err;
   if (!unknown.empty()) {
@@ -149,7 +198,14 @@ void LoadDictionary(CompileState& s) {
     for (const std::u16string& tag : unknown) err += utf16ToUtf8(tag) + "\n";
   }
   writeWholeFile(s.ctx.dictDir / workfiles::kTagErrors, err);
-  for (const WordLib& lib : s.libs) writeSplitFile(lib.splitPath, s.dict, lib.lines);
+  // The split files side by side; a failure is the first in library order.
+  std::vector<std::size_t> units(s.libs.size(), 0);
+  for (std::size_t i = 0; i < s.libs.size(); ++i)
+    for (const SplitLine& l : s.libs[i].lines) units[i] += l.text.size();
+  const std::vector<std::exception_ptr> failures = runSideBySide(
+      largestFirst(units), [&](std::size_t i) { writeSplitFile(s.libs[i].splitPath, s.dict, s.libs[i].lines); });
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace dm

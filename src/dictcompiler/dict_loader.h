@@ -17,11 +17,15 @@ namespace dm {
 // "can't open dict source file %s\n".
 void RegisterTags(CompileState& s);
 
-// Routes the lines of the source content (UTF-16LE bytes, mark included) to
-// the libraries of their tags: skips empty lines and lines that begin with
+// Routes the lines of the source text (its units after the mark) to the
+// libraries of their tags: skips empty lines and lines that begin with
 // ':'; lines of unknown tags are dropped and their tags returned (ascending,
 // once each) in `unknown`.
-void routeSource(CompileState& s, std::string_view content, std::vector<std::u16string>& unknown);
+void routeSource(CompileState& s, std::u16string_view text, std::vector<std::u16string>& unknown);
+
+// The position of the first LF (U+000A) in `text` at or after `from`, or
+// npos.
+std::size_t findLineFeed(std::u16string_view text, std::size_t from);
 
 // Reads the source, routes it, writes every split file and DictDir/tag.err.
 void LoadDictionary(CompileState& s);

@@ -1,7 +1,9 @@
 #include "dictcompiler/dict_packer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 
 #include "dictcompiler/rom_table.h"
 #include "dictcompiler/split_file.h"
@@ -26,17 +28,76 @@ std::string padTagPart(std::string tagPart, std::uint64_t previousDigits) {
 }
 
 std::uint64_t countHexDigits(std::string_view text) {
+  // Eight bytes at a time: the top bit of a byte of `m` is set when the byte
+  // is below 0x80 and lies in one of the ranges (each test adds to the low
+  // seven bits, which cannot carry into the next byte). OR-ing 0x20 folds
+  // exactly the capitals onto the small letters.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kTops = 0x8080808080808080ull;
+  auto atLeast = [](std::uint64_t low7, unsigned lo) { return low7 + (0x80u - lo) * kOnes; };
   std::uint64_t n = 0;
-  for (char c : text)
-    if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) ++n;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + i, 8);
+    const std::uint64_t low7 = x & ~kTops;
+    const std::uint64_t folded = low7 | 0x20 * kOnes;
+    const std::uint64_t digit = atLeast(low7, '0') & ~atLeast(low7, '9' + 1);
+    const std::uint64_t letter = atLeast(folded, 'a') & ~atLeast(folded, 'z' + 1);
+    n += static_cast<std::uint64_t>(std::popcount((digit | letter) & ~x & kTops));
+  }
+  for (; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    n += static_cast<unsigned char>(u - '0') < 10u || static_cast<unsigned char>((u | 0x20u) - 'a') < 26u;
+  }
   return n;
 }
+
+namespace {
+
+// Restores the source order of the coded lines. Their line numbers are
+// normally 0..n-1, each once, so every line goes straight to its place;
+// anything else is sorted (stably).
+void restoreLineOrder(std::vector<CodedLine>& coded) {
+  const std::size_t n = coded.size();
+  std::vector<bool> seen(n, false);
+  bool dense = true;
+  for (const CodedLine& line : coded) {
+    if (line.lineNo >= n || seen[line.lineNo]) {
+      dense = false;
+      break;
+    }
+    seen[line.lineNo] = true;
+  }
+  if (!dense) {
+    std::stable_sort(coded.begin(), coded.end(),
+                     [](const CodedLine& a, const CodedLine& b) { return a.lineNo < b.lineNo; });
+    return;
+  }
+  std::vector<CodedLine> placed(n);
+  for (CodedLine& line : coded) placed[line.lineNo] = std::move(line);
+  coded.swap(placed);
+}
+
+// `value` as lower-case hex digits, at least `width` of them.
+void appendHexDigits(std::string& out, std::uint64_t value, int width) {
+  const int digits = std::max({1, (static_cast<int>(std::bit_width(value)) + 3) / 4, width});
+  char text[64];
+  char* p = text + sizeof text;
+  for (int i = 0; i < digits && p != text; ++i) {
+    *--p = "0123456789abcdef"[value & 0xF];
+    value >>= 4;
+  }
+  if (digits > static_cast<int>(sizeof text)) out.append(static_cast<std::size_t>(digits) - sizeof text, '0');
+  out.append(p, static_cast<std::size_t>(text + sizeof text - p));
+}
+
+}  // namespace
 
 void PackDictionary(CompileState& s) {
   Dictionary& dict = s.dict;
   s.print("\rpack dictionary %s         \n", dict.name.c_str());
-  std::stable_sort(dict.coded.begin(), dict.coded.end(),
-                   [](const CodedLine& a, const CodedLine& b) { return a.lineNo < b.lineNo; });
+  restoreLineOrder(dict.coded);
   for (DictTag& t : dict.tags) {
     t.lineCount = 0;
     t.code.clear();
@@ -58,18 +119,19 @@ void PackDictionary(CompileState& s) {
   bool headwordSeen = false;
   for (CodedLine& line : dict.coded) {
     if (dict.tags[line.tag].isHeadword) {
-      if (headwordSeen) dict.packed.push_back(PackedLine{-1, "F"});
+      if (headwordSeen) dict.packed.push_back(PackedLine{-1, 1, "F"});
       headwordSeen = true;
     }
-    PackedLine packed{static_cast<int>(line.tag), std::move(line.codes)};
+    PackedLine packed{static_cast<int>(line.tag), 0, std::move(line.codes)};
     packed.text += 'F';
+    packed.digits = static_cast<std::uint32_t>(countHexDigits(packed.text));  // a line is far shorter
     dict.packed.push_back(std::move(packed));
   }
-  dict.packed.push_back(PackedLine{-1, "F"});
+  dict.packed.push_back(PackedLine{-1, 1, "F"});
   dict.coded.clear();
 
   dict.nibbleCount = 0;
-  for (const PackedLine& line : dict.packed) dict.nibbleCount += countHexDigits(line.text);
+  for (const PackedLine& line : dict.packed) dict.nibbleCount += line.digits;
 }
 
 void CopyBlockTagCodes(CompileState& s) {
@@ -85,11 +147,16 @@ EntryTables buildEntryTables(const Dictionary& dict) {
     static const std::string kSeparator = "F";
     return l.tag < 0 ? kSeparator : dict.tags[l.tag].code;
   };
-  auto opensEntry = [&](const PackedLine& l) {
-    const std::string& code = codeOf(l);
+  // Whether a line of each tag (the last slot: a separator) opens an entry:
+  // its code is that of a block tag.
+  std::vector<bool> opens(dict.tags.size() + 1, false);
+  for (std::size_t t = 0; t <= dict.tags.size(); ++t) {
+    const std::string& code = t < dict.tags.size() ? dict.tags[t].code : std::string("F");
     for (const BlockTag& b : dict.blockTags)
-      if (!b.code.empty() && b.code == code) return true;
-    return false;
+      if (!b.code.empty() && b.code == code) opens[t] = true;
+  }
+  auto opensEntry = [&](const PackedLine& l) {
+    return opens[l.tag < 0 ? dict.tags.size() : static_cast<std::size_t>(l.tag)];
   };
 
   std::vector<std::size_t> starts;
@@ -101,6 +168,14 @@ EntryTables buildEntryTables(const Dictionary& dict) {
   starts.push_back(lines.size());
 
   EntryTables t;
+  std::size_t textBytes = 0, tableBytes = 0;
+  for (const PackedLine& line : lines) {
+    textBytes += line.text.size() + 1;
+    if (line.tag >= 0) tableBytes += dict.tags[line.tag].name.size() + 19;  // usually: offsets of 8 digits
+  }
+  t.dic.reserve(textBytes + 4 * starts.size());
+  t.add.reserve(18 * starts.size());
+  t.aaa.reserve(tableBytes);
   std::uint64_t previousDigits = 0;
   std::uint64_t offset = 0;
   std::uint32_t lineNo = 0;
@@ -110,22 +185,22 @@ EntryTables buildEntryTables(const Dictionary& dict) {
     tagPart = padTagPart(std::move(tagPart), previousDigits);
 
     t.entryOffsets.push_back(offset);
-    appendHex(t.add, offset, 8);
+    appendHexDigits(t.add, offset, 8);
     t.add += '\t';
-    appendHex(t.add, lineNo, 8);
+    appendHexDigits(t.add, lineNo, 8);
     t.add += '\n';
 
     previousDigits = 0;
     for (std::size_t i = starts[e]; i < starts[e + 1]; ++i) {
       const PackedLine& line = lines[i];
-      const std::uint64_t digits = countHexDigits(line.text);
+      const std::uint64_t digits = line.digits;
       previousDigits += digits;
       if (line.tag >= 0) {
         t.aaa += dict.tags[line.tag].name;
         t.aaa += '\t';
-        appendHex(t.aaa, offset, 8);
+        appendHexDigits(t.aaa, offset, 8);
         t.aaa += '\t';
-        appendHex(t.aaa, lineNo, 8);
+        appendHexDigits(t.aaa, lineNo, 8);
         t.aaa += '\n';
         ++lineNo;
       }
@@ -157,7 +232,7 @@ void WriteEntryTables(CompileState& s) {
 std::string entryAddressList(const std::vector<std::uint64_t>& offsets, int width) {
   std::string out;
   for (std::uint64_t v : offsets) {
-    appendHex(out, v, std::clamp(width, 0, 32));
+    appendHexDigits(out, v, std::clamp(width, 0, 32));
     out += '\n';
   }
   return out;

@@ -40,7 +40,8 @@ struct EntryTables {
   std::vector<std::uint64_t> entryOffsets;
   std::uint64_t nibbles = 0;  // hex digits of the packed text
 };
-// Cuts the packed lines into entries and lays them out.
+// Cuts the packed lines into entries (as PackDictionary made them, with
+// their digit counts) and lays them out.
 EntryTables buildEntryTables(const Dictionary& dict);
 // Writes DictOutDir/<name>.dic, DictDir/<name>.aaa and DictDir/<name>.add.
 void WriteEntryTables(CompileState& s);

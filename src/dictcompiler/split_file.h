@@ -26,6 +26,11 @@ void appendUtf16le(std::string& bytes, std::u16string_view text);
 // the log first) when it cannot be opened.
 std::string readWholeFile(const std::filesystem::path& path, const CompileState& s, const std::string& failure);
 
+// The UTF-16LE text of a file after its first two bytes (the mark, not
+// looked at); an odd last byte is dropped. Fails like readWholeFile.
+std::u16string readUtf16leAfterMark(const std::filesystem::path& path, const CompileState& s,
+                                    const std::string& failure);
+
 // Writes `bytes` as the whole file; throws PassFailure naming the file when it
 // cannot be created or written.
 void writeWholeFile(const std::filesystem::path& path, std::string_view bytes);

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "dictcompiler/compile_state.h"
 
@@ -32,8 +33,13 @@ struct WordListSizes {
 WordListSizes writeWordList(std::span<const std::u16string_view> words, std::uint32_t blockRecord, std::ostream& dat,
                             std::ostream& sdx, std::ostream& cod);
 
+// Indices of `tokens` in ascending string order (code unit by code unit, a
+// prefix before the longer string). The tokens must be distinct.
+std::vector<std::uint32_t> stringOrder(std::span<const std::u16string_view> tokens);
+
 // Generates every library: its word list files in DictOutDir and the coded
-// lines of the dictionary. A word list file that cannot be created prints
+// lines of the dictionary, appended in library order. The libraries are
+// generated side by side; their progress texts come out in library order. A word list file that cannot be created prints
 // "can't open file %s  with  mode %s\n" and throws PassFailure.
 void GenerateWordLibs(CompileState& s);
 

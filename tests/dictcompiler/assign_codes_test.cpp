@@ -123,5 +123,24 @@ TEST(AssignCodesTest, FormatCodePadsWithZeros) {
   EXPECT_EQ(formatCode(0, 1), "0");
 }
 
+TEST(AssignCodesTest, AppendCodeWritesExactlyTheLengthAfterWhatIsThere) {
+  struct Case {
+    std::uint32_t value;
+    unsigned length;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {0xe0, 2, "ab:e0"},          {0x5, 3, "ab:005"},  {0, 1, "ab:0"},
+      {0, 0, "ab:"},               {0x123, 2, "ab:23"},  // digits above the length are dropped
+      {0xfedcba98, 8, "ab:fedcba98"},
+  };
+  for (const Case& c : cases) {
+    std::string out = "ab:";
+    appendCode(out, c.value, c.length);
+    EXPECT_EQ(out, c.expected) << std::hex << c.value << " in " << c.length;
+    EXPECT_EQ(formatCode(c.value, c.length), std::string(c.expected).substr(3));
+  }
+}
+
 }  // namespace
 }  // namespace dm

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace dm {
 namespace {
 
@@ -124,6 +126,16 @@ TEST_F(PackerTest, LinesBeforeTheFirstEntryAreKept) {
   EXPECT_EQ(t.dic, "0F 5 F\n1F 6 F\nF\n");
 }
 
+TEST_F(PackerTest, LineNumbersWithGapsOrTwiceKeepTheirOrderAmongEqualNumbers) {
+  tags({"A", "B"}, "A");
+  line(7, "B", "3 ");
+  line(2, "A", "1 ");
+  line(7, "B", "4 ");  // the same number again: stays after "3 "
+  line(5, "B", "2 ");
+  const EntryTables t = pack();
+  EXPECT_EQ(t.dic, "1000FF 1 F\n2 F\n3 F\n4 F\nF\n");
+}
+
 TEST_F(PackerTest, NothingToPack) {
   const EntryTables t = pack();
   EXPECT_EQ(t.dic, "");
@@ -133,6 +145,29 @@ TEST_F(PackerTest, NothingToPack) {
 TEST(EntryAddressListTest, WidthOfEntryNumbers) {
   EXPECT_EQ(entryAddressList({0, 0x1f}, 8), "00000000\n0000001f\n");
   EXPECT_EQ(entryAddressList({0x1f}, 4), "001f\n");
+  // Wider values keep all their digits; width 0 still writes one digit.
+  EXPECT_EQ(entryAddressList({0x123456789ab, 0}, 8), "123456789ab\n00000000\n");
+  EXPECT_EQ(entryAddressList({0, 0xa, 0xffffffffffffffff}, 0), "0\na\nffffffffffffffff\n");
+  EXPECT_EQ(entryAddressList({0x1f}, 40), std::string(30, '0') + "1f\n");  // at most 32 wide
+}
+
+TEST(CountHexDigitsTest, DigitsAndLettersOfEitherCaseOnly) {
+  EXPECT_EQ(countHexDigits(""), 0u);
+  EXPECT_EQ(countHexDigits("09 af AF zZ gG"), 10u);
+  // The neighbours of the ranges, and bytes above 0x7F.
+  EXPECT_EQ(countHexDigits("/:@[`{ \t\n\x80\xc1\xe1\xff"), 0u);
+  // Every byte value, at every position of an eight-byte block and in the
+  // tail after the blocks.
+  std::string all;
+  std::uint64_t expected = 0;
+  for (int b = 0; b < 256; ++b) {
+    all += static_cast<char>(b);
+    expected += std::isalnum(b) && b < 0x80;
+  }
+  for (std::size_t skip = 0; skip < 8; ++skip) {
+    const std::string shifted = all.substr(skip) + all.substr(0, skip) + "a0Z";
+    EXPECT_EQ(countHexDigits(shifted), expected + 3) << skip;
+  }
 }
 
 }  // namespace

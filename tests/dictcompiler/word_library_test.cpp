@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "fixtures.h"
+
 namespace dm {
 namespace {
 
@@ -78,6 +80,59 @@ TEST(WordListTest, NoWordsWriteEmptyFiles) {
   EXPECT_EQ(w.sdx, "");
   EXPECT_EQ(w.cod, "");
   EXPECT_EQ(w.sizes.charLenDist, (CodeLengthDist{15, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(StringOrderTest, UnitByUnitWithAPrefixFirst) {
+  // Strings that share their first four units, are prefixes of each other,
+  // hold U+0000 or units above U+7FFF, where a comparison of the first four
+  // units alone would be wrong or undecided.
+  const std::vector<std::u16string> strings{
+      u"abcdz", u"abcda", u"abcd", u"abc", u"ab", u"", u"abc\0", u"abc\0\0", u"\xFFFF", u"\x8000" u"a",
+      u"\x7FFF" u"b", u"a\xFFFF", u"a", u"abcd\xFFFF", u"abcd\0", u"b",
+  };
+  const std::vector<std::u16string_view> views(strings.begin(), strings.end());
+  const std::vector<std::uint32_t> order = stringOrder(views);
+  ASSERT_EQ(order.size(), strings.size());
+  std::vector<std::u16string> sorted;
+  for (std::uint32_t i : order) sorted.push_back(strings[i]);
+  std::vector<std::u16string> expected = strings;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(sorted, expected);
+  EXPECT_TRUE(stringOrder({}).empty());
+}
+
+// Libraries of very different sizes, generated side by side: the progress
+// texts and the coded lines still come in library order.
+TEST(GenerateWordLibsTest, LibrariesAreHandedOnInLibraryOrder) {
+  test::CompileFolders f;
+  test::RecordingSink sink;
+  const CompileContext context = f.context(CompileKind::kEntries, &sink);
+  CompileState s(context);
+  s.dict.addTag("HW", u"HW", "a1");
+  const char* names[] = {"a1", "a2", "a3"};
+  const std::size_t sizes[] = {1, 400, 3};
+  std::uint32_t lineNo = 0;
+  for (int l = 0; l < 3; ++l) {
+    WordLib lib;
+    lib.name = names[l];
+    for (std::size_t i = 0; i < sizes[l]; ++i)
+      lib.lines.push_back(SplitLine{lineNo++, 0, u"w" + std::u16string(1 + i % 7, u'x') + u"\x10tail" +
+                                                       std::u16string(l + 1, u'y')});
+    s.libs.push_back(std::move(lib));
+  }
+  GenerateWordLibs(s);
+  s.sinkLog->flush();
+
+  std::vector<std::string> libsLogged;
+  for (const std::string& line : sink.lines)
+    if (line.find("gen word lib ") != std::string::npos) libsLogged.push_back(line.substr(line.find("lib ") + 4, 2));
+  EXPECT_EQ(libsLogged, (std::vector<std::string>{"a1", "a2", "a3"}));
+  ASSERT_EQ(s.dict.coded.size(), 404u);
+  for (std::uint32_t i = 0; i < s.dict.coded.size(); ++i) EXPECT_EQ(s.dict.coded[i].lineNo, i);
+  EXPECT_EQ(s.maxLineLength, 14u);  // "wxxxxxxx" and "tailyy" in a2
+  EXPECT_EQ(s.maxWordLength, 8u);
+  for (const char* name : names)
+    EXPECT_TRUE(fs::exists(f.destin / "Dict" / (std::string("wdl_") + name + ".dat"))) << name;
 }
 
 }  // namespace

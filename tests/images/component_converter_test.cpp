@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <sstream>
 
 #include "images/random_input.h"
@@ -117,6 +118,61 @@ TEST(ConvertComponent, MeasureWritesNoFile) {
   EXPECT_EQ(r->lines, 2u);
   EXPECT_EQ(r->size, 8u);
   EXPECT_FALSE(fs::exists(dir / "entry_add.dat_"));
+}
+
+// Kind 0 as a line-by-line reading of its contract, to hold the converter
+// (which reads the whole text in one pass) against.
+ComponentResult hexNibblesByLines(const std::string& text, bool tabLinesOnly, std::string& out) {
+  ComponentResult r;
+  std::istringstream in(text);
+  std::string line;
+  int pending = -1;
+  bool first = true, common = true;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == ':') continue;
+    if (!tabLinesOnly || line.find('\t') != std::string::npos) ++r.lines;
+    std::string rest;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '0' && i + 1 < line.size() && line[i + 1] == 'x') ++i;
+      else if (line[i] != '\t') rest += line[i];
+    }
+    if (first) r.recordWidth = rest.size();
+    common = common && rest.size() == r.recordWidth;
+    first = false;
+    for (char c : rest.substr(0, rest.find(':'))) {
+      const int v = std::isxdigit(static_cast<unsigned char>(c)) ? std::stoi(std::string(1, c), nullptr, 16) : -1;
+      if (v < 0) continue;
+      if (pending < 0) pending = v;
+      else out += static_cast<char>(pending << 4 | v), pending = -1;
+    }
+  }
+  if (pending >= 0) out += static_cast<char>(pending << 4 | 0xF);
+  if (!common) r.recordWidth = 0;
+  r.size = out.size();
+  return r;
+}
+
+TEST(ConvertComponent, HexNibblesFollowTheLineByLineReading) {
+  std::vector<std::string> inputs = test::randomInputs(400, 300, 23);
+  // Long texts, so that the output buffer is flushed on the way.
+  std::string big;
+  for (int i = 0; i < 40000; ++i) big += "0x1F\t" + std::to_string(i) + " ab:cd\r\n:9\n\n";
+  inputs.push_back(big);
+  inputs.push_back(big.substr(0, big.size() - 3));  // no line end at the end
+  for (const std::string& text : inputs) {
+    for (bool tabLinesOnly : {false, true}) {
+      std::string expected;
+      const ComponentResult want = hexNibblesByLines(text, tabLinesOnly, expected);
+      std::istringstream in(text);
+      std::ostringstream out;
+      const ComponentResult got = convertComponent(in, out, kHexNibbles, tabLinesOnly);
+      ASSERT_EQ(out.str(), expected) << text;
+      EXPECT_EQ(got.size, want.size);
+      EXPECT_EQ(got.lines, want.lines) << text;
+      EXPECT_EQ(got.recordWidth, want.recordWidth) << text;
+    }
+  }
 }
 
 TEST(ConvertComponent, RandomInputNeverFaults) {
