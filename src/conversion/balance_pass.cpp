@@ -38,6 +38,16 @@ void carrySpan(std::u16string& value, char16_t on, bool& open) {
   }
 }
 
+// True when balanceLine gives `line` back as it is: no style is carried in
+// from the line before and the line holds no style code.
+bool leftAsItIs(std::u16string_view line, const BalanceState& state) {
+  if (!state.styles.empty() || state.keepOpen || state.gbOpen) return false;
+  for (char16_t c : line) {
+    if (c >= bt::kItalicOn && c <= bt::kGbOff) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::u16string applyStyleStack(std::u16string_view value, std::vector<char16_t>& styles) {
@@ -86,6 +96,7 @@ std::u16string mergeStylePairs(std::u16string_view value) {
 }
 
 std::u16string balanceLine(std::u16string_view line, BalanceState& state) {
+  if (leftAsItIs(line, state)) return std::u16string(line);
   const std::u16string_view body = bt::withoutLineEnd(line);
   const std::size_t tab = body.find(bt::kTab);
   if (tab == std::u16string_view::npos || tab + 1 == body.size() || bt::hasTag(body, bt::kTagPicture)) {
@@ -109,7 +120,13 @@ void balancePass(std::istream& in, std::ostream& out) {
   WideLineWriter writer(out);
   BalanceState state;
   std::u16string line;
-  while (reader.read(line)) writer.write(balanceLine(line, state));
+  while (reader.read(line)) {
+    if (leftAsItIs(line, state)) {
+      writer.write(line);
+    } else {
+      writer.write(balanceLine(line, state));
+    }
+  }
 }
 
 void balancePass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {

@@ -1,5 +1,7 @@
 #include "conversion/field_pass.h"
 
+#include <algorithm>
+
 #include "conversion/block_text.h"
 #include "textio/markup_tags.h"
 #include "textio/pass_io.h"
@@ -70,7 +72,10 @@ void fieldPassLine(std::u16string_view line, std::u16string& out, const Conversi
   std::size_t i = 0;
   while (i < value.size()) {
     if (value[i] != u'<') {
-      segment.push_back(value[i++]);
+      // Only '<' starts markup: the text up to the next one joins the segment.
+      const std::size_t next = std::min(value.find(u'<', i), value.size());
+      segment.append(value.substr(i, next - i));
+      i = next;
       continue;
     }
     if (at(value, i, kBreak)) {

@@ -148,6 +148,15 @@ void countTree(MenuTree& tree) {
   }
 }
 
+// True for a text with a style code in it (the only codes the menu text
+// pass changes).
+bool holdsStyleCode(std::u16string_view text) {
+  for (char16_t c : text) {
+    if (c >= bt::kItalicOn && c <= bt::kGbOff) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void sortMenuSource(std::istream& in, std::ostream& out) {
@@ -322,7 +331,7 @@ std::u16string menuTextLine(std::u16string_view line) {
   }
   const std::u16string_view body = bt::withoutLineEnd(line);
   const std::size_t tab = body.find(bt::kTab);
-  if (tab == std::u16string_view::npos) return std::u16string(line);
+  if (tab == std::u16string_view::npos || !holdsStyleCode(line)) return std::u16string(line);
   std::vector<char16_t> styles;
   std::u16string value = applyStyleStack(body.substr(tab + 1), styles);
   std::erase_if(value, [](char16_t c) { return c == bt::kBoldOn || c == bt::kBoldOff; });
@@ -337,7 +346,13 @@ void menuLinePass(std::istream& in, std::ostream& out) {
   WideLineReader reader(in);
   WideLineWriter writer(out);
   std::u16string line;
-  while (reader.read(line)) writer.write(menuTextLine(line));
+  while (reader.read(line)) {
+    if (line.size() <= kMenuLineLimit && !holdsStyleCode(line)) {
+      writer.write(line);
+    } else {
+      writer.write(menuTextLine(line));
+    }
+  }
 }
 
 MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint32_t> legendEntry) {

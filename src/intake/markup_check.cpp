@@ -109,6 +109,12 @@ class MarkupChecker {
     std::size_t depth = 0;
     std::size_t i = start;
     while (i < end) {
+      if (text_[i] != u'<') {
+        // Every tag starts with '<': go to the next one in the field.
+        const std::size_t next = text_.find(u'<', i);
+        i = next < end ? next : end;
+        continue;
+      }
       const char16_t code = tagAt(text_, i);
       if (code == 0) {
         ++i;
