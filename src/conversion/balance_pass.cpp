@@ -2,6 +2,7 @@
 
 #include "conversion/block_text.h"
 #include "textio/pass_io.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -41,11 +42,8 @@ void carrySpan(std::u16string& value, char16_t on, bool& open) {
 // True when balanceLine gives `line` back as it is: no style is carried in
 // from the line before and the line holds no style code.
 bool leftAsItIs(std::u16string_view line, const BalanceState& state) {
-  if (!state.styles.empty() || state.keepOpen || state.gbOpen) return false;
-  for (char16_t c : line) {
-    if (c >= bt::kItalicOn && c <= bt::kGbOff) return false;
-  }
-  return true;
+  return state.styles.empty() && !state.keepOpen && !state.gbOpen &&
+         !holdsUnitIn(line, bt::kItalicOn, bt::kGbOff);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "conversion/block_text.h"
 #include "textio/markup_tags.h"
 #include "textio/pass_io.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -73,7 +74,7 @@ void fieldPassLine(std::u16string_view line, std::u16string& out, const Conversi
   while (i < value.size()) {
     if (value[i] != u'<') {
       // Only '<' starts markup: the text up to the next one joins the segment.
-      const std::size_t next = std::min(value.find(u'<', i), value.size());
+      const std::size_t next = std::min(findUnit(value, u'<', i), value.size());
       segment.append(value.substr(i, next - i));
       i = next;
       continue;

@@ -11,6 +11,7 @@
 #include "conversion/tag_code_pass.h"
 #include "textio/hex.h"
 #include "textio/pass_io.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -150,12 +151,7 @@ void countTree(MenuTree& tree) {
 
 // True for a text with a style code in it (the only codes the menu text
 // pass changes).
-bool holdsStyleCode(std::u16string_view text) {
-  for (char16_t c : text) {
-    if (c >= bt::kItalicOn && c <= bt::kGbOff) return true;
-  }
-  return false;
-}
+bool holdsStyleCode(std::u16string_view text) { return holdsUnitIn(text, bt::kItalicOn, bt::kGbOff); }
 
 }  // namespace
 

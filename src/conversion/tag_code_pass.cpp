@@ -8,6 +8,7 @@
 #include "textio/case_fold.h"
 #include "textio/hex.h"
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -67,7 +68,7 @@ void appendTagCodes(std::u16string_view line, std::u16string& out) {
     char16_t c = value[i];
     if (c != u'<') {
       // Only '<' starts a tag: the text up to the next one stays.
-      const std::size_t next = std::min(value.find(u'<', i), value.size());
+      const std::size_t next = std::min(findUnit(value, u'<', i), value.size());
       out.append(value.substr(i, next - i));
       i = next;
       continue;

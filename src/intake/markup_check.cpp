@@ -5,6 +5,7 @@
 #include "intake/media_check.h"
 #include "textio/hex.h"
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 
 namespace dm {
 
@@ -111,7 +112,7 @@ class MarkupChecker {
     while (i < end) {
       if (text_[i] != u'<') {
         // Every tag starts with '<': go to the next one in the field.
-        const std::size_t next = text_.find(u'<', i);
+        const std::size_t next = findUnit(std::u16string_view(text_).substr(0, end), u'<', i);
         i = next < end ? next : end;
         continue;
       }

@@ -6,6 +6,7 @@
 #include "intake/media_check.h"
 #include "intake/record_split.h"
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 #include "textio/wide_stream.h"
 #include "textio/wide_line.h"
 
@@ -123,7 +124,7 @@ bool applyTagRule(IntakeState& state, int kind, std::optional<std::u16string_vie
   }
   if (blank) return false;
   // Every rule tag starts with '<'.
-  if (field->find(u'<') == std::u16string_view::npos) return false;
+  if (findUnit(*field, u'<') == std::u16string_view::npos) return false;
   for (int t = 1; t <= 8; ++t) {
     if ((rule.allowed & tagBit(t)) == 0 && field->find(kRuleTags[t]) != std::u16string_view::npos) {
       addError(state, errc::kTagRule, std::u16string(1, static_cast<char16_t>(kind * 16 + t)), kLineEntry, true);
