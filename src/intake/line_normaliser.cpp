@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 #include "textio/wide_stream.h"
 #include "textio/wide_line.h"
 
@@ -138,18 +139,31 @@ bool mayRewrite(std::u16string_view s, std::size_t i) {
 
 bool isReservedCode(char16_t c) { return c >= 0xE000 && c <= 0xE0FF; }
 
+// True for a unit where rewriteInto may change something: '<', '/' or a
+// reserved code.
+bool mayChange(char16_t c) { return c == u'<' || c == u'/' || isReservedCode(c); }
+
+// The first unit at or after `i` for which mayChange holds, or s.size().
+std::size_t nextChange(std::u16string_view s, std::size_t i) {
+  // Blocks of units tested without an early exit, so the compiler can test
+  // them side by side.
+  constexpr std::size_t kBlock = 32;
+  for (; i + kBlock <= s.size(); i += kBlock) {
+    bool any = false;
+    for (std::size_t k = 0; k < kBlock; ++k) any |= mayChange(s[i + k]);
+    if (any) break;
+  }
+  while (i < s.size() && !mayChange(s[i])) ++i;
+  return i;
+}
+
 // Replaces the reserved private-use codes by U+3013 and applies kRewrites,
 // appending the result to `out`.
 void rewriteInto(std::u16string_view s, std::u16string& out) {
   std::size_t i = 0;
   while (i < s.size()) {
-    std::size_t run = i;
-    while (run < s.size()) {
-      const char16_t c = s[run];
-      if ((c == u'<' || c == u'/') && mayRewrite(s, run)) break;
-      if (isReservedCode(c)) break;
-      ++run;
-    }
+    std::size_t run = nextChange(s, i);
+    while (run < s.size() && !isReservedCode(s[run]) && !mayRewrite(s, run)) run = nextChange(s, run + 1);
     out.append(s.substr(i, run - i));
     i = run;
     if (i >= s.size()) break;
@@ -174,7 +188,7 @@ void rewriteInto(std::u16string_view s, std::u16string& out) {
 // normaliseRecord appended to `out`. A record without any quote has nothing
 // to resolve: only the replacements apply.
 void normaliseRecordInto(std::u16string_view record, std::u16string& out) {
-  if (record.find(kQuote) == std::u16string_view::npos) {
+  if (findUnit(record, kQuote) == std::u16string_view::npos) {
     rewriteInto(record, out);
     return;
   }

@@ -29,12 +29,33 @@ std::size_t findUnit(std::u16string_view text, char16_t unit, std::size_t from) 
   }
 }
 
+namespace {
+
+// Units tested at once, without an early exit, so the compiler can compare
+// them side by side.
+constexpr std::size_t kBlock = 32;
+
+}  // namespace
+
+std::size_t findUnitAtMost(std::u16string_view text, char16_t limit, std::size_t from) {
+  std::size_t i = from;
+  const std::size_t n = text.size();
+  const char16_t* p = text.data();
+  for (; i + kBlock <= n; i += kBlock) {
+    bool any = false;
+    for (std::size_t k = 0; k < kBlock; ++k) any |= p[i + k] <= limit;
+    if (any) break;
+  }
+  for (; i < n; ++i) {
+    if (p[i] <= limit) return i;
+  }
+  return std::u16string_view::npos;
+}
+
 bool holdsUnitIn(std::u16string_view text, char16_t first, char16_t last) {
   const std::uint16_t width = static_cast<std::uint16_t>(last - first);
   const char16_t* p = text.data();
   std::size_t n = text.size();
-  // Blocks without an early exit, so the compiler can test many units at once.
-  constexpr std::size_t kBlock = 32;
   for (; n >= kBlock; n -= kBlock, p += kBlock) {
     bool any = false;
     for (std::size_t k = 0; k < kBlock; ++k) any |= static_cast<std::uint16_t>(p[k] - first) <= width;

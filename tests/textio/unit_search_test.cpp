@@ -46,6 +46,37 @@ TEST(UnitSearch, FindUnitOverLongTextsFindsEveryPosition) {
   }
 }
 
+TEST(UnitSearch, FindUnitAtMostFindsTheFirstControlUnit) {
+  struct Case {
+    const char* what;
+    std::u16string text;
+    std::size_t from;
+    std::size_t expected;
+  };
+  const Case cases[] = {
+      {"empty text", u"", 0, npos},
+      {"none", u"abc\u3042", 0, npos},
+      {"a TAB", u"ab\tc", 0, 2},
+      {"the limit itself", u"ab\rc", 0, 2},
+      {"a zero unit", std::u16string(u"ab\0c", 4), 0, 2},
+      {"one above the limit", u"ab\u000E", 0, npos},
+      {"from past a hit", u"\ta\nb", 1, 2},
+      {"from at the end", u"ab\t", 3, npos},
+      {"from beyond the end", u"ab", 7, npos},
+  };
+  for (const Case& c : cases) EXPECT_EQ(findUnitAtMost(c.text, u'\r', c.from), c.expected) << c.what;
+  // In a block of 32 and in the rest after the blocks, from any start.
+  for (std::size_t length : {31, 32, 33, 64, 70}) {
+    for (std::size_t at = 0; at < length; ++at) {
+      std::u16string text(length, u'x');
+      text[at] = u'\n';
+      EXPECT_EQ(findUnitAtMost(text, u'\r'), at) << length << " " << at;
+      EXPECT_EQ(findUnitAtMost(text, u'\r', at), at) << length << " " << at;
+      EXPECT_EQ(findUnitAtMost(text, u'\r', at + 1), npos) << length << " " << at;
+    }
+  }
+}
+
 TEST(UnitSearch, HoldsUnitInSeesTheBoundsAndEveryPosition) {
   EXPECT_FALSE(holdsUnitIn(u"", u'\uE000', u'\uE01F'));
   EXPECT_TRUE(holdsUnitIn(u"\uE000", u'\uE000', u'\uE01F'));
