@@ -1,6 +1,7 @@
 #include "conversion/balance_pass.h"
 
 #include "conversion/block_text.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/unit_search.h"
 #include "textio/wide_line.h"
@@ -129,9 +130,9 @@ void balancePass(std::istream& in, std::ostream& out) {
 
 void balancePass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   balancePass(in, out);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm

@@ -12,6 +12,7 @@
 #include "conversion/settings_reader.h"
 #include "conversion/split_pass.h"
 #include "conversion/tag_code_pass.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
@@ -33,7 +34,7 @@ void writeEntries(const ConversionContext& context, const PictureConverter& conv
   const fs::path inPath = wf::checkedSourcePath(context.paths);
   const fs::path outPath = context.paths.trash / wf::kStage1;
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   copyByteOrderMark(in, out);
   {
     WideLineReader reader(in);
@@ -52,7 +53,7 @@ void writeEntries(const ConversionContext& context, const PictureConverter& conv
     writeLegend(settings, entry);
     writer.write(entry);
   }
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace

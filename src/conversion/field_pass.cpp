@@ -4,6 +4,7 @@
 
 #include "conversion/block_text.h"
 #include "textio/markup_tags.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/unit_search.h"
 #include "textio/wide_line.h"
@@ -142,9 +143,9 @@ void fieldPass(std::istream& in, std::ostream& out, const ConversionContext& con
 void fieldPass(const std::filesystem::path& inPath, const std::filesystem::path& outPath,
                const ConversionContext& context, const PictureConverter& convert) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   fieldPass(in, out, context, convert);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "conversion/block_text.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "platform/failure.h"
 #include "textio/hex.h"
@@ -90,9 +91,9 @@ void jumpPass(std::istream& in, std::ostream& out) {
 
 void jumpPass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   jumpPass(in, out);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm

@@ -10,6 +10,7 @@
 #include "conversion/conversion_context.h"
 #include "conversion/tag_code_pass.h"
 #include "textio/hex.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/unit_search.h"
 #include "textio/wide_line.h"
@@ -359,9 +360,9 @@ MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint3
   const fs::path sorted = p.trash / wf::kMenuSorted;
   {
     std::ifstream in = openPassInput(source);
-    std::ofstream out = openPassOutput(sorted);
+    BackgroundOutput out(sorted);
     sortMenuSource(in, out);
-    closePassOutput(out, sorted);
+    out.close();
   }
   MenuTree tree;
   {
@@ -376,20 +377,20 @@ MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint3
   {
     std::error_code ec;
     fs::create_directories(wf::menuFolderPath(p), ec);
-    std::ofstream indexOut = openPassOutput(index);
-    std::ofstream pre1Out = openPassOutput(pre1);
-    std::ofstream reportOut = openPassOutput(report);
+    BackgroundOutput indexOut(index);
+    BackgroundOutput pre1Out(pre1);
+    BackgroundOutput reportOut(report);
     writeMenuFiles(tree, legendEntry, indexOut, pre1Out, reportOut);
-    closePassOutput(indexOut, index);
-    closePassOutput(pre1Out, pre1);
-    closePassOutput(reportOut, report);
+    indexOut.close();
+    pre1Out.close();
+    reportOut.close();
   }
   tagToCodePass(pre1, pre2);
   {
     std::ifstream in = openPassInput(pre2);
-    std::ofstream out = openPassOutput(list);
+    BackgroundOutput out(list);
     menuLinePass(in, out);
-    closePassOutput(out, list);
+    out.close();
   }
   context.conversion.menuDepth = tree.deepestLevel;
   return tree;

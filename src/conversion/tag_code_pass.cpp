@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "conversion/block_text.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "intake/markup_check.h"
 #include "textio/case_fold.h"
@@ -137,9 +138,9 @@ void tagToCodePass(std::istream& in, std::ostream& out) {
 
 void tagToCodePass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   tagToCodePass(in, out);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm
