@@ -7,9 +7,9 @@
 #include "conversion/block_text.h"
 #include "textio/background_output.h"
 #include "textio/pass_io.h"
-#include "platform/failure.h"
 #include "textio/hex.h"
 #include "textio/wide_line.h"
+#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -31,7 +31,7 @@ std::uint64_t readHex(std::u16string_view text) {
 
 bool isJumpLine(std::u16string_view line) {
   if (bt::hasTag(line, bt::kTagJump)) return true;
-  std::u16string split = std::u16string(bt::kTagJump) + std::u16string(bt::kSplitSuffix);
+  static const std::u16string split = std::u16string(bt::kTagJump) + std::u16string(bt::kSplitSuffix);
   return bt::hasTag(line, split);
 }
 
@@ -40,18 +40,16 @@ using AnswerKey = std::pair<std::uint64_t, std::uint32_t>;  // (answer number, e
 }  // namespace
 
 void jumpPass(std::istream& in, std::ostream& out) {
-  const std::streampos start = in.tellg();
   copyByteOrderMark(in, out);
-  const std::streampos firstLine = in.tellg();
+  WideLines lines(in);
 
   // First reading: where is the ID line of each entry?
   std::map<AnswerKey, std::uint32_t> answerLines;
-  std::u16string line;
+  std::u16string_view line;
   std::uint32_t entry = 0;
   std::uint32_t position = 0;
   {
-    WideLineReader reader(in);
-    while (reader.read(line)) {
+    while (lines.next(line)) {
       if (bt::startsWith(line, bt::kStartWord)) position = 0;
       if (bt::startsWith(line, bt::kEndWord)) ++entry;
       if (bt::hasTag(line, bt::kTagId)) answerLines[{readHex(bt::valueOf(line)), entry}] = position + 1;
@@ -59,15 +57,11 @@ void jumpPass(std::istream& in, std::ostream& out) {
     }
   }
 
-  in.clear();
-  in.seekg(firstLine == std::streampos(-1) ? start : firstLine);
-  if (!in) throw PassFailure("can't rewind the jump pass input");
-
+  lines.rewind();
   entry = 0;
   std::u16string resolved;
-  WideLineReader reader(in);
   WideLineWriter writer(out);
-  while (reader.read(line)) {
+  while (lines.next(line)) {
     if (bt::startsWith(line, bt::kEndWord)) {
       ++entry;
     } else if (bt::hasTag(line, bt::kTagId)) {

@@ -4,6 +4,7 @@
 #include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
+#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -41,14 +42,15 @@ MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream&
   copyByteOrderMark(in, clean);
   writeByteOrderMark(menu);
 
-  WideLineReader reader(in);
+  WideLines lines(in);
   WideLineWriter cleanOut(clean);
   WideLineWriter menuOut(menu);
   std::uint32_t entry = 0;
-  std::u16string line, menuLine;
+  std::u16string_view line;
+  std::u16string menuLine;
   bool pending = false;  // `line` still needs the outer handling
   for (;;) {
-    if (!pending && !reader.read(line)) break;
+    if (!pending && !lines.next(line)) break;
     pending = false;
     if (bt::startsWith(line, bt::kTagCtgFamily)) {
       menuLine.append(bt::valueOf(line));
@@ -60,7 +62,7 @@ MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream&
       bool picture = false, sound = false;
       bool labelled = false;
       cleanOut.write(line);
-      while (reader.read(line)) {
+      while (lines.next(line)) {
         if (bt::startsWith(line, bt::kTagPicture)) {
           if (!sound) picture = true;
           cleanOut.write(line);

@@ -4,6 +4,7 @@
 #include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
+#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -183,11 +184,12 @@ void splitLine(std::u16string_view line, long lineNumber, std::u16string& out, s
 
 void splitPass(std::istream& in, std::ostream& out, std::ostream& trace) {
   copyByteOrderMark(in, out);
-  WideLineReader reader(in);
+  WideLines lines(in);
   WideLineWriter writer(out);
-  std::u16string line, pieces;
+  std::u16string_view line;
+  std::u16string pieces;
   long lineNumber = 0;
-  while (reader.read(line)) {
+  while (lines.next(line)) {
     ++lineNumber;
     pieces.clear();
     splitLine(line, lineNumber, pieces, trace);

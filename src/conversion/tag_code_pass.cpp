@@ -11,6 +11,7 @@
 #include "textio/markup_tags.h"
 #include "textio/unit_search.h"
 #include "textio/wide_line.h"
+#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -126,10 +127,11 @@ std::u16string tagToCodeLine(std::u16string_view line) {
 
 void tagToCodePass(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
-  WideLineReader reader(in);
+  WideLines lines(in);
   WideLineWriter writer(out);
-  std::u16string line, coded;
-  while (reader.read(line)) {
+  std::u16string_view line;
+  std::u16string coded;
+  while (lines.next(line)) {
     coded.clear();
     appendTagCodes(line, coded);
     writer.write(coded);
