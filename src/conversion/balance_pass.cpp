@@ -5,7 +5,6 @@
 #include "textio/pass_io.h"
 #include "textio/unit_search.h"
 #include "textio/wide_line.h"
-#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -116,11 +115,11 @@ std::u16string balanceLine(std::u16string_view line, BalanceState& state) {
 
 void balancePass(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
-  WideLines lines(in);
+  WideLineReader reader(in);
   WideLineWriter writer(out);
   BalanceState state;
-  std::u16string_view line;
-  while (lines.next(line)) {
+  std::u16string line;
+  while (reader.read(line)) {
     if (leftAsItIs(line, state)) {
       writer.write(line);
     } else {

@@ -8,7 +8,6 @@
 #include "textio/pass_io.h"
 #include "textio/unit_search.h"
 #include "textio/wide_line.h"
-#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -131,11 +130,10 @@ void fieldPassLine(std::u16string_view line, std::u16string& out, const Conversi
 
 void fieldPass(std::istream& in, std::ostream& out, const ConversionContext& context, const PictureConverter& convert) {
   copyByteOrderMark(in, out);
-  WideLines lines(in);
+  WideLineReader reader(in);
   WideLineWriter writer(out);
-  std::u16string_view line;
-  std::u16string converted;
-  while (lines.next(line)) {
+  std::u16string line, converted;
+  while (reader.read(line)) {
     converted.clear();
     fieldPassLine(line, converted, context, convert);
     writer.write(converted);

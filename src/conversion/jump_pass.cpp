@@ -7,9 +7,9 @@
 #include "conversion/block_text.h"
 #include "textio/background_output.h"
 #include "textio/pass_io.h"
+#include "platform/failure.h"
 #include "textio/hex.h"
 #include "textio/wide_line.h"
-#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -31,7 +31,7 @@ std::uint64_t readHex(std::u16string_view text) {
 
 bool isJumpLine(std::u16string_view line) {
   if (bt::hasTag(line, bt::kTagJump)) return true;
-  static const std::u16string split = std::u16string(bt::kTagJump) + std::u16string(bt::kSplitSuffix);
+  std::u16string split = std::u16string(bt::kTagJump) + std::u16string(bt::kSplitSuffix);
   return bt::hasTag(line, split);
 }
 
@@ -40,16 +40,18 @@ using AnswerKey = std::pair<std::uint64_t, std::uint32_t>;  // (answer number, e
 }  // namespace
 
 void jumpPass(std::istream& in, std::ostream& out) {
+  const std::streampos start = in.tellg();
   copyByteOrderMark(in, out);
-  WideLines lines(in);
+  const std::streampos firstLine = in.tellg();
 
   // First reading: where is the ID line of each entry?
   std::map<AnswerKey, std::uint32_t> answerLines;
-  std::u16string_view line;
+  std::u16string line;
   std::uint32_t entry = 0;
   std::uint32_t position = 0;
   {
-    while (lines.next(line)) {
+    WideLineReader reader(in);
+    while (reader.read(line)) {
       if (bt::startsWith(line, bt::kStartWord)) position = 0;
       if (bt::startsWith(line, bt::kEndWord)) ++entry;
       if (bt::hasTag(line, bt::kTagId)) answerLines[{readHex(bt::valueOf(line)), entry}] = position + 1;
@@ -57,11 +59,15 @@ void jumpPass(std::istream& in, std::ostream& out) {
     }
   }
 
-  lines.rewind();
+  in.clear();
+  in.seekg(firstLine == std::streampos(-1) ? start : firstLine);
+  if (!in) throw PassFailure("can't rewind the jump pass input");
+
   entry = 0;
   std::u16string resolved;
+  WideLineReader reader(in);
   WideLineWriter writer(out);
-  while (lines.next(line)) {
+  while (reader.read(line)) {
     if (bt::startsWith(line, bt::kEndWord)) {
       ++entry;
     } else if (bt::hasTag(line, bt::kTagId)) {

@@ -9,8 +9,8 @@
 
 namespace dm {
 
-// Copies the mark, reads the rest of `in` whole, records the ID lines, then
-// writes the resolved lines.
+// Reads `in` twice (it must be seekable): copies the mark, records the ID
+// lines, then writes the resolved lines.
 void jumpPass(std::istream& in, std::ostream& out);
 void jumpPass(const std::filesystem::path& in, const std::filesystem::path& out);
 

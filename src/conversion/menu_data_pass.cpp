@@ -4,7 +4,6 @@
 #include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
-#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -42,15 +41,14 @@ MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream&
   copyByteOrderMark(in, clean);
   writeByteOrderMark(menu);
 
-  WideLines lines(in);
+  WideLineReader reader(in);
   WideLineWriter cleanOut(clean);
   WideLineWriter menuOut(menu);
   std::uint32_t entry = 0;
-  std::u16string_view line;
-  std::u16string menuLine;
+  std::u16string line, menuLine;
   bool pending = false;  // `line` still needs the outer handling
   for (;;) {
-    if (!pending && !lines.next(line)) break;
+    if (!pending && !reader.read(line)) break;
     pending = false;
     if (bt::startsWith(line, bt::kTagCtgFamily)) {
       menuLine.append(bt::valueOf(line));
@@ -62,7 +60,7 @@ MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream&
       bool picture = false, sound = false;
       bool labelled = false;
       cleanOut.write(line);
-      while (lines.next(line)) {
+      while (reader.read(line)) {
         if (bt::startsWith(line, bt::kTagPicture)) {
           if (!sound) picture = true;
           cleanOut.write(line);

@@ -4,7 +4,6 @@
 #include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
-#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -184,12 +183,11 @@ void splitLine(std::u16string_view line, long lineNumber, std::u16string& out, s
 
 void splitPass(std::istream& in, std::ostream& out, std::ostream& trace) {
   copyByteOrderMark(in, out);
-  WideLines lines(in);
+  WideLineReader reader(in);
   WideLineWriter writer(out);
-  std::u16string_view line;
-  std::u16string pieces;
+  std::u16string line, pieces;
   long lineNumber = 0;
-  while (lines.next(line)) {
+  while (reader.read(line)) {
     ++lineNumber;
     pieces.clear();
     splitLine(line, lineNumber, pieces, trace);

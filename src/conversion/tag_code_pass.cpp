@@ -11,7 +11,6 @@
 #include "textio/markup_tags.h"
 #include "textio/unit_search.h"
 #include "textio/wide_line.h"
-#include "textio/wide_stream.h"
 
 namespace dm {
 
@@ -127,11 +126,10 @@ std::u16string tagToCodeLine(std::u16string_view line) {
 
 void tagToCodePass(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
-  WideLines lines(in);
+  WideLineReader reader(in);
   WideLineWriter writer(out);
-  std::u16string_view line;
-  std::u16string coded;
-  while (lines.next(line)) {
+  std::u16string line, coded;
+  while (reader.read(line)) {
     coded.clear();
     appendTagCodes(line, coded);
     writer.write(coded);

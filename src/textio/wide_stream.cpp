@@ -4,8 +4,6 @@
 #include <bit>
 #include <cstring>
 
-#include "textio/unit_search.h"
-
 namespace dm {
 
 namespace {
@@ -78,44 +76,6 @@ bool WideLineReader::read(std::u16string& line) {
   // An odd trailing byte is dropped.
   pos_ = end_;
   return !line.empty();
-}
-
-WideLines::WideLines(std::istream& in, std::size_t maxUnits) : limit_(maxUnits > 1 ? maxUnits - 1 : 0) {
-  std::streambuf* sb = in.rdbuf();
-  // The size left, when the stream can tell it, so a file is read in one go.
-  std::size_t expected = kBlockBytes;
-  const std::streampos here = sb->pubseekoff(0, std::ios::cur, std::ios::in);
-  if (here != std::streampos(-1)) {
-    const std::streampos end = sb->pubseekoff(0, std::ios::end, std::ios::in);
-    if (end != std::streampos(-1) && sb->pubseekpos(here, std::ios::in) == here && end > here) {
-      expected = static_cast<std::size_t>(end - here) + 2;
-    }
-  }
-  std::size_t bytes = 0;
-  text_.resize((expected + 1) / 2);
-  for (;;) {
-    if (bytes == 2 * text_.size()) text_.resize(2 * text_.size());
-    char* at = reinterpret_cast<char*>(text_.data()) + bytes;
-    const std::streamsize got = sb->sgetn(at, static_cast<std::streamsize>(2 * text_.size() - bytes));
-    if (got <= 0) break;
-    bytes += static_cast<std::size_t>(got);
-  }
-  in.setstate(std::ios::eofbit);
-  text_.resize(bytes / 2);
-  if constexpr (std::endian::native != std::endian::little) {
-    for (char16_t& c : text_) c = static_cast<char16_t>((c >> 8) | (c << 8));
-  }
-}
-
-bool WideLines::next(std::u16string_view& line) {
-  if (pos_ >= text_.size() || limit_ == 0) return false;
-  // The line ends after its LF, at the unit limit or at the end.
-  const std::size_t stop = text_.size() - pos_ > limit_ ? pos_ + limit_ : text_.size();
-  const std::size_t lf = findUnit(std::u16string_view(text_).substr(0, stop), u'\n', pos_);
-  const std::size_t end = lf == std::u16string::npos ? stop : lf + 1;
-  line = std::u16string_view(text_).substr(pos_, end - pos_);
-  pos_ = end;
-  return true;
 }
 
 void WideLineWriter::write(std::u16string_view text) {

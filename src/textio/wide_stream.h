@@ -36,24 +36,6 @@ class WideLineReader {
   std::size_t end_ = 0;
 };
 
-// The rest of a stream read whole as UTF-16LE code units (an odd trailing
-// byte is dropped) and handed out line by line as views into it, each line
-// as WideLineReader would read it: at most maxUnits - 1 units, the LF kept,
-// a longer line in pieces. For passes that read a file whole, or twice.
-class WideLines {
- public:
-  explicit WideLines(std::istream& in, std::size_t maxUnits = kWideLineUnits);
-  // The next line; false at the end. The view lives as long as the object.
-  bool next(std::u16string_view& line);
-  // Starts over at the first line.
-  void rewind() { pos_ = 0; }
-
- private:
-  std::u16string text_;
-  std::size_t limit_;
-  std::size_t pos_ = 0;
-};
-
 // Writes UTF-16LE text to a stream through a block buffer.
 class WideLineWriter {
  public:

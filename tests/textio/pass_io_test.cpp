@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "platform/failure.h"
@@ -67,76 +66,6 @@ TEST(WideLineReader, LinesAcrossBlocks) {
   ASSERT_TRUE(reader.read(line));
   EXPECT_EQ(line, u"tail\r\n");
   EXPECT_FALSE(reader.read(line));
-}
-
-// A stream that cannot seek, as a pipe: WideLines cannot ask for its size.
-class UnseekableBuffer : public std::streambuf {
- public:
-  explicit UnseekableBuffer(std::string bytes) : bytes_(std::move(bytes)) {
-    setg(bytes_.data(), bytes_.data(), bytes_.data() + bytes_.size());
-  }
-
- private:
-  std::string bytes_;
-};
-
-std::vector<std::u16string> wholeLines(std::istream& in, std::size_t maxUnits) {
-  WideLines lines(in, maxUnits);
-  std::vector<std::u16string> out;
-  std::u16string_view line;
-  while (lines.next(line)) out.emplace_back(line);
-  return out;
-}
-
-// WideLines reads the stream whole but gives the lines WideLineReader gives,
-// from a string stream, a file and a stream that cannot seek alike.
-TEST(WideLines, GiveTheLinesOfTheLineReader) {
-  test::TempDir dir;
-  const std::u16string big(70000, u'\u4E0A');  // units with the low byte of LF
-  const std::string inputs[] = {
-      "",
-      "x",
-      le(u"a\r\nb\r\n"),
-      le(u"a\nb\n"),
-      le(u"a\r\nlast"),
-      le(u"\r\n\r\n\n"),
-      le(u"ab") + "x",
-      le(u"\x0A41\x410A\n\x0A0A"),
-      le(u"abcdefg\r\nhi\r\n"),
-      le(big + u"\r\n" + big + big + u"tail"),
-  };
-  int n = 0;
-  for (const std::string& bytes : inputs) {
-    for (std::size_t maxUnits : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{4}, kWideLineUnits,
-                                 kWholeLines}) {
-      const std::vector<std::u16string> expected = readAll(bytes, maxUnits);
-      std::istringstream text(bytes);
-      EXPECT_EQ(wholeLines(text, maxUnits), expected) << n << " " << maxUnits;
-      UnseekableBuffer buffer(bytes);
-      std::istream pipe(&buffer);
-      EXPECT_EQ(wholeLines(pipe, maxUnits), expected) << n << " " << maxUnits;
-      // A file read from after its first two bytes, as the passes do.
-      const fs::path path = dir / "lines";
-      test::writeFile(path, "\xFF\xFE" + bytes);
-      std::ifstream file(path, std::ios::binary);
-      file.ignore(2);
-      EXPECT_EQ(wholeLines(file, maxUnits), expected) << n << " " << maxUnits;
-    }
-    ++n;
-  }
-}
-
-TEST(WideLines, RewindStartsOver) {
-  std::istringstream in(le(u"one\r\ntwo"));
-  WideLines lines(in);
-  std::u16string_view line;
-  ASSERT_TRUE(lines.next(line));
-  ASSERT_TRUE(lines.next(line));
-  EXPECT_EQ(line, u"two");
-  EXPECT_FALSE(lines.next(line));
-  lines.rewind();
-  ASSERT_TRUE(lines.next(line));
-  EXPECT_EQ(line, u"one\r\n");
 }
 
 TEST(WideLineWriter, WritesLittleEndian) {
