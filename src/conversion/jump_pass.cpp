@@ -31,7 +31,7 @@ std::uint64_t readHex(std::u16string_view text) {
 
 bool isJumpLine(std::u16string_view line) {
   if (bt::hasTag(line, bt::kTagJump)) return true;
-  std::u16string split = std::u16string(bt::kTagJump) + std::u16string(bt::kSplitSuffix);
+  static const std::u16string split = std::u16string(bt::kTagJump) + std::u16string(bt::kSplitSuffix);
   return bt::hasTag(line, split);
 }
 
