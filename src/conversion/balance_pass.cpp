@@ -1,7 +1,9 @@
 #include "conversion/balance_pass.h"
 
 #include "conversion/block_text.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -36,6 +38,13 @@ void carrySpan(std::u16string& value, char16_t on, bool& open) {
       return;
     }
   }
+}
+
+// True when balanceLine gives `line` back as it is: no style is carried in
+// from the line before and the line holds no style code.
+bool leftAsItIs(std::u16string_view line, const BalanceState& state) {
+  return state.styles.empty() && !state.keepOpen && !state.gbOpen &&
+         !holdsUnitIn(line, bt::kItalicOn, bt::kGbOff);
 }
 
 }  // namespace
@@ -86,6 +95,7 @@ std::u16string mergeStylePairs(std::u16string_view value) {
 }
 
 std::u16string balanceLine(std::u16string_view line, BalanceState& state) {
+  if (leftAsItIs(line, state)) return std::u16string(line);
   const std::u16string_view body = bt::withoutLineEnd(line);
   const std::size_t tab = body.find(bt::kTab);
   if (tab == std::u16string_view::npos || tab + 1 == body.size() || bt::hasTag(body, bt::kTagPicture)) {
@@ -109,14 +119,20 @@ void balancePass(std::istream& in, std::ostream& out) {
   WideLineWriter writer(out);
   BalanceState state;
   std::u16string line;
-  while (reader.read(line)) writer.write(balanceLine(line, state));
+  while (reader.read(line)) {
+    if (leftAsItIs(line, state)) {
+      writer.write(line);
+    } else {
+      writer.write(balanceLine(line, state));
+    }
+  }
 }
 
 void balancePass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   balancePass(in, out);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm

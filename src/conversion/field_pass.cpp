@@ -1,8 +1,12 @@
 #include "conversion/field_pass.h"
 
+#include <algorithm>
+
 #include "conversion/block_text.h"
 #include "textio/markup_tags.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -70,7 +74,10 @@ void fieldPassLine(std::u16string_view line, std::u16string& out, const Conversi
   std::size_t i = 0;
   while (i < value.size()) {
     if (value[i] != u'<') {
-      segment.push_back(value[i++]);
+      // Only '<' starts markup: the text up to the next one joins the segment.
+      const std::size_t next = std::min(findUnit(value, u'<', i), value.size());
+      segment.append(value.substr(i, next - i));
+      i = next;
       continue;
     }
     if (at(value, i, kBreak)) {
@@ -136,9 +143,9 @@ void fieldPass(std::istream& in, std::ostream& out, const ConversionContext& con
 void fieldPass(const std::filesystem::path& inPath, const std::filesystem::path& outPath,
                const ConversionContext& context, const PictureConverter& convert) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   fieldPass(in, out, context, convert);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "conversion/block_text.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "platform/failure.h"
 #include "textio/hex.h"
@@ -30,7 +31,7 @@ std::uint64_t readHex(std::u16string_view text) {
 
 bool isJumpLine(std::u16string_view line) {
   if (bt::hasTag(line, bt::kTagJump)) return true;
-  std::u16string split = std::u16string(bt::kTagJump) + std::u16string(bt::kSplitSuffix);
+  static const std::u16string split = std::u16string(bt::kTagJump) + std::u16string(bt::kSplitSuffix);
   return bt::hasTag(line, split);
 }
 
@@ -90,9 +91,9 @@ void jumpPass(std::istream& in, std::ostream& out) {
 
 void jumpPass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   jumpPass(in, out);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm

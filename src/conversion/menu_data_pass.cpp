@@ -1,6 +1,7 @@
 #include "conversion/menu_data_pass.h"
 
 #include "conversion/block_text.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
@@ -100,11 +101,11 @@ MenuDataResult menuDataPass(std::istream& in, std::ostream& clean, std::ostream&
 MenuDataResult menuDataPass(const std::filesystem::path& inPath, const std::filesystem::path& cleanPath,
                             const std::filesystem::path& menuPath) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream clean = openPassOutput(cleanPath);
-  std::ofstream menu = openPassOutput(menuPath);
+  BackgroundOutput clean(cleanPath);
+  BackgroundOutput menu(menuPath);
   MenuDataResult result = menuDataPass(in, clean, menu);
-  closePassOutput(clean, cleanPath);
-  closePassOutput(menu, menuPath);
+  clean.close();
+  menu.close();
   return result;
 }
 

@@ -10,7 +10,9 @@
 #include "conversion/conversion_context.h"
 #include "conversion/tag_code_pass.h"
 #include "textio/hex.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -147,6 +149,10 @@ void countTree(MenuTree& tree) {
     }
   }
 }
+
+// True for a text with a style code in it (the only codes the menu text
+// pass changes).
+bool holdsStyleCode(std::u16string_view text) { return holdsUnitIn(text, bt::kItalicOn, bt::kGbOff); }
 
 }  // namespace
 
@@ -322,7 +328,7 @@ std::u16string menuTextLine(std::u16string_view line) {
   }
   const std::u16string_view body = bt::withoutLineEnd(line);
   const std::size_t tab = body.find(bt::kTab);
-  if (tab == std::u16string_view::npos) return std::u16string(line);
+  if (tab == std::u16string_view::npos || !holdsStyleCode(line)) return std::u16string(line);
   std::vector<char16_t> styles;
   std::u16string value = applyStyleStack(body.substr(tab + 1), styles);
   std::erase_if(value, [](char16_t c) { return c == bt::kBoldOn || c == bt::kBoldOff; });
@@ -337,7 +343,13 @@ void menuLinePass(std::istream& in, std::ostream& out) {
   WideLineReader reader(in);
   WideLineWriter writer(out);
   std::u16string line;
-  while (reader.read(line)) writer.write(menuTextLine(line));
+  while (reader.read(line)) {
+    if (line.size() <= kMenuLineLimit && !holdsStyleCode(line)) {
+      writer.write(line);
+    } else {
+      writer.write(menuTextLine(line));
+    }
+  }
 }
 
 MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint32_t> legendEntry) {
@@ -348,9 +360,9 @@ MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint3
   const fs::path sorted = p.trash / wf::kMenuSorted;
   {
     std::ifstream in = openPassInput(source);
-    std::ofstream out = openPassOutput(sorted);
+    BackgroundOutput out(sorted);
     sortMenuSource(in, out);
-    closePassOutput(out, sorted);
+    out.close();
   }
   MenuTree tree;
   {
@@ -365,20 +377,20 @@ MenuTree generateMenu(const ConversionContext& context, std::optional<std::uint3
   {
     std::error_code ec;
     fs::create_directories(wf::menuFolderPath(p), ec);
-    std::ofstream indexOut = openPassOutput(index);
-    std::ofstream pre1Out = openPassOutput(pre1);
-    std::ofstream reportOut = openPassOutput(report);
+    BackgroundOutput indexOut(index);
+    BackgroundOutput pre1Out(pre1);
+    BackgroundOutput reportOut(report);
     writeMenuFiles(tree, legendEntry, indexOut, pre1Out, reportOut);
-    closePassOutput(indexOut, index);
-    closePassOutput(pre1Out, pre1);
-    closePassOutput(reportOut, report);
+    indexOut.close();
+    pre1Out.close();
+    reportOut.close();
   }
   tagToCodePass(pre1, pre2);
   {
     std::ifstream in = openPassInput(pre2);
-    std::ofstream out = openPassOutput(list);
+    BackgroundOutput out(list);
     menuLinePass(in, out);
-    closePassOutput(out, list);
+    out.close();
   }
   context.conversion.menuDepth = tree.deepestLevel;
   return tree;

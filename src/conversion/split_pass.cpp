@@ -1,6 +1,7 @@
 #include "conversion/split_pass.h"
 
 #include "conversion/block_text.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
 
@@ -196,10 +197,10 @@ void splitPass(std::istream& in, std::ostream& out, std::ostream& trace) {
 
 void splitPass(const std::filesystem::path& inPath, const std::filesystem::path& outPath, ProgressSink& sink) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   SinkLogStream trace(sink);
   splitPass(in, out, trace);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm

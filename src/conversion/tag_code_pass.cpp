@@ -1,11 +1,15 @@
 #include "conversion/tag_code_pass.h"
 
+#include <algorithm>
+
 #include "conversion/block_text.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "intake/markup_check.h"
 #include "textio/case_fold.h"
 #include "textio/hex.h"
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 
 namespace dm {
@@ -48,19 +52,26 @@ std::u16string colourText(std::u16string_view spec) {
   return u"T" + lowerCase(quoted) + u"#";
 }
 
-std::u16string tagToCodeLine(std::u16string_view line) {
+namespace {
+
+// tagToCodeLine appended to `out`.
+void appendTagCodes(std::u16string_view line, std::u16string& out) {
   std::size_t tab = line.find(bt::kTab);
-  if (tab == std::u16string_view::npos) return std::u16string(line);
-  std::u16string out(line.substr(0, tab + 1));
+  if (tab == std::u16string_view::npos) {
+    out.append(line);
+    return;
+  }
+  out.append(line.substr(0, tab + 1));
   const std::u16string_view value = line.substr(tab + 1);
   const std::size_t bodyEnd = bt::withoutLineEnd(value).size();
-  out.reserve(line.size());
   std::size_t i = 0;
   while (i < value.size()) {
     char16_t c = value[i];
     if (c != u'<') {
-      out.push_back(c);
-      ++i;
+      // Only '<' starts a tag: the text up to the next one stays.
+      const std::size_t next = std::min(findUnit(value, u'<', i), value.size());
+      out.append(value.substr(i, next - i));
+      i = next;
       continue;
     }
     std::u16string_view rest = value.substr(i);
@@ -102,6 +113,14 @@ std::u16string tagToCodeLine(std::u16string_view line) {
       ++i;
     }
   }
+}
+
+}  // namespace
+
+std::u16string tagToCodeLine(std::u16string_view line) {
+  std::u16string out;
+  out.reserve(line.size());
+  appendTagCodes(line, out);
   return out;
 }
 
@@ -109,15 +128,19 @@ void tagToCodePass(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
   WideLineReader reader(in);
   WideLineWriter writer(out);
-  std::u16string line;
-  while (reader.read(line)) writer.write(tagToCodeLine(line));
+  std::u16string line, coded;
+  while (reader.read(line)) {
+    coded.clear();
+    appendTagCodes(line, coded);
+    writer.write(coded);
+  }
 }
 
 void tagToCodePass(const std::filesystem::path& inPath, const std::filesystem::path& outPath) {
   std::ifstream in = openPassInput(inPath);
-  std::ofstream out = openPassOutput(outPath);
+  BackgroundOutput out(outPath);
   tagToCodePass(in, out);
-  closePassOutput(out, outPath);
+  out.close();
 }
 
 }  // namespace dm

@@ -9,6 +9,7 @@
 #include "intake/source_reader.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
+#include "textio/background_output.h"
 #include "textio/pass_io.h"
 #include "textio/wide_line.h"
 #include "work/limits.h"
@@ -41,22 +42,22 @@ void normaliseSource(const IntakeContext& context) {
   const fs::path from = workfiles::convertedSourcePath(context.paths);
   const fs::path to = workfiles::normalisedSourcePath(context.paths);
   std::ifstream in = openPassInput(from);
-  std::ofstream out = openPassOutput(to);
+  BackgroundOutput out(to);
   normaliseLines(in, out);
-  closePassOutput(out, to);
+  out.close();
 }
 
 std::uint32_t checkSource(const IntakeContext& context) {
   const fs::path from = workfiles::normalisedSourcePath(context.paths);
   const fs::path to = workfiles::checkedSourcePath(context.paths);
   std::ifstream in = openPassInput(from);
-  std::ofstream out = openPassOutput(to);
+  BackgroundOutput out(to);
   CheckContext check;
   check.mediaList = &context.mediaList;
   check.mediaTotals = context.mediaTotals;
   check.sourceName = utf8ToUtf16(context.sourceText.filename().string());
   const std::uint32_t accepted = checkRecords(context.intake, check, in, out);
-  closePassOutput(out, to);
+  out.close();
   return accepted;
 }
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 #include "textio/wide_stream.h"
 #include "textio/wide_line.h"
 
@@ -136,18 +137,37 @@ bool mayRewrite(std::u16string_view s, std::size_t i) {
   return next == u'N' || next == u'S' || next == u'P' || next == u'K';
 }
 
-// Replaces the reserved private-use codes by U+3013 and applies kRewrites.
-std::u16string rewrite(std::u16string_view s) {
-  std::u16string out;
-  out.reserve(s.size() + 16);
+bool isReservedCode(char16_t c) { return c >= 0xE000 && c <= 0xE0FF; }
+
+// True for a unit where rewriteInto may change something: '<', '/' or a
+// reserved code.
+bool mayChange(char16_t c) { return c == u'<' || c == u'/' || isReservedCode(c); }
+
+// The first unit at or after `i` for which mayChange holds, or s.size().
+std::size_t nextChange(std::u16string_view s, std::size_t i) {
+  // Blocks of units tested without an early exit, so the compiler can test
+  // them side by side.
+  constexpr std::size_t kBlock = 32;
+  for (; i + kBlock <= s.size(); i += kBlock) {
+    bool any = false;
+    for (std::size_t k = 0; k < kBlock; ++k) any |= mayChange(s[i + k]);
+    if (any) break;
+  }
+  while (i < s.size() && !mayChange(s[i])) ++i;
+  return i;
+}
+
+// Replaces the reserved private-use codes by U+3013 and applies kRewrites,
+// appending the result to `out`.
+void rewriteInto(std::u16string_view s, std::u16string& out) {
   std::size_t i = 0;
   while (i < s.size()) {
-    std::size_t run = i;
-    while (run < s.size() && !mayRewrite(s, run) && !(s[run] >= 0xE000 && s[run] <= 0xE0FF)) ++run;
+    std::size_t run = nextChange(s, i);
+    while (run < s.size() && !isReservedCode(s[run]) && !mayRewrite(s, run)) run = nextChange(s, run + 1);
     out.append(s.substr(i, run - i));
     i = run;
     if (i >= s.size()) break;
-    if (s[i] >= 0xE000 && s[i] <= 0xE0FF) {
+    if (isReservedCode(s[i])) {
       out.push_back(0x3013);
       ++i;
       continue;
@@ -163,7 +183,33 @@ std::u16string rewrite(std::u16string_view s) {
     }
     if (!matched) out.push_back(s[i++]);
   }
-  return out;
+}
+
+// normaliseRecord appended to `out`. A record without any quote has nothing
+// to resolve: only the replacements apply.
+void normaliseRecordInto(std::u16string_view record, std::u16string& out) {
+  if (findUnit(record, kQuote) == std::u16string_view::npos) {
+    rewriteInto(record, out);
+    return;
+  }
+  std::u16string s;
+  s.reserve(record.size() + 16);
+  std::size_t prev = 0;
+  for (const Segment& seg : findSegments(record)) {
+    const bool closed = seg.closeQuote != std::u16string_view::npos;
+    s.append(record.substr(prev, seg.openQuote - prev));
+    s.append(resolveSegment(record.substr(seg.begin, seg.end - seg.begin), closed));
+    if (closed) {
+      s.append(record.substr(seg.end, seg.closeQuote - seg.end));
+      prev = seg.closeQuote + 1;
+    } else {
+      prev = record.size();
+    }
+  }
+  if (prev < record.size()) s.append(record.substr(prev));
+
+  replaceAll(s, u"\"\"", u"\"");
+  rewriteInto(dropLoneQuoteRuns(s), out);
 }
 
 }  // namespace
@@ -191,41 +237,34 @@ void scanQuotes(std::u16string_view s, QuoteScan& scan) {
 }
 
 std::u16string normaliseRecord(std::u16string_view record) {
-  std::u16string s;
-  s.reserve(record.size() + 16);
-  std::size_t prev = 0;
-  for (const Segment& seg : findSegments(record)) {
-    const bool closed = seg.closeQuote != std::u16string_view::npos;
-    s.append(record.substr(prev, seg.openQuote - prev));
-    s.append(resolveSegment(record.substr(seg.begin, seg.end - seg.begin), closed));
-    if (closed) {
-      s.append(record.substr(seg.end, seg.closeQuote - seg.end));
-      prev = seg.closeQuote + 1;
-    } else {
-      prev = record.size();
-    }
-  }
-  if (prev < record.size()) s.append(record.substr(prev));
-
-  replaceAll(s, u"\"\"", u"\"");
-  return rewrite(dropLoneQuoteRuns(s));
+  std::u16string out;
+  out.reserve(record.size() + 16);
+  normaliseRecordInto(record, out);
+  return out;
 }
 
 void normaliseLines(std::istream& in, std::ostream& out) {
   copyByteOrderMark(in, out);
   WideLineReader reader(in, kWholeLines);
+  WideLineWriter writer(out);
   std::u16string line;
   std::u16string record;
+  std::u16string normalised;
   QuoteScan scan;
+  auto put = [&] {
+    normalised.clear();
+    normaliseRecordInto(record, normalised);
+    writer.write(normalised);
+  };
   while (reader.read(line)) {
     record += line;
     scanQuotes(record, scan);
     if (scan.inQuote) continue;
-    writeWideLine(out, normaliseRecord(record));
+    put();
     record.clear();
     scan = QuoteScan{};
   }
-  if (!record.empty()) writeWideLine(out, normaliseRecord(record));
+  if (!record.empty()) put();
 }
 
 }  // namespace dm

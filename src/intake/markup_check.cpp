@@ -5,6 +5,7 @@
 #include "intake/media_check.h"
 #include "textio/hex.h"
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 
 namespace dm {
 
@@ -109,6 +110,12 @@ class MarkupChecker {
     std::size_t depth = 0;
     std::size_t i = start;
     while (i < end) {
+      if (text_[i] != u'<') {
+        // Every tag starts with '<': go to the next one in the field.
+        const std::size_t next = findUnit(std::u16string_view(text_).substr(0, end), u'<', i);
+        i = next < end ? next : end;
+        continue;
+      }
       const char16_t code = tagAt(text_, i);
       if (code == 0) {
         ++i;

@@ -6,6 +6,7 @@
 #include "intake/media_check.h"
 #include "intake/record_split.h"
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 #include "textio/wide_stream.h"
 #include "textio/wide_line.h"
 
@@ -122,6 +123,8 @@ bool applyTagRule(IntakeState& state, int kind, std::optional<std::u16string_vie
     return true;
   }
   if (blank) return false;
+  // Every rule tag starts with '<'.
+  if (findUnit(*field, u'<') == std::u16string_view::npos) return false;
   for (int t = 1; t <= 8; ++t) {
     if ((rule.allowed & tagBit(t)) == 0 && field->find(kRuleTags[t]) != std::u16string_view::npos) {
       addError(state, errc::kTagRule, std::u16string(1, static_cast<char16_t>(kind * 16 + t)), kLineEntry, true);
@@ -312,6 +315,7 @@ std::uint32_t checkRecords(IntakeState& state, const CheckContext& context, std:
   state.reset();
   std::uint32_t valid = 0;
   WideLineReader reader(in, kWholeLines);
+  WideLineWriter writer(out);
   std::u16string line;
   while (true) {
     ++state.lineNumber;
@@ -325,18 +329,20 @@ std::uint32_t checkRecords(IntakeState& state, const CheckContext& context, std:
     if (isBlankWideLine(line) && state.lineNumber != 2) continue;
     state.lineRejected = false;
     if (state.lineNumber == 1) {
+      writer.flush();
       checkSettingsLine(state, context, line, out);
     } else if (state.lineNumber == 2) {
-      writeWideLine(out, line);
+      writer.write(line);
     } else if (onlyTabsAndBreaks(line)) {
       continue;
     } else if (checkRecord(state, line)) {
       if (state.itemTotal > kMaxItems) break;
     } else if (!checkMarkup(state, context, line)) {
       ++valid;
-      writeWideLine(out, line);
+      writer.write(line);
     }
   }
+  writer.flush();
   state.media.reportedPictures.clear();
   state.media.reportedSounds.clear();
 

@@ -1,26 +1,26 @@
 #include "intake/record_split.h"
 
 #include "textio/markup_tags.h"
+#include "textio/unit_search.h"
 
 namespace dm {
 
 int splitRecord(std::u16string_view line, SplitRecord& record) {
   record = SplitRecord{};
-  // The line ends at a zero unit or at CR LF.
-  std::size_t end = line.size();
-  for (std::size_t k = 0; k < line.size(); ++k) {
-    if (line[k] == u'\0' || (line[k] == u'\r' && k + 1 < line.size() && line[k + 1] == u'\n')) {
-      end = k;
-      break;
-    }
-  }
-  line = line.substr(0, end);
-
+  // The line ends at a zero unit or at CR LF; TAB, CR, LF and zero are all
+  // control units, so one search finds the next of them.
   int i = 0;
   int stored = 0;
   std::size_t start = 0;
-  for (std::size_t k = 0; k < line.size(); ++k) {
-    if (line[k] != u'\t') continue;
+  std::size_t end = line.size();
+  for (std::size_t k = findUnitAtMost(line, u'\r'); k != std::u16string_view::npos;
+       k = findUnitAtMost(line, u'\r', k + 1)) {
+    const char16_t c = line[k];
+    if (c == u'\0' || (c == u'\r' && k + 1 < line.size() && line[k + 1] == u'\n')) {
+      end = k;
+      break;
+    }
+    if (c != u'\t') continue;
     std::u16string_view f = line.substr(start, k - start);
     if (i < kFieldSlots) {
       if (!f.empty()) {
@@ -34,6 +34,7 @@ int splitRecord(std::u16string_view line, SplitRecord& record) {
     ++i;
     start = k + 1;
   }
+  line = line.substr(0, end);
   std::u16string_view tail = line.substr(start);
   record.count = stored;
   if (!tail.empty()) {

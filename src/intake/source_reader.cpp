@@ -62,14 +62,19 @@ constexpr std::string_view kMarkLe("\xFF\xFE", 2);
 constexpr std::string_view kMarkBe("\xFE\xFF", 2);
 constexpr std::string_view kMarkUtf8("\xEF\xBB\xBF", 3);
 
-// The rest of the stream; the stream's own failure is left for the caller.
-std::string readRest(std::istream& in) {
+// The rest of the stream, read straight into the string (`sizeHint`: the
+// bytes expected, so a file is read in one go); the stream's own failure is
+// left for the caller.
+std::string readRest(std::istream& in, std::size_t sizeHint = 0) {
   std::string bytes;
-  std::vector<char> chunk(kChunkBytes);
+  std::size_t have = 0;
+  bytes.resize(std::max(sizeHint + 1, kChunkBytes));
   while (in) {
-    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    if (have == bytes.size()) bytes.resize(2 * bytes.size());
+    in.read(bytes.data() + have, static_cast<std::streamsize>(bytes.size() - have));
+    have += static_cast<std::size_t>(in.gcount());
   }
+  bytes.resize(have);
   return bytes;
 }
 
@@ -127,17 +132,47 @@ void endLinesWithCrLf(std::string& wide) {
   wide.swap(out);
 }
 
+// Decodes the Shift-JIS `bytes` and appends the UTF-16LE bytes to `wide`;
+// see decodeShiftJis. A lead byte takes the next byte as its trail unless
+// that byte is below 0x40 (then only the lead byte is dropped, so a line
+// break or tab after a stray lead byte survives) or the text ends.
+std::uint64_t decodeShiftJisBytes(std::string_view bytes, std::string& wide, std::ostream& errorLog,
+                                  std::ostream* trace) {
+  const std::vector<char16_t>& units = codeUnits();
+  const std::size_t n = bytes.size();
+  const std::size_t start = wide.size();
+  wide.resize(start + 2 * n);  // at most one unit per byte
+  char* out = wide.data() + start;
+  const unsigned char* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::uint64_t dropped = 0;
+  std::size_t k = 0;
+  while (k < n) {
+    const unsigned b = in[k];
+    std::uint16_t code = static_cast<std::uint16_t>(b);
+    ++k;
+    if (isLeadByte(b) && k < n && in[k] >= 0x40) code = static_cast<std::uint16_t>(b << 8 | in[k++]);
+    const char16_t unit = units[code];
+    if (unit == 0) {
+      ++dropped;
+      logConversionError(code, errorLog, trace);
+      continue;
+    }
+    *out++ = static_cast<char>(unit & 0xFF);
+    *out++ = static_cast<char>(unit >> 8);
+  }
+  wide.resize(static_cast<std::size_t>(out - wide.data()));
+  return dropped;
+}
+
 // The working copy of a source read whole: `errorLog` is used only for a
 // Shift-JIS source.
 std::string workingCopy(std::string&& bytes, SourceEncoding encoding, std::ostream& errorLog,
                         std::ostream* trace) {
   std::string wide;
   if (encoding == SourceEncoding::ShiftJis) {
-    std::istringstream in(std::move(bytes));
-    std::ostringstream out;
-    out.write(kMarkLe.data(), static_cast<std::streamsize>(kMarkLe.size()));
-    decodeShiftJis(in, out, errorLog, trace);
-    wide = std::move(out).str();
+    wide.reserve(2 * bytes.size() + kMarkLe.size());
+    wide.append(kMarkLe);
+    decodeShiftJisBytes(bytes, wide, errorLog, trace);
   } else {
     wide = unicodeCopy(std::move(bytes), encoding);
   }
@@ -148,58 +183,10 @@ std::string workingCopy(std::string&& bytes, SourceEncoding encoding, std::ostre
 }  // namespace
 
 std::uint64_t decodeShiftJis(std::istream& in, std::ostream& out, std::ostream& errorLog, std::ostream* trace) {
-  std::vector<char> chunk(kChunkBytes);
-  std::string bytesOut;
-  std::uint64_t dropped = 0;
-  int pendingLead = -1;  // a lead byte whose trail byte is in the next chunk
-
-  const std::vector<char16_t>& units = codeUnits();
-  auto emit = [&](std::uint16_t code) {
-    const char16_t unit = units[code];
-    if (unit == 0) {
-      ++dropped;
-      logConversionError(code, errorLog, trace);
-      return;
-    }
-    bytesOut.push_back(static_cast<char>(unit & 0xFF));
-    bytesOut.push_back(static_cast<char>(unit >> 8));
-  };
-
-  while (in) {
-    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    const std::size_t n = static_cast<std::size_t>(in.gcount());
-    if (n == 0) break;
-    bytesOut.clear();
-    std::size_t k = 0;
-    while (k < n) {
-      unsigned b = static_cast<unsigned char>(chunk[k]);
-      if (pendingLead >= 0) {
-        // A trail byte below 0x40 never completes a code: only the lead byte
-        // is dropped, so a line break or tab after a stray lead byte survives.
-        unsigned lead = static_cast<unsigned>(pendingLead);
-        pendingLead = -1;
-        if (b < 0x40) {
-          emit(static_cast<std::uint16_t>(lead));
-          continue;  // decode b on its own
-        }
-        emit(static_cast<std::uint16_t>(lead << 8 | b));
-        ++k;
-        continue;
-      }
-      if (isLeadByte(b)) {
-        pendingLead = static_cast<int>(b);
-      } else {
-        emit(static_cast<std::uint16_t>(b));
-      }
-      ++k;
-    }
-    out.write(bytesOut.data(), static_cast<std::streamsize>(bytesOut.size()));
-  }
-  if (pendingLead >= 0) {
-    // A lead byte at the end of the text.
-    bytesOut.clear();
-    emit(static_cast<std::uint16_t>(pendingLead));
-  }
+  const std::string bytes = readRest(in);
+  std::string wide;
+  const std::uint64_t dropped = decodeShiftJisBytes(bytes, wide, errorLog, trace);
+  out.write(wide.data(), static_cast<std::streamsize>(wide.size()));
   return dropped;
 }
 
@@ -225,7 +212,9 @@ SourceEncoding convertSourceFile(const std::filesystem::path& source, const std:
                                  const std::filesystem::path& errorLog, ProgressSink& sink) {
   platform::InputFile in(source);
   if (!in.is_open()) throw PassFailure("can't open the source text " + source.string() + ": " + in.error().message());
-  std::string bytes = readRest(in);
+  std::error_code sizeError;
+  const std::uintmax_t size = std::filesystem::file_size(source, sizeError);
+  std::string bytes = readRest(in, sizeError || size > (std::uintmax_t{1} << 32) ? 0 : static_cast<std::size_t>(size));
   if (in.bad()) {
     throw PassFailure("can't read the source text " + source.string() + ": " +
                       platform::systemErrorText(errno));

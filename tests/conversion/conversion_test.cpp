@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "conversion/field_pass.h"
 #include "conversion/media_fixture.h"
 #include "conversion/notation.h"
 #include "platform/failure.h"
@@ -224,6 +225,55 @@ TEST_F(ConvertDrill, WithThePictureLibrary) {
 
 TEST_F(ConvertDrill, MissingSourceFailsThePass) {
   EXPECT_THROW(convertDrill(state.context(), converter()), PassFailure);
+}
+
+// The records are written to Drill.tm1 and put through the field pass in the
+// same sweep: Drill.tm2 holds what the field pass makes of Drill.tm1 read
+// back line by line.
+TEST_F(ConvertDrill, TheFieldStageIsTheFieldPassOfTheRecordStage) {
+  picture("b.bmp", {1, 1, 10});
+  const std::string longCell(3900, 'w');
+  writeSource({
+      "Drill\t使い方<N><P>b.bmp</P>です\t\tドリル\t\t",
+      "heading",
+      "国語\t漢字\t読み\t1\t<P>pic.bmp</P><N><N>この字は？\t2\t解説<N>続き\t0:30\tさん<N>二行\t<P>b.bmp</P>",
+      "\t\t\t2\t<V>s.mp3</V>" + longCell + "<N>x\t1\t" + longCell + "\t\tはい\tいいえ",
+      "算数\t\t\t3\t問\r\t1\t\t\ta",
+  });
+  convertDrill(state.context(), converter());
+  const std::string fielded = readFile(state.paths.trash / wf::kStage2);
+  const std::vector<std::u16string> pictures = state.conversion.media.monochromeList;
+  const std::vector<std::u16string> sounds = state.conversion.media.soundList;
+
+  resetConversion(state.conversion);
+  const fs::path again = state.paths.trash / "again.tm2";
+  fieldPass(state.paths.trash / wf::kStage1, again, state.context(), converter());
+  EXPECT_EQ(readFile(again), fielded);
+  EXPECT_EQ(state.conversion.media.monochromeList, pictures);
+  EXPECT_EQ(state.conversion.media.soundList, sounds);
+  EXPECT_TRUE(has(stage(wf::kStage2), "DF_m_c0\tです"));
+}
+
+// A picture conversion that fails in the field pass ends the conversion, but
+// only after Drill.tm1 is written whole; Drill.tm2 holds the lines before it.
+TEST_F(ConvertDrill, AFailingFieldPassLeavesTheWholeRecordStage) {
+  writeSource({"x\t\t\t\t\t", "heading", "A\t\t\t1\tq\t1\t\t\tyes", "B\t\t\t2\t<P>pic.bmp</P>\t1\t\t\tno",
+               "C\t\t\t3\tlast\t1\t\t\tyes"});
+  convertDrill(state.context(), converter());
+  const std::string records = readFile(state.paths.trash / wf::kStage1);
+  const std::vector<std::string> fielded = stage(wf::kStage2);
+
+  resetConversion(state.conversion);
+  PictureConverter failing = [](const fs::path&, const fs::path&, std::int32_t, std::int32_t, PictureInfo&) -> int {
+    throw PassFailure("the picture cannot be converted");
+  };
+  EXPECT_THROW(convertDrill(state.context(), failing), PassFailure);
+  EXPECT_EQ(readFile(state.paths.trash / wf::kStage1), records);
+  const std::vector<std::string> before = stage(wf::kStage2);
+  const auto picture = std::find(fielded.begin(), fielded.end(), test::show(test::codes("BMP\t[P]0015[/P]")));
+  ASSERT_NE(picture, fielded.end());
+  EXPECT_EQ(before, std::vector<std::string>(fielded.begin(), picture));
+  EXPECT_TRUE(has(before, "DF_q\tq"));
 }
 
 TEST(ResetConversion, KeepsTheOtherPictureCounter) {

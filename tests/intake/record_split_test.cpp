@@ -78,6 +78,23 @@ TEST(SplitRecord, LineEndsAtCrLfOrZeroOnly) {
   EXPECT_EQ(splitRecord(afterCrLf, r), 0);
 }
 
+// The splitter looks for TAB, CR and zero many units at a time: fields
+// whose ends fall anywhere in and across such runs come out whole.
+TEST(SplitRecord, LongFieldsAreCutAtEveryTab) {
+  for (std::size_t length : {1, 30, 31, 32, 33, 63, 64, 65, 100}) {
+    const std::u16string a(length, u'\u3042');
+    const std::u16string b(length + 1, u'x');
+    std::u16string line = a + u"\t" + b + u"\t\t" + a + u"\r\n" + b + u"\t" + b;
+    SplitRecord r;
+    EXPECT_EQ(splitRecord(line, r), 3) << length;
+    EXPECT_EQ(r.field(0), a) << length;
+    EXPECT_EQ(r.field(1), b) << length;
+    EXPECT_FALSE(r.present(2)) << length;
+    EXPECT_EQ(r.field(3), a) << length;  // ends at the CR LF
+    EXPECT_FALSE(r.present(4)) << length;
+  }
+}
+
 TEST(SplitRecord, FieldsBeyondTheSlotsMoveOnlyLastNonEmpty) {
   std::u16string line(300, u'\t');
   line = u"a" + line + u"z\r\n";
