@@ -2,15 +2,12 @@
 // files (wdl_<lib>.spl of a /d work tree, written after selection), takes
 // the separators out of their texts, selects again and prints the wall and
 // processor time of the best of the runs, with the default length range and
-// frequency table. The processor time of the calling thread alone is what
-// the wall time would be on an idle machine when spare cores are lent.
-// Since the split files hold the selection's result, the selection must
-// give back their texts: --check compares every line and fails (exit
-// status 1) on the first difference. --log prints the progress texts
-// ("scan len=... words=..." and so on), one per line. --spare N lends the
-// selection N spare cores (none by default).
+// frequency table. Since the split files hold the selection's result, the
+// selection must give back their texts: --check compares every line and
+// fails (exit status 1) on the first difference. --log prints the progress
+// texts ("scan len=... words=..." and so on), one per line.
 //
-//   word_select_bench [--check] [--log] [--runs N] [--spare N] FILE.spl ...
+//   word_select_bench [--check] [--log] [--runs N] FILE.spl ...
 #include <time.h>
 
 #include <chrono>
@@ -26,9 +23,9 @@
 
 namespace {
 
-double cpuNow(clockid_t clock = CLOCK_PROCESS_CPUTIME_ID) {
+double cpuNow() {
   timespec t{};
-  clock_gettime(clock, &t);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
@@ -64,7 +61,7 @@ std::vector<std::u16string> readTexts(const char* path) {
 
 int main(int argc, char** argv) {
   bool check = false, log = false;
-  int runs = 3, spareCores = 0;
+  int runs = 3;
   std::vector<const char*> files;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--check") == 0)
@@ -73,8 +70,6 @@ int main(int argc, char** argv) {
       log = true;
     else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
       runs = std::max(1, std::atoi(argv[++i]));
-    else if (std::strcmp(argv[i], "--spare") == 0 && i + 1 < argc)
-      spareCores = std::max(0, std::atoi(argv[++i]));
     else
       files.push_back(argv[i]);
   }
@@ -90,7 +85,7 @@ int main(int argc, char** argv) {
       units += s.size();
       plain.push_back(dm::SplitLine{0, 0, s});
     }
-    double bestWall = 1e30, bestCpu = 1e30, bestOwn = 1e30;
+    double bestWall = 1e30, bestCpu = 1e30;
     std::vector<dm::SplitLine> lines;
     std::ostringstream progress;
     for (int r = 0; r < runs; ++r) {
@@ -99,15 +94,12 @@ int main(int argc, char** argv) {
       dm::CompileState s(ctx);
       progress.str("");
       s.out = &progress;
-      dm::SpareCores spare(spareCores);
-      const double w0 = wallNow(), c0 = cpuNow(), o0 = cpuNow(CLOCK_THREAD_CPUTIME_ID);
-      dm::selectWords(lines, dm::defaultMinFreq(), 4, 200, &s, &spare);
+      const double w0 = wallNow(), c0 = cpuNow();
+      dm::selectWords(lines, dm::defaultMinFreq(), 4, 200, &s);
       bestWall = std::min(bestWall, wallNow() - w0);
       bestCpu = std::min(bestCpu, cpuNow() - c0);
-      bestOwn = std::min(bestOwn, cpuNow(CLOCK_THREAD_CPUTIME_ID) - o0);
     }
-    std::printf("%s: %zu lines, %zu units: %.3f s wall, %.3f s cpu, %.3f s cpu of the calling thread\n", file,
-                plain.size(), units, bestWall, bestCpu, bestOwn);
+    std::printf("%s: %zu lines, %zu units: %.3f s wall, %.3f s cpu\n", file, plain.size(), units, bestWall, bestCpu);
     if (log) {
       std::string text = progress.str();
       std::string line;

@@ -75,18 +75,18 @@ class KeyCounter {
     shift_ = 64 - std::countr_zero(cap);
     size_ = 0;
   }
-  // The id of `key`, counted `times` more.
-  std::uint32_t add(std::uint64_t key, std::uint32_t times = 1) {
+  // The id of `key`, counted once more.
+  std::uint32_t add(std::uint64_t key) {
     if ((size_ + 1) * 2 > slots_.size()) grow();
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t i = slot(key);; i = (i + 1) & mask) {
       Slot& s = slots_[i];
       if (s.key == key) {
-        s.count += times;
+        ++s.count;
         return s.id;
       }
       if (s.key == kEmpty) {
-        s = Slot{key, times, static_cast<std::uint32_t>(size_++)};
+        s = Slot{key, 1, static_cast<std::uint32_t>(size_++)};
         return s.id;
       }
     }
@@ -99,14 +99,6 @@ class KeyCounter {
     for (const Slot& s : slots_)
       if (s.key != kEmpty) out[s.id] = s.count;
     return out;
-  }
-  // Adds every key of `other` with its count; returns, by id of `other`,
-  // the ids here.
-  std::vector<std::uint32_t> merge(const KeyCounter& other) {
-    std::vector<std::uint32_t> ids(other.size_);
-    for (const Slot& s : other.slots_)
-      if (s.key != kEmpty) ids[s.id] = add(s.key, s.count);
-    return ids;
   }
   std::size_t size() const { return size_; }
 
@@ -136,36 +128,6 @@ class KeyCounter {
   std::size_t size_ = 0;
 };
 
-
-// Runs work(mid, count, 1) on a thread of its own beside work(0, mid, 0) on
-// this one (both here, one after the other, when no thread can be had), and
-// rethrows what either threw.
-template <class Work>
-void runHalves(std::size_t mid, std::size_t count, Work& work) {
-  std::exception_ptr failure;
-  std::thread helper;
-  try {
-    helper = std::thread([&] {
-      try {
-        work(mid, count, 1);
-      } catch (...) {
-        failure = std::current_exception();
-      }
-    });
-  } catch (const std::system_error&) {
-    work(mid, count, 1);
-  }
-  std::exception_ptr own;
-  try {
-    work(std::size_t{0}, mid, 0);
-  } catch (...) {
-    own = std::current_exception();
-  }
-  if (helper.joinable()) helper.join();
-  if (own) std::rethrow_exception(own);
-  if (failure) std::rethrow_exception(failure);
-}
-
 // Finds the candidate lengths. Pass n counts the n characters at every
 // position k whose marks at k and k+1 are both n-1, and marks k with n when
 // that substring was counted at least 3 times. A substring of n characters
@@ -179,11 +141,11 @@ void runHalves(std::size_t mid, std::size_t count, Work& work) {
 // the whole text. Marking the positions of a pass also builds the list of
 // the next: k is counted in pass n+1 when k and k+1 are both marked n, and
 // k+1, when it is in the list at all, follows k directly.
-void scan(Corpus& c, int minLen, int maxLen, const CompileState* s, SpareCores* spare) {
+void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
   const std::size_t size = c.text.size();
   std::vector<std::uint32_t> pos;  // the positions counted in this pass
   std::vector<std::uint32_t> cls;  // by entry of pos: the class, then the id counted
-  KeyCounter counter, second;
+  KeyCounter counter;
   const auto firstN = static_cast<std::uint32_t>(minLen / 2);
   for (std::uint32_t n = firstN; n >= 2 && n <= kScanLength; ++n) {
     reportLines(s, "scan lines", c.lines());
@@ -206,41 +168,20 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s, SpareCores* 
     };
     // Counting in position order; the slots of the keys a little ahead are
     // fetched early, since the table can outgrow the caches. Sized for
-    // about as many distinct keys as the last pass had. A long list is
-    // counted in two halves side by side when a core is spare, the second
-    // half in a table of its own whose keys are then added to the first.
-    const std::size_t expected = counter.size() + counter.size() / 4;
-    counter.reset(expected);
+    // about as many distinct keys as the last pass had.
+    counter.reset(counter.size() + counter.size() / 4);
+    constexpr std::size_t kAhead = 16;
+    std::array<std::uint64_t, 2 * kAhead> ahead;
     const std::size_t count = pos.size();
-    auto countRange = [&](std::size_t from, std::size_t to, int part) {
-      KeyCounter& into = part == 0 ? counter : second;
-      if (part != 0) into.reset(expected);
-      constexpr std::size_t kAhead = 16;
-      std::array<std::uint64_t, 2 * kAhead> ahead;
-      for (std::size_t j = from; j < from + kAhead && j < to; ++j) ahead[j % ahead.size()] = keyAt(j);
-      for (std::size_t j = from; j < to; ++j) {
-        if (j + kAhead < to) {
-          const std::uint64_t key = keyAt(j + kAhead);
-          ahead[(j + kAhead) % ahead.size()] = key;
-          into.prefetch(key);
-        }
-        cls[j] = into.add(ahead[j % ahead.size()]);
+    for (std::size_t j = 0; j < kAhead && j < count; ++j) ahead[j] = keyAt(j);
+    for (std::size_t j = 0; j < count; ++j) {
+      if (j + kAhead < count) {
+        const std::uint64_t key = keyAt(j + kAhead);
+        ahead[(j + kAhead) % ahead.size()] = key;
+        counter.prefetch(key);
       }
-    };
-    // A spare core, when one is taken, serves the pass to its end.
-    struct Borrowed {
-      SpareCores* from;
-      ~Borrowed() {
-        if (from) from->release();
-      }
-    } borrowed{spare && spare->worthSplitting(count, expected) && spare->claim() ? spare : nullptr};
-    const std::size_t mid = borrowed.from ? count / 2 : count;
-    if (mid < count)
-      runHalves(mid, count, countRange);
-    else
-      countRange(0, count, 0);
-    // The ids of the second half's table here, by its id.
-    const std::vector<std::uint32_t> secondIds = mid < count ? counter.merge(second) : std::vector<std::uint32_t>();
+      cls[j] = counter.add(ahead[j % ahead.size()]);
+    }
     if (s) s->print("\rscan len=%d words=%d\n", static_cast<int>(2 * n), static_cast<int>(counter.size()));
     if (counter.size() == 0) return;
     const std::vector<std::uint32_t> counts = counter.counts();
@@ -248,46 +189,21 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s, SpareCores* 
     // Marks the positions counted 3 times or more (every position counted
     // is marked n-1 so far); each marked position whose successor is marked
     // too goes on to the next pass with its id. Without branches, which the
-    // marks would mostly mispredict. The list shrinks in place: entry j - 1
-    // goes to next <= j - 1 as entry j is read. Split in halves, the second
-    // one shrinks in place from its own start, entry mid - 1 being the first
-    // it may keep, and is moved after the first one's at the end.
-    std::array<std::size_t, 2> kept{};
-    auto markRange = [&](std::size_t from, std::size_t to, int part) {
-      auto idOf = [&](std::size_t j) { return j < mid ? cls[j] : secondIds[cls[j]]; };
-      std::size_t next = from;
-      bool lastMarked = false;
-      std::uint32_t lastK = 0, lastId = 0;
-      if (from > 0) {
-        lastK = pos[from - 1];
-        lastId = idOf(from - 1);
-        lastMarked = counts[lastId] >= 3;
-      }
-      for (std::size_t j = from; j < to; ++j) {
-        const std::uint32_t k = pos[j];
-        const std::uint32_t id = idOf(j);
-        const bool marked = counts[id] >= 3;
-        c.mark[k] = static_cast<std::uint8_t>(n - 1 + marked);
-        pos[next] = lastK;
-        cls[next] = lastId;
-        next += lastMarked && marked && lastK + 1 == k;
-        lastMarked = marked;
-        lastK = k;
-        lastId = id;
-      }
-      kept[static_cast<std::size_t>(part)] = next - from;
-    };
-    std::size_t next;
-    if (mid < count) {
-      runHalves(mid, count, markRange);
-      std::copy(pos.begin() + static_cast<std::ptrdiff_t>(mid), pos.begin() + static_cast<std::ptrdiff_t>(mid + kept[1]),
-                pos.begin() + static_cast<std::ptrdiff_t>(kept[0]));
-      std::copy(cls.begin() + static_cast<std::ptrdiff_t>(mid), cls.begin() + static_cast<std::ptrdiff_t>(mid + kept[1]),
-                cls.begin() + static_cast<std::ptrdiff_t>(kept[0]));
-      next = kept[0] + kept[1];
-    } else {
-      markRange(0, count, 0);
-      next = kept[0];
+    // marks would mostly mispredict; the lists shrink in place (next < j).
+    std::size_t next = 0;
+    bool lastMarked = false;
+    std::uint32_t lastK = 0, lastId = 0;
+    for (std::size_t j = 0; j < count; ++j) {
+      const std::uint32_t k = pos[j];
+      const std::uint32_t id = cls[j];
+      const bool marked = counts[id] >= 3;
+      c.mark[k] = static_cast<std::uint8_t>(n - 1 + marked);
+      pos[next] = lastK;
+      cls[next] = lastId;
+      next += lastMarked && marked && lastK + 1 == k;
+      lastMarked = marked;
+      lastK = k;
+      lastId = id;
     }
     pos.resize(next);
     cls.resize(next);
@@ -533,9 +449,9 @@ MinFreqTable loadMinFreq(const std::filesystem::path& rulePath) {
 }
 
 void selectWords(std::vector<SplitLine>& lines, const MinFreqTable& minFreq, int minLen, int maxLen,
-                 const CompileState* s, SpareCores* spare) {
+                 const CompileState* s) {
   Corpus c = buildCorpus(lines);
-  scan(c, minLen, maxLen, s, spare);
+  scan(c, minLen, maxLen, s);
   SubstringCounter counter(c.text);
   select(c, counter, minFreq, minLen, maxLen, s);
   if (s) s->print("\rout split file...     \r");
@@ -559,11 +475,6 @@ void SelectWordLibs(CompileState& s) {
   }
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] > units[b]; });
   std::atomic<std::size_t> next{0};
-  // The cores no thread selects on, and those of threads out of libraries,
-  // go to the libraries still being selected.
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t threads = std::min(cores, order.size());
-  SpareCores spare(static_cast<int>(cores - std::max<std::size_t>(threads, 1)));
   auto work = [&] {
     for (std::size_t t; (t = next.fetch_add(1)) < order.size();) {
       WordLib& lib = s.libs[order[t]];
@@ -572,14 +483,14 @@ void SelectWordLibs(CompileState& s) {
         CompileState local(s.ctx);
         local.out = s.out ? &job.log : nullptr;
         local.print("\rselect word lib %s       \n", lib.name.c_str());
-        selectWords(lib.lines, loadMinFreq(lib.rulePath), lib.minLen, lib.maxLen, &local, &spare);
+        selectWords(lib.lines, loadMinFreq(lib.rulePath), lib.minLen, lib.maxLen, &local);
         writeSplitFile(lib.splitPath, s.dict, lib.lines);
       } catch (...) {
         job.failure = std::current_exception();
       }
     }
-    spare.release();
   };
+  const std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), order.size());
   std::vector<std::thread> helpers;
   for (std::size_t i = 1; i < threads; ++i) {
     try {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "dictcompiler/compile_state.h"
-#include "dictcompiler/spare_cores.h"
 
 namespace dm {
 
@@ -35,11 +34,9 @@ MinFreqTable loadMinFreq(const std::filesystem::path& rulePath);
 
 // Runs the scan and the selection over the texts and rewrites each text with
 // U+0010 around the selected words. Lengths are in bytes of UTF-16 text.
-// `s` (optional) receives the progress texts. With `spare` (optional) a
-// large text's counting borrows a spare core while there is one; the result
-// is the same.
+// `s` (optional) receives the progress texts.
 void selectWords(std::vector<SplitLine>& lines, const MinFreqTable& minFreq, int minLen, int maxLen,
-                 const CompileState* s, SpareCores* spare = nullptr);
+                 const CompileState* s);
 
 // Selects the words of every library and rewrites its split file.
 void SelectWordLibs(CompileState& s);

@@ -166,57 +166,29 @@ std::vector<std::string> passCounts(const std::string& log) {
 
 class SelectWordsAgreesWithReference : public ::testing::TestWithParam<ReferenceCase> {};
 
-// Selects `texts` as selectWords does, with the progress texts in `log`.
-std::vector<std::u16string> selectTexts(const std::vector<std::u16string>& texts, const MinFreqTable& table, int minLen,
-                                        int maxLen, std::ostringstream& log, SpareCores* spare) {
-  std::vector<SplitLine> lines;
-  for (const std::u16string& t : texts) lines.push_back(SplitLine{0, 0, t});
-  CompileContext ctx;
-  CompileState s(ctx);
-  s.out = &log;
-  selectWords(lines, table, minLen, maxLen, &s, spare);
-  std::vector<std::u16string> out;
-  for (const SplitLine& l : lines) out.push_back(l.text);
-  return out;
-}
-
 TEST_P(SelectWordsAgreesWithReference, SameLinesAndPassCounts) {
   const ReferenceCase& c = GetParam();
   const std::vector<std::u16string> texts = generate(c);
   const MinFreqTable table = rules(c.rules);
   const test::ReferenceSelection want = test::referenceSelectWords(texts, table, c.minLen, c.maxLen);
 
+  std::vector<SplitLine> lines;
+  for (const std::u16string& t : texts) lines.push_back(SplitLine{0, 0, t});
   std::ostringstream log;
-  const std::vector<std::u16string> got = selectTexts(texts, table, c.minLen, c.maxLen, log, nullptr);
+  CompileContext ctx;
+  {
+    CompileState s(ctx);
+    s.out = &log;
+    selectWords(lines, table, c.minLen, c.maxLen, &s);
+  }
   EXPECT_EQ(passCounts(log.str()), want.log);
-  ASSERT_EQ(got.size(), want.texts.size());
+  ASSERT_EQ(lines.size(), want.texts.size());
   std::size_t cut = 0;
-  for (std::size_t i = 0; i < got.size(); ++i) {
-    EXPECT_EQ(utf16ToUtf8(got[i]), utf16ToUtf8(want.texts[i])) << "line " << i;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(utf16ToUtf8(lines[i].text), utf16ToUtf8(want.texts[i])) << "line " << i;
     cut += static_cast<std::size_t>(std::count(want.texts[i].begin(), want.texts[i].end(), kTokenSeparator));
   }
   EXPECT_EQ(cut > 0, c.cuts);
-}
-
-// With a spare core lent for every pass, however short its list, each pass
-// counts and marks in two halves on two threads: the same result.
-TEST_P(SelectWordsAgreesWithReference, SameWhenEveryPassIsSplitOverTwoCores) {
-  const ReferenceCase& c = GetParam();
-  const std::vector<std::u16string> texts = generate(c);
-  const MinFreqTable table = rules(c.rules);
-  const test::ReferenceSelection want = test::referenceSelectWords(texts, table, c.minLen, c.maxLen);
-
-  SpareCores spare(1, 0, 0);
-  std::ostringstream log;
-  const std::vector<std::u16string> got = selectTexts(texts, table, c.minLen, c.maxLen, log, &spare);
-  EXPECT_EQ(passCounts(log.str()), want.log);
-  ASSERT_EQ(got.size(), want.texts.size());
-  for (std::size_t i = 0; i < got.size(); ++i)
-    EXPECT_EQ(utf16ToUtf8(got[i]), utf16ToUtf8(want.texts[i])) << "line " << i;
-  if (c.minLen / 2 == 2) {
-    EXPECT_GT(spare.claims(), 0);
-  }
-  EXPECT_TRUE(spare.claim()) << "the core lent is given back";
 }
 
 INSTANTIATE_TEST_SUITE_P(
