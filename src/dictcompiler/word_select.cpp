@@ -170,6 +170,8 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
     // fetched early, since the table can outgrow the caches. Sized for
     // about as many distinct keys as the last pass had.
     counter.reset(counter.size() + counter.size() / 4);
+    // Each key is computed once, kAhead steps before it is counted, and
+    // waits in a ring.
     constexpr std::size_t kAhead = 16;
     std::array<std::uint64_t, 2 * kAhead> ahead;
     const std::size_t count = pos.size();
@@ -189,7 +191,8 @@ void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
     // Marks the positions counted 3 times or more (every position counted
     // is marked n-1 so far); each marked position whose successor is marked
     // too goes on to the next pass with its id. Without branches, which the
-    // marks would mostly mispredict; the lists shrink in place (next < j).
+    // marks would mostly mispredict. The lists shrink in place: step j reads
+    // entry j, then writes entry j - 1 (held aside) at next <= j.
     std::size_t next = 0;
     bool lastMarked = false;
     std::uint32_t lastK = 0, lastId = 0;
