@@ -6,7 +6,7 @@ namespace dm {
 
 namespace {
 
-constexpr std::uint64_t kBase = 0x9E3779B97F4A7C15ull;
+constexpr std::uint32_t kBase = 0x9E3779B1u;
 constexpr std::size_t kInitialSlots = 1u << 12;
 
 std::uint64_t mix(std::uint64_t x) {
@@ -23,7 +23,7 @@ std::uint64_t mix(std::uint64_t x) {
 SubstringCounter::SubstringCounter(std::span<const char16_t> text) : text_(text) {
   prefix_.resize(text.size() + 1);
   prefix_[0] = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) prefix_[i + 1] = prefix_[i] * kBase + text[i] + 1;
+  for (std::size_t i = 0; i < text.size(); ++i) prefix_[i + 1] = prefix_[i] * kBase + text[i] + 1u;
   slots_.assign(kInitialSlots, Slot{0, 0, kNone});
 }
 
@@ -44,7 +44,7 @@ void SubstringCounter::reset(std::uint32_t length) {
 }
 
 std::uint64_t SubstringCounter::hashAt(std::uint32_t pos) const {
-  return mix(prefix_[pos + length_] - prefix_[pos] * power_[length_]);
+  return mix(static_cast<std::uint32_t>(prefix_[pos + length_] - prefix_[pos] * power_[length_]));
 }
 
 bool SubstringCounter::sameText(std::uint32_t a, std::uint32_t b) const {

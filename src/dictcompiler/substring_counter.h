@@ -56,8 +56,11 @@ class SubstringCounter {
   void grow();
 
   std::span<const char16_t> text_;
-  std::vector<std::uint64_t> prefix_;  // polynomial hash of text[0, i)
-  std::vector<std::uint64_t> power_;   // base^length, by length
+  // Polynomial hash of text[0, i), 32 bits: 4 bytes per character of a
+  // text of millions. A match is confirmed by the characters anyway; 32 bits
+  // only make a rare extra comparison.
+  std::vector<std::uint32_t> prefix_;
+  std::vector<std::uint32_t> power_;  // base^length, by length
   std::uint32_t length_ = 0;
   std::vector<Slot> slots_;
   std::vector<std::uint32_t> used_;

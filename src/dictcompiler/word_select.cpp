@@ -130,78 +130,86 @@ class KeyCounter {
 
 // Finds the candidate lengths. Pass n counts the n characters at every
 // position k whose marks at k and k+1 are both n-1, and marks k with n when
-// that substring was counted at least 3 times. (Done position by position,
-// marking the third and later occurrences at once and the first two in a
-// second walk, this comes to the same marks.) A substring of n characters is
-// keyed by the class of its first n-1 characters and its last character.
+// that substring was counted at least 3 times. A substring of n characters
+// is keyed by the class of its first n-1 characters and its last character.
 // A mark m at k means k + m <= end of line, and a line's sentinel is marked
 // 0, so substrings never reach past their line.
+//
+// The positions a pass counts are kept in a list in text order, each with
+// the class of its n-1 characters (the id they were counted under in the
+// pass before), so that a pass reads the two lists front to back and never
+// the whole text. Marking the positions of a pass also builds the list of
+// the next: k is counted in pass n+1 when k and k+1 are both marked n, and
+// k+1, when it is in the list at all, follows k directly.
 void scan(Corpus& c, int minLen, int maxLen, const CompileState* s) {
   const std::size_t size = c.text.size();
-  std::vector<std::uint32_t> cls(size, 0);  // class of the n-1 characters at k
-  // The positions marked n-1, in order, then (filtered in place) those
-  // counted in pass n, then those marked n: each set holds the next.
-  std::vector<std::uint32_t> pos;
-  std::vector<std::uint32_t> ids;  // the ids of the counted substrings
+  std::vector<std::uint32_t> pos;  // the positions counted in this pass
+  std::vector<std::uint32_t> cls;  // by entry of pos: the class, then the id counted
   KeyCounter counter;
-  bool firstPass = true;
-  for (std::uint32_t n = static_cast<std::uint32_t>(minLen / 2); n >= 2 && n <= kScanLength; ++n) {
-    const std::uint8_t prev = static_cast<std::uint8_t>(n - 1);
+  const auto firstN = static_cast<std::uint32_t>(minLen / 2);
+  for (std::uint32_t n = firstN; n >= 2 && n <= kScanLength; ++n) {
     reportLines(s, "scan lines", c.lines());
-    auto consider = [&](std::uint32_t k) { return c.mark[k] == prev && c.mark[k + 1] == prev; };
-    // The key of the substring at k: the class of its first n-1 characters
-    // (the first character itself when n is 2) and its last character.
-    // Computed when needed rather than kept, which would take 8 bytes per
-    // position of the text.
-    auto keyAt = [&](std::uint32_t k) {
-      const std::uint64_t head = n == 2 ? c.text[k] : cls[k];
+    if (n == firstN && n == 2) {
+      // Every position whose character and next character are both in a
+      // line (marked 1). A first pass above 2 finds no marks n-1.
+      std::size_t found = 0;
+      for (std::uint32_t k = 0; k + 1 < size; ++k) found += c.mark[k] == 1 && c.mark[k + 1] == 1;
+      pos.reserve(found);
+      cls.resize(found);
+      for (std::uint32_t k = 0; k + 1 < size; ++k)
+        if (c.mark[k] == 1 && c.mark[k + 1] == 1) pos.push_back(k);
+    }
+    // The key of entry j: the class of its first n-1 characters (the first
+    // character itself when n is 2) and its last character.
+    auto keyAt = [&](std::size_t j) {
+      const std::uint32_t k = pos[j];
+      const std::uint64_t head = n == 2 ? c.text[k] : cls[j];
       return head << 16 | c.text[k + n - 1];
     };
-    if (firstPass) {
-      std::size_t found = 0;
-      for (std::uint32_t k = 0; k + 1 < size; ++k) found += consider(k);
-      pos.reserve(found);
-      for (std::uint32_t k = 0; k + 1 < size; ++k)
-        if (consider(k)) pos.push_back(k);
-      firstPass = false;
-    } else {
-      std::size_t kept = 0;
-      for (std::uint32_t k : pos)
-        if (consider(k)) pos[kept++] = k;
-      pos.resize(kept);
-    }
-    const std::vector<std::uint32_t>& counted = pos;
     // Counting in position order; the slots of the keys a little ahead are
-    // fetched early, since the table outgrows the caches.
-    // Sized for about as many distinct keys as the last pass had.
+    // fetched early, since the table can outgrow the caches. Sized for
+    // about as many distinct keys as the last pass had.
     counter.reset(counter.size() + counter.size() / 4);
-    ids.resize(counted.size());
     // Each key is computed once, kAhead steps before it is counted, and
     // waits in a ring.
     constexpr std::size_t kAhead = 16;
     std::array<std::uint64_t, 2 * kAhead> ahead;
-    for (std::size_t j = 0; j < kAhead && j < counted.size(); ++j) ahead[j] = keyAt(counted[j]);
-    for (std::size_t j = 0; j < counted.size(); ++j) {
-      if (j + kAhead < counted.size()) {
-        const std::uint64_t key = keyAt(counted[j + kAhead]);
+    const std::size_t count = pos.size();
+    for (std::size_t j = 0; j < kAhead && j < count; ++j) ahead[j] = keyAt(j);
+    for (std::size_t j = 0; j < count; ++j) {
+      if (j + kAhead < count) {
+        const std::uint64_t key = keyAt(j + kAhead);
         ahead[(j + kAhead) % ahead.size()] = key;
         counter.prefetch(key);
       }
-      ids[j] = counter.add(ahead[j % ahead.size()]);
+      cls[j] = counter.add(ahead[j % ahead.size()]);
     }
     if (s) s->print("\rscan len=%d words=%d\n", static_cast<int>(2 * n), static_cast<int>(counter.size()));
     if (counter.size() == 0) return;
     const std::vector<std::uint32_t> counts = counter.counts();
     reportLines(s, "mark lines", c.lines());
-    std::size_t marked = 0;
-    for (std::size_t j = 0; j < pos.size(); ++j) {
-      if (counts[ids[j]] < 3) continue;
+    // Marks the positions counted 3 times or more (every position counted
+    // is marked n-1 so far); each marked position whose successor is marked
+    // too goes on to the next pass with its id. Without branches, which the
+    // marks would mostly mispredict. The lists shrink in place: step j reads
+    // entry j, then writes entry j - 1 (held aside) at next <= j.
+    std::size_t next = 0;
+    bool lastMarked = false;
+    std::uint32_t lastK = 0, lastId = 0;
+    for (std::size_t j = 0; j < count; ++j) {
       const std::uint32_t k = pos[j];
-      c.mark[k] = static_cast<std::uint8_t>(n);
-      cls[k] = ids[j];
-      pos[marked++] = k;
+      const std::uint32_t id = cls[j];
+      const bool marked = counts[id] >= 3;
+      c.mark[k] = static_cast<std::uint8_t>(n - 1 + marked);
+      pos[next] = lastK;
+      cls[next] = lastId;
+      next += lastMarked && marked && lastK + 1 == k;
+      lastMarked = marked;
+      lastK = k;
+      lastId = id;
     }
-    pos.resize(marked);
+    pos.resize(next);
+    cls.resize(next);
     if (n == kScanLength) {
       // A run of m marks 8 becomes 8+m-1, ..., 9, 8 (capped at maxLen / 2).
       // Runs end at the sentinels.

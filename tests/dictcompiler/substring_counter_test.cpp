@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
 #include <string>
 
 namespace dm {
@@ -39,6 +41,27 @@ TEST(SubstringCounterTest, KeepsManyDistinctSubstringsApart) {
   for (std::uint32_t i = 0; i + 2 <= 2 * 50000; i += 2) c.add(i);
   EXPECT_EQ(c.size(), 50000u);
   for (std::uint32_t i = 0; i + 2 <= 2 * 50000; i += 2) ASSERT_EQ(c.count(c.find(i)), 1u);
+}
+
+// Every length from 1 to 7, on a text of characters that differ in single
+// high or low bits: the same counts as a map of the substrings.
+TEST(SubstringCounterTest, CountsAsAMapOfTheSubstringsForEveryLength) {
+  const std::u16string alphabet{u'\0', u'\x01', u'\x8000', u'\xFFFF', u'a', u'\x0100'};
+  std::mt19937 rng(7);
+  std::u16string text;
+  for (int i = 0; i < 3000; ++i) text.push_back(alphabet[rng() % alphabet.size()]);
+  SubstringCounter c(text);
+  for (std::uint32_t length = 1; length <= 7; ++length) {
+    c.reset(length);
+    std::map<std::u16string, std::uint32_t> want;
+    for (std::uint32_t p = 0; p + length <= text.size(); ++p) {
+      c.add(p);
+      ++want[text.substr(p, length)];
+    }
+    ASSERT_EQ(c.size(), want.size()) << length;
+    for (std::uint32_t p = 0; p + length <= text.size(); ++p)
+      ASSERT_EQ(c.count(c.find(p)), want[text.substr(p, length)]) << length << " at " << p;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <sstream>
 
 #include "dictcompiler/split_file.h"
@@ -10,6 +11,7 @@
 #include "support/recording_sink.h"
 #include "support/temp_dir.h"
 #include "textio/wide_line.h"
+#include "word_select_reference.h"
 
 namespace dm {
 namespace {
@@ -108,6 +110,106 @@ INSTANTIATE_TEST_SUITE_P(
                    {"X|question-text-long-|1", "Y|question-text-long-|2", "Z|question-text-long-|3"}},
         SelectCase{"NoLines", {}, "", {}},
         SelectCase{"EmptyLines", {"", ""}, "", {"", ""}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// Generated texts, selected by selectWords and by the plain reference: the
+// same lines and the same counts of distinct substrings in every pass.
+struct ReferenceCase {
+  const char* name;
+  std::u16string alphabet;
+  bool words;  // lines of words made of the alphabet, else of single characters
+  int lines, maxChars;
+  int minLen, maxLen;
+  const char* rules;  // "" for the default table
+  bool cuts = true;   // whether any word is selected
+};
+
+void PrintTo(const ReferenceCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<std::u16string> generate(const ReferenceCase& c) {
+  std::mt19937 rng(12345);
+  auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+  std::vector<std::u16string> vocabulary;
+  for (int i = 0; i < 12; ++i) {
+    std::u16string w;
+    for (std::size_t k = 1 + pick(6); k > 0; --k) w.push_back(c.alphabet[pick(c.alphabet.size())]);
+    vocabulary.push_back(w);
+  }
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < c.lines; ++i) {
+    const std::size_t chars = pick(static_cast<std::size_t>(c.maxChars) + 1);
+    std::u16string l;
+    while (l.size() < chars) {
+      if (c.words && pick(8) != 0)
+        l += vocabulary[pick(vocabulary.size())];
+      else
+        l.push_back(c.alphabet[pick(c.alphabet.size())]);
+    }
+    lines.push_back(l);
+  }
+  return lines;
+}
+
+std::vector<std::string> passCounts(const std::string& log) {
+  std::vector<std::string> out;
+  std::string line;
+  for (char ch : log) {
+    if (ch != '\r' && ch != '\n') {
+      line.push_back(ch);
+      continue;
+    }
+    if (line.rfind("scan len=", 0) == 0 || line.rfind("Mark select len=", 0) == 0) out.push_back(line);
+    line.clear();
+  }
+  return out;
+}
+
+class SelectWordsAgreesWithReference : public ::testing::TestWithParam<ReferenceCase> {};
+
+TEST_P(SelectWordsAgreesWithReference, SameLinesAndPassCounts) {
+  const ReferenceCase& c = GetParam();
+  const std::vector<std::u16string> texts = generate(c);
+  const MinFreqTable table = rules(c.rules);
+  const test::ReferenceSelection want = test::referenceSelectWords(texts, table, c.minLen, c.maxLen);
+
+  std::vector<SplitLine> lines;
+  for (const std::u16string& t : texts) lines.push_back(SplitLine{0, 0, t});
+  std::ostringstream log;
+  CompileContext ctx;
+  {
+    CompileState s(ctx);
+    s.out = &log;
+    selectWords(lines, table, c.minLen, c.maxLen, &s);
+  }
+  EXPECT_EQ(passCounts(log.str()), want.log);
+  ASSERT_EQ(lines.size(), want.texts.size());
+  std::size_t cut = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(utf16ToUtf8(lines[i].text), utf16ToUtf8(want.texts[i])) << "line " << i;
+    cut += static_cast<std::size_t>(std::count(want.texts[i].begin(), want.texts[i].end(), kTokenSeparator));
+  }
+  EXPECT_EQ(cut > 0, c.cuts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Generated, SelectWordsAgreesWithReference,
+    ::testing::Values(
+        ReferenceCase{"TwoLetters", u"ab", false, 40, 30, 4, 200, ""},
+        ReferenceCase{"FourLettersManyLines", u"abcd", false, 600, 40, 4, 200, ""},
+        ReferenceCase{"Words", u"abcdefgh ", true, 80, 90, 4, 200, ""},
+        ReferenceCase{"WordsEveryOccurrenceCounts", u"abcdefgh ", true, 80, 90, 4, 200, "<=200 1\n"},
+        ReferenceCase{"WordsTwoLetterWords", u"abcdef", true, 60, 60, 2, 200, ""},
+        // The scan's first pass (3 characters) finds no marks of 2.
+        ReferenceCase{"WordsFromSixBytesFindNoCandidates", u"abcdef", true, 60, 60, 6, 200, "<=200 2\n", false},
+        ReferenceCase{"WordsUpToTenBytes", u"abcdefgh ", true, 80, 90, 4, 10, ""},
+        ReferenceCase{"WordsUpToThirtyBytes", u"abcdefgh ", true, 80, 90, 4, 30, "<=200 3\n"},
+        ReferenceCase{"LongRuns", u"aaaaaaab", false, 30, 150, 4, 200, ""},
+        ReferenceCase{"LongRunsShortCap", u"aaaaaaab", false, 30, 150, 4, 20, ""},
+        ReferenceCase{"ZeroCharactersAndCarriageReturns", std::u16string(u"ab\0\r", 4), false, 60, 30, 4, 200, ""},
+        ReferenceCase{"KanjiAndKana", u"\u4e00\u4e8c\u4e09\u3042\u3044\u3001\u3002A1", true, 120, 70, 4, 200, ""},
+        ReferenceCase{"ManyDistinctSubstrings", u"0123456789abcdefghijklmnopqrstuvwxyz", false, 800, 60, 4, 200,
+                      "<=200 1\n"},
+        ReferenceCase{"LongestBelowShortest", u"ab", false, 30, 30, 8, 6, "", false}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(SelectWordsTest, TrailingCrIsDroppedAsTheSplitFileReaderDoes) {
