@@ -242,15 +242,15 @@ TEST_F(ConvertDrill, TheFieldStageIsTheFieldPassOfTheRecordStage) {
   });
   convertDrill(state.context(), converter());
   const std::string fielded = readFile(state.paths.trash / wf::kStage2);
-  const std::vector<std::u16string> pictures = state.conversion.media.monochromeList;
-  const std::vector<std::u16string> sounds = state.conversion.media.soundList;
+  const std::vector<std::u16string> registeredPictures = state.conversion.media.monochromeList;
+  const std::vector<std::u16string> registeredSounds = state.conversion.media.soundList;
 
   resetConversion(state.conversion);
   const fs::path again = state.paths.trash / "again.tm2";
   fieldPass(state.paths.trash / wf::kStage1, again, state.context(), converter());
   EXPECT_EQ(readFile(again), fielded);
-  EXPECT_EQ(state.conversion.media.monochromeList, pictures);
-  EXPECT_EQ(state.conversion.media.soundList, sounds);
+  EXPECT_EQ(state.conversion.media.monochromeList, registeredPictures);
+  EXPECT_EQ(state.conversion.media.soundList, registeredSounds);
   EXPECT_TRUE(has(stage(wf::kStage2), "DF_m_c0\tです"));
 }
 
