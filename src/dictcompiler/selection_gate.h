@@ -1,4 +1,4 @@
-// Word selection holds some twenty bytes per code unit of its library while
+// Word selection holds some fifteen bytes per code unit of its library while
 // it runs: the largest share of a build's memory. The entries' and the
 // menu's compiles run side by side, and a gate shared by the two keeps the
 // second from crowding the first. The first compile's libraries pass at

@@ -67,10 +67,12 @@ void refuseOversizedSource(const fs::path& source) {
 // entries' own (see selection_gate.h).
 class MenuPhasesAhead {
  public:
-  // Word selection takes some twenty bytes per code unit: the menu's library
-  // is selected beside the entries' libraries while those and it come to
-  // at most this many units (about 320 MB), else after them.
-  static constexpr std::uint64_t kSelectionBudgetUnits = 16u << 20;
+  // Word selection takes some fifteen bytes per code unit: the menu's
+  // library is selected beside the entries' libraries while those and it
+  // come to at most this many units (about 380 MB), else after them. A
+  // source of repeated words at the 16 MiB limit, whose libraries and menu
+  // come to 27 million units, peaks at 392 MiB.
+  static constexpr std::uint64_t kSelectionBudgetUnits = 24u << 20;
 
   explicit MenuPhasesAhead(const RunState& state) : state_(state), gate_(kSelectionBudgetUnits) {
     try {
