@@ -1,8 +1,9 @@
 #include "driver/dictionary_phases.h"
 
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
+#include <utility>
 
 #include "dictcompiler/dictcompiler.h"
 
@@ -22,9 +23,16 @@ CompileContext compileContextOf(const RunState& state, CompileKind kind) {
   ctx.romWriterType = state.options.romWidths[0];
   ctx.sink = &state.progress();
   if (menu) {
-    std::ifstream in(ctx.sourcePath, std::ios::binary);
-    const std::string list((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ctx.menuDepth = menuDepthFor(state.conversion.menuDepth, list);
+    // The list is only looked at when the conversion reported no depth.
+    const int reported = state.conversion.menuDepth;
+    std::string list;
+    if (reported < 2 || reported > 4) {
+      std::ifstream in(ctx.sourcePath, std::ios::binary);
+      std::ostringstream bytes;
+      bytes << in.rdbuf();
+      list = std::move(bytes).str();
+    }
+    ctx.menuDepth = menuDepthFor(reported, list);
   }
   return ctx;
 }
