@@ -18,7 +18,7 @@ CompileContext compileContextOf(const RunState& state, CompileKind kind) {
   ctx.dictDir = menu ? workfiles::menuWorkDir(state.paths) : workfiles::dictWorkDir(state.paths);
   ctx.dictOutDir = menu ? workfiles::menuOutDir(state.paths) : workfiles::dictOutDir(state.paths);
   ctx.sourcePath = menu ? workfiles::menuListPath(state.paths) : workfiles::compilerInputPath(state.paths);
-  ctx.tagList = state.tagList;
+  if (!menu) ctx.tagList = state.tagList;  // the menu's tags are fixed
   ctx.entryNumberWidth = state.options.entryNumberWidth;
   ctx.romWriterType = state.options.romWidths[0];
   ctx.sink = &state.progress();

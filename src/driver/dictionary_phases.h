@@ -11,9 +11,10 @@ namespace dm {
 
 // The compiler's context for `kind`: the work and output folders of that
 // kind, its input (Middata/Source/Drill.cln or Middata/Menu/menu.lst), the
-// tag census, the entry number width and the table writer type of the
-// options, the run's sink; for the menu compile the menu depth
-// (menuDepthFor of the converted depth and menu.lst).
+// tag census (the entries' only: the menu's tags are fixed), the entry
+// number width and the table writer type of the options, the run's sink;
+// for the menu compile the menu depth (menuDepthFor of the converted depth
+// and menu.lst). The menu's context reads nothing the census writes.
 CompileContext compileContextOf(const RunState& state, CompileKind kind);
 
 // Compiles the drill body from Middata/Source/Drill.cln; with a gate, as

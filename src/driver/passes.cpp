@@ -57,9 +57,9 @@ void refuseOversizedSource(const fs::path& source) {
 }
 
 // The menu's two phases (the index conversion and the captions' compile)
-// read only what the conversion and the tag census wrote and write only into
-// the menu's own folders, so they run on a thread of their own beside the
-// entries' compile. What they say is kept and told when their turn comes,
+// read only what the conversion wrote and write only into the menu's own
+// folders, so they run on a thread of their own beside the tag census and
+// the entries' compile. What they say is kept and told when their turn comes,
 // so the run's sink hears the phases in the order of a run one after the
 // other. A failure of the entries' compile is the pass's failure, whatever
 // the menu's phases did meanwhile. The two compiles share a selection gate,
@@ -156,14 +156,14 @@ PassResult BuildPass(RunState& state) {
     ProgressSink& sink = state.progress();
     sink.phase(phasename::kConvert);
     convertDrill(conversionContextOf(state));
-    sink.phase(phasename::kTagCensus);
-    TagCensus(state);
-    sink.phase(phasename::kCompile);
     std::optional<MenuPhasesAhead> menu;
     if (state.options.menuPhase == 1) {
       state.params.menu.present = 1;
       menu.emplace(state);
     }
+    sink.phase(phasename::kTagCensus);
+    TagCensus(state);
+    sink.phase(phasename::kCompile);
     compileDrillBody(state, menu ? menu->gate() : nullptr);
     if (menu) menu->finish(sink);
     if (state.options.soundPhase != 0) {
