@@ -2,16 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <bit>
 #include <cctype>
 #include <exception>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <system_error>
-#include <thread>
 
+#include "dictcompiler/side_by_side.h"
 #include "dictcompiler/split_file.h"
 #include "dictcompiler/substring_counter.h"
 
@@ -462,54 +460,28 @@ void selectWords(std::vector<SplitLine>& lines, const MinFreqTable& minFreq, int
 }
 
 void SelectWordLibs(CompileState& s) {
-  // The libraries are independent, so they are selected on up to as many
-  // threads as the machine has cores, the largest first. Each keeps its
-  // progress texts, which are printed in library order at the end.
-  struct Job {
-    std::ostringstream log;
-    std::exception_ptr failure;
-  };
-  std::vector<Job> jobs(s.libs.size());
-  std::vector<std::size_t> order(s.libs.size());
+  // The libraries are independent, so they are selected side by side, the
+  // largest first. Each keeps its progress texts, which are printed in
+  // library order at the end.
   std::vector<std::size_t> units(s.libs.size(), 0);
-  for (std::size_t i = 0; i < s.libs.size(); ++i) {
-    order[i] = i;
+  for (std::size_t i = 0; i < s.libs.size(); ++i)
     for (const SplitLine& l : s.libs[i].lines) units[i] += l.text.size();
-  }
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return units[a] > units[b]; });
+  const std::vector<std::size_t> order = largestFirst(units);
   SelectionGate* gate = s.ctx.selectionGate;
   if (gate && s.ctx.selectionTurn == SelectionGate::Turn::kFirst) gate->expectFirst(order.size());
-  std::atomic<std::size_t> next{0};
-  auto work = [&] {
-    for (std::size_t t; (t = next.fetch_add(1)) < order.size();) {
-      WordLib& lib = s.libs[order[t]];
-      Job& job = jobs[order[t]];
-      try {
-        const SelectionGate::Pass pass = SelectionGate::enter(gate, s.ctx.selectionTurn, units[order[t]]);
-        CompileState local(s.ctx);
-        local.out = s.out ? &job.log : nullptr;
-        local.print("\rselect word lib %s       \n", lib.name.c_str());
-        selectWords(lib.lines, loadMinFreq(lib.rulePath), lib.minLen, lib.maxLen, &local);
-        writeSplitFile(lib.splitPath, s.dict, lib.lines);
-      } catch (...) {
-        job.failure = std::current_exception();
-      }
-    }
-  };
-  const std::size_t threads = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), order.size());
-  std::vector<std::thread> helpers;
-  for (std::size_t i = 1; i < threads; ++i) {
-    try {
-      helpers.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // no more threads: the ones running take the rest
-    }
-  }
-  work();
-  for (std::thread& t : helpers) t.join();
-  for (Job& job : jobs) {
-    if (s.out) *s.out << job.log.str();
-    if (job.failure) std::rethrow_exception(job.failure);
+  std::vector<std::ostringstream> logs(s.libs.size());
+  const std::vector<std::exception_ptr> failures = runSideBySide(order, [&](std::size_t i) {
+    WordLib& lib = s.libs[i];
+    const SelectionGate::Pass pass = SelectionGate::enter(gate, s.ctx.selectionTurn, units[i]);
+    CompileState local(s.ctx);
+    local.out = s.out ? &logs[i] : nullptr;
+    local.print("\rselect word lib %s       \n", lib.name.c_str());
+    selectWords(lib.lines, loadMinFreq(lib.rulePath), lib.minLen, lib.maxLen, &local);
+    writeSplitFile(lib.splitPath, s.dict, lib.lines);
+  });
+  for (std::size_t i = 0; i < s.libs.size(); ++i) {
+    if (s.out) *s.out << logs[i].str();
+    if (failures[i]) std::rethrow_exception(failures[i]);
   }
 }
 

@@ -246,16 +246,27 @@ TEST(DeferredSink, RepliesEverythingInOrderOnceAndForgetsIt) {
   EXPECT_EQ(to.said.size(), 5u) << "a replay forgets what it told";
 }
 
+// The example drill listed and checked, its run's sink a transcript.
+struct CheckedExample {
+  CheckedExample() {
+    state.sink = &sink;
+    listExample(dir, state);
+    checked = CheckPass(state).ok;
+  }
+  test::TempDir dir;
+  RunState state;
+  TranscriptSink sink;
+  bool checked = false;
+};
+
 // The menu phases run beside the entries' compile, yet the run's sink hears
 // them in their turn, saying exactly what they say when they run one after
 // the other.
 TEST(Passes, TheMenuPhasesAreHeardInTheirTurnAsIfTheyRanAlone) {
-  test::TempDir dir;
-  RunState state;
-  TranscriptSink side;
-  state.sink = &side;
-  listExample(dir, state);
-  ASSERT_TRUE(CheckPass(state).ok);
+  CheckedExample run;
+  ASSERT_TRUE(run.checked);
+  RunState& state = run.state;
+  const TranscriptSink& side = run.sink;
   const PassResult built = BuildPass(state);
   ASSERT_TRUE(built.ok) << built.failureText;
 
@@ -295,12 +306,9 @@ TEST(Passes, AFailureBesideTheEntriesCompileIsThePassFailure) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    test::TempDir dir;
-    RunState state;
-    TranscriptSink sink;
-    state.sink = &sink;
-    listExample(dir, state);
-    ASSERT_TRUE(CheckPass(state).ok);
+    CheckedExample run;
+    ASSERT_TRUE(run.checked);
+    RunState& state = run.state;
     for (const char* folder : c.blocked) {
       fs::remove_all(state.paths.destin / folder);
       test::writeFile(state.paths.destin / folder, "a file where a folder belongs");
@@ -310,7 +318,7 @@ TEST(Passes, AFailureBesideTheEntriesCompileIsThePassFailure) {
     EXPECT_NE(r.failureText.find((state.paths.destin / c.failureNames).string()), std::string::npos)
         << r.failureText;
     std::vector<std::string> phases;
-    for (const std::string& line : sink.said)
+    for (const std::string& line : run.sink.said)
       if (line.rfind("== ", 0) == 0) phases.push_back(line.substr(3));
     ASSERT_FALSE(phases.empty());
     EXPECT_EQ(phases.back(), c.lastPhase);
