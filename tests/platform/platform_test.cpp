@@ -281,6 +281,9 @@ TEST(FreeBytes, MeasuresTheNearestExistingFolder) {
 // and its pages stay with the process when it is freed, so the next such
 // block needs no new pages.
 TEST(KeepFreedMemory, LargeBlocksComeFromTheHeapAndStayAfterTheyAreFreed) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizer brings its own allocator";
+#endif
   platform::keepFreedMemory();
   constexpr std::size_t kBlock = 24u << 20;
   const struct mallinfo2 before = mallinfo2();
