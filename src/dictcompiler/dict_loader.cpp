@@ -1,7 +1,6 @@
 #include "dictcompiler/dict_loader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -12,6 +11,7 @@
 #include "dictcompiler/tag_tables.h"
 #include "platform/failure.h"
 #include "textio/tokenizer.h"
+#include "textio/unit_search.h"
 #include "textio/wide_line.h"
 #include "work/work_files.h"
 
@@ -82,25 +82,6 @@ class TagLookup {
 
 }  // namespace
 
-std::size_t findLineFeed(std::u16string_view text, std::size_t from) {
-  if constexpr (std::endian::native != std::endian::little) {
-    return text.find(u'\n', from);
-  } else {
-    // Over the bytes with memchr: a hit counts only as the low byte of a
-    // unit whose high byte is 0.
-    const char* const bytes = reinterpret_cast<const char*>(text.data());
-    const std::size_t size = 2 * text.size();
-    while (from < text.size()) {
-      const void* hit = std::memchr(bytes + 2 * from, '\n', size - 2 * from);
-      if (!hit) break;
-      const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - bytes);
-      if (at % 2 == 0 && bytes[at + 1] == 0) return at / 2;
-      from = at / 2 + 1;
-    }
-    return std::u16string_view::npos;
-  }
-}
-
 std::string censusTagName(std::u16string_view tag) { return utf16ToUtf8(chompWide(tag)); }
 
 void RegisterTags(CompileState& s) {
@@ -160,7 +141,7 @@ void routeSource(CompileState& s, std::u16string_view text, std::vector<std::u16
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = std::min(text.size(), pos + kSourceLineUnits);
-    const std::size_t lf = findLineFeed(text, pos);
+    const std::size_t lf = findUnit(text, u'\n', pos);
     if (lf != std::u16string_view::npos && lf < end) end = lf + 1;
     std::u16string_view line = chompWide(text.substr(pos, end - pos));
     pos = end;

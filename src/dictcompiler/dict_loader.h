@@ -23,10 +23,6 @@ void RegisterTags(CompileState& s);
 // once each) in `unknown`.
 void routeSource(CompileState& s, std::u16string_view text, std::vector<std::u16string>& unknown);
 
-// The position of the first LF (U+000A) in `text` at or after `from`, or
-// npos.
-std::size_t findLineFeed(std::u16string_view text, std::size_t from);
-
 // Reads the source, routes it, writes every split file and DictDir/tag.err.
 void LoadDictionary(CompileState& s);
 

@@ -1,30 +1,16 @@
 #include "dictcompiler/split_file.h"
 
-#include <cerrno>
-#include <fstream>
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
+#include <fstream>
 
 #include "platform/failure.h"
 #include "platform/platform.h"
 #include "textio/tokenizer.h"
 
 namespace dm {
-
-void appendUtf16le(std::string& bytes, std::u16string_view text) {
-  const std::size_t at = bytes.size();
-  bytes.resize(at + 2 * text.size());
-  char* p = bytes.data() + at;
-  if constexpr (std::endian::native == std::endian::little) {
-    if (!text.empty()) std::memcpy(p, text.data(), 2 * text.size());
-  } else {
-    for (char16_t c : text) {
-      *p++ = static_cast<char>(c & 0xFF);
-      *p++ = static_cast<char>(c >> 8);
-    }
-  }
-}
 
 namespace {
 
@@ -40,10 +26,6 @@ void putUtf16le(char*& p, std::u16string_view text) {
     }
   }
 }
-
-}  // namespace
-
-namespace {
 
 // Encodes the split file in pieces of about kPieceBytes (whole lines), each
 // handed to `put(data, size)`: the mark, then per line: dictionary TAB line
@@ -79,6 +61,13 @@ void encodeSplitLines(const Dictionary& dict, const std::vector<SplitLine>& line
 }
 
 }  // namespace
+
+void appendUtf16le(std::string& bytes, std::u16string_view text) {
+  const std::size_t at = bytes.size();
+  bytes.resize(at + 2 * text.size());
+  char* p = bytes.data() + at;
+  putUtf16le(p, text);
+}
 
 std::string encodeSplitFile(const Dictionary& dict, const std::vector<SplitLine>& lines) {
   std::size_t total = 2;

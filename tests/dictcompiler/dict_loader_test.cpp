@@ -27,29 +27,6 @@ class DictLoaderTest : public ::testing::Test {
   std::unique_ptr<CompileState> state_;
 };
 
-TEST(FindLineFeedTest, OnlyAWholeUnitIsALineFeed) {
-  struct Case {
-    std::u16string text;
-    std::size_t from;
-    std::size_t expected;
-  };
-  const std::size_t none = std::u16string_view::npos;
-  const Case cases[] = {
-      {u"", 0, none},
-      {u"\n", 0, 0},
-      {u"ab\ncd\n", 0, 2},
-      {u"ab\ncd\n", 3, 5},
-      {u"ab\ncd", 3, none},
-      {u"ab\n", 9, none},
-      // 0A as the high byte (U+0A00) and as the low byte of U+300A: no line
-      // feeds.
-      {u"\x0A00\x300A\x0A0A", 0, none},
-      {u"\x0A00\x300A\n", 0, 2},
-      {u"\x0A00\x300A\n", 1, 2},
-  };
-  for (const Case& c : cases) EXPECT_EQ(findLineFeed(c.text, c.from), c.expected) << c.text.size() << " " << c.from;
-}
-
 TEST_F(DictLoaderTest, RoutesLinesToTheSplitFilesOfTheirLibraries) {
   load(f_.entrySource({"START_BLOCK_Word\t", "HW", "DF_a\tanswer", "", ":comment", "DF_a_s00\tmore",
                        "DF_q\tq\ttabbed", "END_BLOCK_Word\t", ""},

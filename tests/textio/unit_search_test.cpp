@@ -46,6 +46,30 @@ TEST(UnitSearch, FindUnitOverLongTextsFindsEveryPosition) {
   }
 }
 
+// The source of the dictionary loader is cut into lines at its LF units.
+TEST(UnitSearch, FindUnitTakesOnlyAWholeUnitAsALineFeed) {
+  struct Case {
+    std::u16string text;
+    std::size_t from;
+    std::size_t expected;
+  };
+  const std::size_t none = std::u16string_view::npos;
+  const Case cases[] = {
+      {u"", 0, none},
+      {u"\n", 0, 0},
+      {u"ab\ncd\n", 0, 2},
+      {u"ab\ncd\n", 3, 5},
+      {u"ab\ncd", 3, none},
+      {u"ab\n", 9, none},
+      // 0A as the high byte (U+0A00) and as the low byte of U+300A: no line
+      // feeds.
+      {u"\x0A00\x300A\x0A0A", 0, none},
+      {u"\x0A00\x300A\n", 0, 2},
+      {u"\x0A00\x300A\n", 1, 2},
+  };
+  for (const Case& c : cases) EXPECT_EQ(findUnit(c.text, u'\n', c.from), c.expected) << c.text.size() << " " << c.from;
+}
+
 TEST(UnitSearch, FindUnitAtMostFindsTheFirstControlUnit) {
   struct Case {
     const char* what;
